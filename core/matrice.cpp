@@ -1,0 +1,218 @@
+#include "core/matrice.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <string_view>
+#include <vector>
+
+#include "core/fatal.h"
+
+namespace {
+
+// Line numbers of the matrix assertions; stored files and scripts grep for them.
+constexpr int kLineAllocate = 27;
+constexpr int kLineGet = 188;
+constexpr int kLineGetColumn0 = 194;
+constexpr int kLineSet = 202;
+constexpr int kLineSetColumn0 = 209;
+constexpr int kLineOpenForReading = 218;
+constexpr int kLineInitZero = 273;
+
+[[noreturn]] void matrixAssertion(int line) { assertionFailed("matrice", line); }
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+// Reads a whole file in one call; false when it cannot be opened.
+bool slurp(const std::string& fileName, std::vector<char>& text) {
+    std::FILE* file = std::fopen(fileName.c_str(), "rb");
+    if (!file) return false;
+    char chunk[1 << 16];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.insert(text.end(), chunk, chunk + got);
+    std::fclose(file);
+    return true;
+}
+
+// Walks the white-space separated tokens of a matrix file.
+class Tokens {
+public:
+    explicit Tokens(const std::vector<char>& text) : pos_(text.data()), end_(text.data() + text.size()) {}
+
+    bool next(std::string_view& token) {
+        while (pos_ < end_ && isSpace(*pos_)) ++pos_;
+        if (pos_ == end_) return false;
+        const char* start = pos_;
+        while (pos_ < end_ && !isSpace(*pos_)) ++pos_;
+        token = std::string_view(start, static_cast<std::size_t>(pos_ - start));
+        return true;
+    }
+
+private:
+    const char* pos_;
+    const char* end_;
+};
+
+bool parseInt(std::string_view token, int& value) {
+    const char* first = token.data();
+    const char* last = first + token.size();
+    if (first != last && *first == '+') ++first;
+    auto [ptr, ec] = std::from_chars(first, last, value);
+    return ec == std::errc() && ptr == last;
+}
+
+// Accepts every whole token that formatted input reads completely as a double: signs,
+// exponents, inf, nan, hexadecimal, and values beyond the range (as infinity or zero).
+bool parseDouble(std::string_view token, double& value) {
+    const char* first = token.data();
+    const char* last = first + token.size();
+    const char* digits = (first != last && *first == '+') ? first + 1 : first;
+    if (digits != last && *digits != '+' && *digits != '-') {
+        auto [ptr, ec] = std::from_chars(digits, last, value);
+        if (ec == std::errc() && ptr == last) return true;
+    }
+    std::string copy(token);
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtod(copy.c_str(), &end);
+    return end == copy.c_str() + copy.size() && !copy.empty();
+}
+
+[[noreturn]] void badHeader(const std::string& fileName) {
+    fatalError("Matrix file \"" + fileName + "\": the header must hold two integers, the rows and the columns.");
+}
+
+[[noreturn]] void badValue(const std::string& fileName, long long index, int cols, std::string_view token) {
+    fatalError("Matrix file \"" + fileName + "\": row " + std::to_string(index / cols) + ", column " +
+               std::to_string(index % cols) + " (counted from 0): \"" + std::string(token) + "\" is not a number.");
+}
+
+}  // namespace
+
+char* formatG(char* out, double value) {
+    return std::to_chars(out, out + 32, value, std::chars_format::general, 6).ptr;
+}
+
+Matrix::Matrix(const Matrix& source) {
+    if (source.empty()) return;  // a copy of an empty matrix is empty
+    allocate(source.rows, source.cols);
+    std::memcpy(data.get(), source.data.get(), sizeof(double) * static_cast<std::size_t>(rows) * cols);
+}
+
+Matrix::Matrix(Matrix&& source) noexcept : rows(source.rows), cols(source.cols), data(std::move(source.data)) {
+    source.rows = source.cols = 0;
+}
+
+Matrix& Matrix::operator=(const Matrix& source) {
+    if (this == &source) return *this;
+    Matrix copy(source);
+    return *this = std::move(copy);
+}
+
+Matrix& Matrix::operator=(Matrix&& source) noexcept {
+    if (this == &source) return *this;
+    rows = source.rows;
+    cols = source.cols;
+    data = std::move(source.data);
+    source.rows = source.cols = 0;
+    return *this;
+}
+
+void Matrix::free() {
+    data.reset();
+    rows = cols = 0;
+}
+
+void Matrix::allocate(int rowCount, int colCount) {
+    if (rowCount <= 0 || colCount <= 0) matrixAssertion(kLineAllocate);
+    free();
+    const std::uint64_t count = static_cast<std::uint64_t>(rowCount) * static_cast<std::uint64_t>(colCount);
+    double* storage = nullptr;
+    if (count <= std::numeric_limits<std::size_t>::max() / sizeof(double))
+        storage = new (std::nothrow) double[count]();
+    if (!storage)
+        fatalError("Not enough memory for a matrix of " + std::to_string(rowCount) + " rows and " +
+                   std::to_string(colCount) + " columns.");
+    data.reset(storage);
+    rows = rowCount;
+    cols = colCount;
+}
+
+void Matrix::init(int rowCount, int colCount) { allocate(rowCount, colCount); }
+
+void Matrix::initZero(int rowCount, int colCount) {
+    if (rowCount <= 0 || colCount <= 0) matrixAssertion(kLineInitZero);
+    allocate(rowCount, colCount);  // storage comes zero-filled
+}
+
+double Matrix::get(int row, int col) const {
+    if (!data || row < 0 || row >= rows || col < 0 || col >= cols) matrixAssertion(kLineGet);
+    return at(row, col);
+}
+
+double Matrix::get(int row) const {
+    if (!data || row < 0 || row >= rows) matrixAssertion(kLineGetColumn0);
+    return at(row, 0);
+}
+
+double Matrix::set(int row, int col, double value) {
+    if (!data || row < 0 || row >= rows || col < 0 || col >= cols) matrixAssertion(kLineSet);
+    return at(row, col) = value;
+}
+
+double Matrix::set(int row, double value) {
+    if (!data || row < 0 || row >= rows) matrixAssertion(kLineSetColumn0);
+    return at(row, 0) = value;
+}
+
+Matrix Matrix::operator+(double value) const {
+    Matrix sum(*this);
+    const std::size_t count = static_cast<std::size_t>(rows) * cols;
+    for (std::size_t i = 0; i < count; ++i) sum.data[i] += value;
+    return sum;
+}
+
+void Matrix::read(const std::string& fileName) {
+    std::vector<char> text;
+    if (!slurp(fileName, text)) matrixAssertion(kLineOpenForReading);
+    free();
+    Tokens tokens(text);
+    std::string_view token;
+    if (!tokens.next(token)) silentFailure();
+    int rowCount = 0;
+    int colCount = 0;
+    if (!parseInt(token, rowCount) || !tokens.next(token) || !parseInt(token, colCount)) badHeader(fileName);
+    allocate(rowCount, colCount);
+    const long long count = static_cast<long long>(rows) * cols;
+    double* values = data.get();
+    for (long long i = 0; i < count; ++i) {
+        if (!tokens.next(token)) silentFailure();
+        if (!parseDouble(token, values[i])) badValue(fileName, i, cols, token);
+    }
+}
+
+void Matrix::write(const std::string& fileName) const {
+    std::FILE* file = std::fopen(fileName.c_str(), "w+");
+    if (!file) silentFailure();
+    // Each value takes at most 13 characters in six-digit %g form; 16 leaves room for the blanks.
+    std::vector<char> text(32 + static_cast<std::size_t>(rows) * (static_cast<std::size_t>(cols) * 16 + 1));
+    char* out = text.data();
+    out += std::snprintf(out, 32, "%d %d\n", rows, cols);
+    for (int i = 0; i < rows; ++i) {
+        const double* row = rowData(i);
+        for (int j = 0; j < cols; ++j) {
+            *out++ = ' ';
+            out = formatG(out, row[j]);
+            *out++ = ' ';
+        }
+        *out++ = '\n';
+    }
+    const std::size_t size = static_cast<std::size_t>(out - text.data());
+    const bool written = std::fwrite(text.data(), 1, size, file) == size;
+    if (std::fclose(file) != 0 || !written) silentFailure();
+}

@@ -1,0 +1,123 @@
+// Constructions that every dispatcher and criteria computation shares: sequence-dependent
+// setup times, precedence lists with job levels, and the ATCS look-ahead of a set.
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "core/fatal.h"
+#include "core/random_source.h"
+#include "fitness/scheduler.h"
+
+namespace {
+
+// Line of the level function's assertion outside the single and uniform environments.
+constexpr int kLineLevelEnvironment = 192;
+
+}  // namespace
+
+void Scheduler::buildSetupTimes(int set) {
+    const int n = jobsIn(set);
+    const double f = setupFactor;
+    meanSetup = 0;
+    if (n <= 0) return;  // a set without jobs has no setups; its callers skip it
+    setupTimes.init(n + 1, n);
+    double sum = 0;
+    if (environment == JobShop) {
+        const int L = maxLength;
+        if (L < 1)
+            fatalError("Setup times in the job shop need \"max_length\" of at least 1 in the definition file.");
+        RandomSource random(static_cast<std::uint32_t>(set));
+        const auto value = [&]() { return std::trunc((random.draw() % L + 1) * f); };
+        for (int j = 0; j < n; ++j) {
+            setupTimes.at(n, j) = value();
+            for (int k = 0; k <= j; ++k) {
+                setupTimes.at(j, k) = value();
+                setupTimes.at(k, j) = value();
+                sum += setupTimes.at(k, j) + setupTimes.at(j, k);
+            }
+        }
+    } else {
+        requireInstanceRow(set, n, n);
+        const double* p = processingTimes.rowData(set);
+        for (int j = 0; j < n; ++j) {
+            const int next = (j + 1) % n;
+            setupTimes.at(n, j) = p[next];
+            for (int k = 0; k <= j; ++k) {
+                setupTimes.at(j, k) = std::ceil(f * std::fabs(p[j] - p[k]));
+                setupTimes.at(k, j) = std::ceil(f * std::fabs(p[next] - p[(k + 1) % n]));
+                sum += setupTimes.at(k, j) + setupTimes.at(j, k);
+            }
+        }
+    }
+    meanSetup = sum / (n * (n - 1));
+}
+
+void Scheduler::buildPrecedence(int set) {
+    const int n = jobsIn(set);
+    if (n <= 0) return;  // nothing to order in a set without jobs
+    requireInstanceRow(set, n, n);
+    precedenceLists.initZero(n, n + 1);
+    predecessorReady.initZero(n, 1);
+    levels.init(n, 1);
+    for (int j = 0; j < n; ++j) levels.at(j, 0) = -1;
+
+    for (int j = 0; j < n; ++j) {
+        const double raw = constraints.at(set, j);
+        if (!(std::fabs(raw) < 9.2e18))
+            fatalError("Precedence file \"" + constraintsFileName + "\": set " + std::to_string(set) + ", job " +
+                       std::to_string(j) + ": the predecessor mask is not a number.");
+        const auto mask = static_cast<std::uint32_t>(static_cast<std::int64_t>(raw));
+        int predecessors = 0;
+        for (int b = 0; b < 32; ++b) {
+            if (!(mask & (std::uint32_t{1} << b))) continue;
+            const int predecessor = j - 1 - b;
+            if (predecessor < 0)
+                fatalError("Precedence file \"" + constraintsFileName + "\": set " + std::to_string(set) +
+                           ", job " + std::to_string(j) + ": bit " + std::to_string(b) +
+                           " of the predecessor mask names a job before job 0.");
+            const int successors = static_cast<int>(precedenceLists.at(predecessor, 1));
+            precedenceLists.at(predecessor, 2 + successors) = j;
+            precedenceLists.at(predecessor, 1) = successors + 1;
+            ++predecessors;
+        }
+        precedenceLists.at(j, 0) = predecessors;
+    }
+    for (int j = 0; j < n; ++j) levels.at(j, 0) = level(set, j);
+}
+
+double Scheduler::level(int set, int job) {
+    double base;
+    if (environment == Single)
+        base = processingTimes.get(set, job);
+    else if (environment == Uniform)
+        base = processingTimes.get(set, job) / meanInverseSpeed;
+    else
+        assertionFailed("scheduler", kLineLevelEnvironment);
+
+    if (levels.at(job, 0) > -1) return levels.at(job, 0);
+    const int successors = static_cast<int>(precedenceLists.at(job, 1));
+    if (successors == 0) return base;
+    double highest = 0;
+    for (int s = 0; s < successors; ++s) {
+        const double successorLevel = level(set, static_cast<int>(precedenceLists.at(job, 2 + s)));
+        if (s == 0 || successorLevel > highest) highest = successorLevel;
+    }
+    // Kept, so that every job's level is computed once however many predecessors reach it.
+    return levels.at(job, 0) = base + highest;
+}
+
+void Scheduler::computeLookAhead(int set, int n) {
+    makespanEstimate = n * meanDuration + n * meanSetup;
+    const double C = makespanEstimate;
+    const double* d = dueDates.rowData(set);
+    double dMax = d[0], dMin = d[0], D = 0;
+    for (int j = 0; j < n; ++j) {
+        if (d[j] > dMax) dMax = d[j];
+        if (d[j] < dMin) dMin = d[j];
+        D += d[j];
+    }
+    const double tau = 1 - (D / n) / C;
+    const double R = (dMax - dMin) / C;
+    atcsK1 = R <= 0.5 ? R + 4.5 : 6 - 2 * R;
+    atcsK2 = tau / (2 * std::sqrt(meanSetup / meanDuration));
+}

@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fitness/scheduler.h"
+#include "support/test_support.h"
+
+using testing_support::runProgram;
+using testing_support::ScopedChdir;
+using testing_support::TempDir;
+
+namespace {
+
+const char* const kUsage =
+    "-- Program za ispitivanje ucinkovitosti postupaka rasporedjivanja u zadanom okruzenju\n"
+    "Ulazne datoteke:\n"
+    "- fitness.txt : datoteka definicije okruzenja i ispitnih primjera\n"
+    "- raspored_GP.txt :  datoteka s rasporedima za zadane ispitne primjere (generira je program za ucenje)\n"
+    "Izlazne datoteke: rasporedi za prikladne algoritme rasporedjivanja (ovisno o okruzenju)\n\n";
+
+// Two sets of two jobs on one machine, every data file present.
+void writeSingleInstance(const TempDir& dir, const std::string& extraDefinition = "") {
+    dir.write("fitness.txt", "single 1\nsets 2\nmax_jobs 2\nduration p.txt\ndeadline d.txt\nSP sp.txt\njobs 2 2\n" +
+                                 extraDefinition);
+    dir.write("p.txt", "2 2\n3 2\n1 4\n");
+    dir.write("d.txt", "2 2\n2 10\n5 5\n");
+    dir.write("sp.txt", "2 1\n5\n5\n");
+    dir.write("raspored_GP.txt", "2 2\n0 1\n1 0\n");
+}
+
+}  // namespace
+
+TEST(Loading, ReadsTablesAndDefaultsOptionalOnes) {
+    TempDir dir;
+    writeSingleInstance(dir, "max_length 7\n");
+    ScopedChdir here(dir.path());
+    Scheduler s;
+    ASSERT_TRUE(s.load("fitness.txt"));
+    EXPECT_EQ(s.environment, Single);
+    EXPECT_EQ(s.maxLength, 7);
+    EXPECT_EQ(s.hasWeights, 0);
+    EXPECT_EQ(s.hasReleaseTimes, 0);
+    EXPECT_EQ(s.hasConstraints, 0);
+    EXPECT_EQ(s.hasSetups, 0);
+    EXPECT_EQ(s.jobsIn(1), 2);
+    EXPECT_EQ(s.processingTimes.get(1, 1), 4.0);
+    EXPECT_EQ(s.dueDates.get(0, 1), 10.0);
+    EXPECT_EQ(s.processingSum.get(1), 5.0);
+    for (int i = 0; i < 2; ++i)
+        for (int j = 0; j < 2; ++j) {
+            EXPECT_EQ(s.weights.get(i, j), 1.0) << "weights default to 1";
+            EXPECT_EQ(s.releaseTimes.get(i, j), 0.0);
+        }
+}
+
+TEST(Loading, OptionalFilesSwitchTheirFlagsAndFilesKeepTheirOwnShape) {
+    TempDir dir;
+    writeSingleInstance(dir, "weight_T w.txt\nready r.txt\nsetup 0.5\nconstraints c.txt\n");
+    dir.write("w.txt", "2 2\n0.5 1\n2 3\n");
+    dir.write("r.txt", "2 3\n1 2 3\n4 5 6\n");  // wider than max_jobs: the file's shape wins
+    dir.write("c.txt", "2 2\n0 1\n0 0\n");
+    ScopedChdir here(dir.path());
+    Scheduler s;
+    ASSERT_TRUE(s.load("fitness.txt"));
+    EXPECT_EQ(s.hasWeights, 1);
+    EXPECT_EQ(s.hasReleaseTimes, 1);
+    EXPECT_EQ(s.hasConstraints, 1);
+    EXPECT_EQ(s.hasSetups, 1);
+    EXPECT_EQ(s.setupFactor, 0.5);
+    EXPECT_EQ(s.weights.get(1, 0), 2.0);
+    EXPECT_EQ(s.releaseTimes.cols, 3);
+    EXPECT_EQ(s.releaseTimes.get(1, 2), 6.0);
+    EXPECT_EQ(s.constraints.get(0, 1), 1.0);
+}
+
+TEST(Loading, EnvironmentKeywordsAreTriedInTheirFixedOrder) {
+    TempDir dir;
+    writeSingleInstance(dir);
+    dir.write("fitness.txt", "jobshop 1\nunrelated 1\nuniform 1\nsets 2\nmax_jobs 2\nduration p.txt\n"
+                             "deadline d.txt\nSP sp.txt\nmachine_file v.txt\njobs 2 2\nmachines 1 3\n");
+    ScopedChdir here(dir.path());
+    Scheduler s;
+    ASSERT_TRUE(s.load("fitness.txt"));
+    EXPECT_EQ(s.environment, Uniform);
+    EXPECT_EQ(s.machineFileName, "v.txt");
+    EXPECT_EQ(s.machinesIn(1), 3);
+}
+
+TEST(Program, PrintsUsageAndReportsAMissingDefinition) {
+    TempDir dir;
+    auto withSummary = runProgram(FITNESS_BIN, "out.txt", dir.path());
+    EXPECT_EQ(withSummary.status, 0);
+    EXPECT_EQ(withSummary.out, std::string(kUsage) + "Nema ulazne datoteke! (fitness.txt)\nGotovo!\n\n");
+    EXPECT_EQ(withSummary.err, "");
+
+    auto withPause = runProgram(FITNESS_BIN, "", dir.path());
+    EXPECT_EQ(withPause.status, 0);
+    EXPECT_EQ(withPause.out, std::string(kUsage) +
+                                 "Nema ulazne datoteke! (fitness.txt)\nGotovo!\n\nPress any key to continue . . . \n");
+}
+
+TEST(Program, SingleWinsOverUniformWhateverTheirOrder) {
+    for (const char* order : {"uniform 1\nsingle 1\n", "single 1\nuniform 1\n"}) {
+        TempDir dir;
+        writeSingleInstance(dir);
+        dir.write("fitness.txt", std::string(order) +
+                                     "sets 2\nmax_jobs 2\nduration p.txt\ndeadline d.txt\nSP sp.txt\njobs 2 2\n");
+        auto run = runProgram(FITNESS_BIN, "out.txt", dir.path());
+        EXPECT_EQ(run.out.rfind(std::string(kUsage) + "Okruzenje: jedan stroj\n", 0), 0u) << run.out;
+        EXPECT_EQ(run.status, 0) << run.err;
+    }
+}
+
+TEST(Program, KeywordWithoutValueSelectsNoEnvironment) {
+    TempDir dir;
+    writeSingleInstance(dir);
+    dir.write("fitness.txt", "jobshop\nsets 2\n");
+    auto run = runProgram(FITNESS_BIN, "out.txt", dir.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, kUsage);
+    EXPECT_EQ(run.err, "file: .\\driver\nline: 330\nmsg:  Nije definirano okruzenje!\n");
+}
+
+TEST(Program, MissingRequiredEntriesStopBeforeAnyOutput) {
+    const std::string complete =
+        "uniform 1\nsets 2\nmax_jobs 2\nduration p.txt\ndeadline d.txt\nSP sp.txt\nmachine_file v.txt\n"
+        "jobs 2 2\nmachines 1 1\n";
+    for (const char* key : {"sets", "max_jobs", "duration", "deadline", "SP", "machine_file", "jobs", "machines"}) {
+        TempDir dir;
+        writeSingleInstance(dir);
+        dir.write("v.txt", "2 1\n1\n1\n");
+        std::string definition;
+        std::string keyWithBlank = std::string(key) + " ";
+        for (std::size_t start = 0; start < complete.size();) {
+            std::size_t end = complete.find('\n', start) + 1;
+            std::string line = complete.substr(start, end - start);
+            if (line.rfind(keyWithBlank, 0) != 0) definition += line;
+            start = end;
+        }
+        dir.write("fitness.txt", definition);
+        auto run = runProgram(FITNESS_BIN, "summary.txt", dir.path());
+        EXPECT_EQ(run.status, 1) << key;
+        EXPECT_EQ(run.err, "Definition file \"fitness.txt\": the required entry \"" + std::string(key) +
+                               "\" is missing.\n");
+        EXPECT_FALSE(dir.exists("summary.txt"));
+        EXPECT_FALSE(dir.exists("rezultat_fGP.txt"));
+    }
+}
+
+TEST(Program, ShortPerSetListsAndBadCountsAreNamed) {
+    TempDir dir;
+    writeSingleInstance(dir);
+    dir.write("fitness.txt", "single 1\nsets 3\nmax_jobs 2\nduration p.txt\ndeadline d.txt\nSP sp.txt\njobs 2 2\n");
+    auto shortList = runProgram(FITNESS_BIN, "summary.txt", dir.path());
+    EXPECT_EQ(shortList.status, 1);
+    EXPECT_EQ(shortList.err, "Definition file \"fitness.txt\": the entry \"jobs\" must give 3 values, one per set.\n");
+
+    dir.write("fitness.txt", "single 1\nsets 2\nmax_jobs 2\nduration p.txt\ndeadline d.txt\nSP sp.txt\njobs 2 -1\n");
+    auto negative = runProgram(FITNESS_BIN, "summary.txt", dir.path());
+    EXPECT_EQ(negative.status, 1);
+    EXPECT_NE(negative.err.find("gives set 1 a count that is not a number from 0 up"), std::string::npos);
+}
+
+TEST(Program, MissingDataFileEndsThroughTheMatrixReader) {
+    TempDir dir;
+    writeSingleInstance(dir, "ready nowhere.txt\n");
+    auto run = runProgram(FITNESS_BIN, "summary.txt", dir.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Assertion failed!\nfile: .\\matrice\nline: 218\n");
+}
