@@ -105,8 +105,16 @@ TEST_F(DefinitionFileTest, EmptyFileAnswersNothing) {
 TEST_F(DefinitionFileTest, LongLinesAndLongNamesStayWhole) {
     const std::string longName(12000, 'n');
     std::string jobs = "jobs";
-    for (int i = 0; i < 3000; ++i) jobs += " " + std::to_string(i % 7);
-    openWith("duration " + longName + "\n" + jobs + "\nsets 3000\n");
+    for (int i = 0; i < 3000; ++i) {
+        jobs += " ";
+        jobs += std::to_string(i % 7);
+    }
+    std::string text = "duration ";
+    text += longName;
+    text += "\n";
+    text += jobs;
+    text += "\nsets 3000\n";
+    openWith(text);
     std::string name;
     EXPECT_EQ(file.lookup("duration", name), 1);
     EXPECT_EQ(name, longName);
