@@ -1,0 +1,148 @@
+#include <fcntl.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+namespace {
+
+// Command lines come in the form users type them on Windows, so they are split the way the
+// C runtime there builds argv.
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::size_t skipBlanks(const std::string& line, std::size_t pos) {
+    while (pos < line.size() && isBlank(line[pos])) ++pos;
+    return pos;
+}
+
+// The program name: double quotes only group (a path may hold blanks) and backslashes are
+// plain characters, since they separate folders there.
+std::size_t readProgramName(const std::string& line, std::size_t pos, std::string& name) {
+    bool inQuotes = false;
+    for (; pos < line.size() && (inQuotes || !isBlank(line[pos])); ++pos) {
+        if (line[pos] == '"') {
+            inQuotes = !inQuotes;
+        } else {
+            name += line[pos];
+        }
+    }
+    return pos;
+}
+
+// Backslashes before a double quote: each pair gives one backslash, an odd one left over
+// makes the quote literal. Anywhere else backslashes are kept as they are.
+std::size_t readBackslashes(const std::string& line, std::size_t pos, std::string& argument) {
+    std::size_t end = line.find_first_not_of('\\', pos);
+    if (end == std::string::npos) end = line.size();
+    std::size_t count = end - pos;
+    if (end == line.size() || line[end] != '"') {
+        argument.append(count, '\\');
+        return end;
+    }
+    argument.append(count / 2, '\\');
+    if (count % 2 == 0) return end;  // the quote still groups
+    argument += '"';
+    return end + 1;
+}
+
+// A later argument: double quotes group and are dropped, "" inside quotes is one literal
+// quote, and a quoted empty string is an argument of its own.
+std::size_t readArgument(const std::string& line, std::size_t pos, std::string& argument) {
+    bool inQuotes = false;
+    while (pos < line.size() && (inQuotes || !isBlank(line[pos]))) {
+        if (line[pos] == '\\') {
+            pos = readBackslashes(line, pos, argument);
+        } else if (line[pos] != '"') {
+            argument += line[pos++];
+        } else if (inQuotes && pos + 1 < line.size() && line[pos + 1] == '"') {
+            argument += '"';
+            pos += 2;
+        } else {
+            inQuotes = !inQuotes;
+            ++pos;
+        }
+    }
+    return pos;
+}
+
+std::vector<std::string> splitCommandLine(const std::string& line) {
+    std::vector<std::string> words;
+    std::size_t pos = skipBlanks(line, 0);
+    if (pos == line.size()) return words;
+    words.emplace_back();
+    pos = skipBlanks(line, readProgramName(line, pos, words.back()));
+    while (pos < line.size()) {
+        words.emplace_back();
+        pos = skipBlanks(line, readArgument(line, pos, words.back()));
+    }
+    return words;
+}
+
+// Runs in the child after fork and never returns: either the program replaces us, or the
+// reason it could not is sent up the report pipe and the child ends at once, without
+// touching anything the parent owns (no atexit handlers, no stream flushing).
+[[noreturn]] void becomeProgram(std::vector<char*>& argv, int reportFd) {
+    // Only standard input, output and error go to the program; every other file of ours,
+    // the report pipe included, closes when the program starts.
+    close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
+    execvp(argv[0], argv.data());
+    int error = errno;
+    [[maybe_unused]] ssize_t sent = write(reportFd, &error, sizeof error);
+    _exit(127);
+}
+
+// The report pipe closes empty when the program started, or carries the exec error number.
+int startError(int reportFd) {
+    int error = 0;
+    ssize_t got = 0;
+    do {
+        got = read(reportFd, &error, sizeof error);
+    } while (got < 0 && errno == EINTR);
+    return got == static_cast<ssize_t>(sizeof error) ? error : 0;
+}
+
+void waitFor(pid_t child) {
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+
+}  // namespace
+
+int launch(const std::string& commandLine) {
+    std::vector<std::string> words = splitCommandLine(commandLine);
+    if (words.empty()) return ENOENT;  // no program named at all
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    // What we printed must come before anything the program prints, and must not be
+    // printed a second time from a copy of our buffers.
+    std::fflush(nullptr);
+    int report[2];
+    if (pipe2(report, O_CLOEXEC) != 0) return errno;
+    pid_t child = fork();
+    if (child < 0) {
+        int error = errno;
+        close(report[0]);
+        close(report[1]);
+        return error;
+    }
+    if (child == 0) becomeProgram(argv, report[1]);
+    close(report[1]);
+    int error = startError(report[0]);
+    close(report[0]);
+    waitFor(child);
+    return error;
+}
+
+}  // namespace platform
