@@ -14,11 +14,14 @@ demo: all
 	@rm -rf $(DEMO) && mkdir -p $(DEMO)
 	@for example in examples/*/; do \
 	  name=$$(basename $$example); \
-	  [ -f $$example/raspored_GP.txt ] || continue; \
+	  [ $$name != generated ] || continue; \
 	  cp -r $$example $(DEMO)/$$name; \
 	  echo "==== fitness on examples/$$name"; \
 	  (cd $(DEMO)/$$name && ../../fitness summary.txt) || exit 1; \
 	done
+	@cp -r examples/generated $(DEMO)/generated
+	@echo "==== generator --seed 2024 on examples/generated, then fitness"
+	@cd $(DEMO)/generated && ../../generator --seed 2024 && ../../fitness summary.txt
 
 test: all
 	cd $(BUILD) && ctest --output-on-failure -j2

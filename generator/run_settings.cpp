@@ -1,0 +1,176 @@
+#include "generator/run_settings.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+
+#include "core/fatal.h"
+#include "generator/taillard.h"
+
+namespace {
+
+// Line of the old driver's environment message, kept for scripts that look for it.
+constexpr int kLineNoEnvironment = 89;
+
+const char* const kEnvironmentKeys[] = {"single", "uniform", "unrelated", "jobshop"};
+
+// No processing time exceeds 100, so no set's sum P exceeds 100 per job (Taillard's at most 99).
+constexpr double kLargestTimePerJob = 100.0;
+// Due-date bounds stay below this so that the draw's product with their span fits 64 bits.
+constexpr double kLargestDueDateBound = 1e15;
+
+std::string number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+bool isWholeNumber(double value) { return std::isfinite(value) && value == std::trunc(value); }
+
+}  // namespace
+
+bool DefinitionReader::has(const char* key) {
+    int ignored = 0;
+    return file_.lookup(key, &ignored) == 1;
+}
+
+int DefinitionReader::environment() {
+    for (int env = Single; env <= JobShop; ++env)
+        if (has(kEnvironmentKeys[env])) return env;
+    missingEnvironment(kLineNoEnvironment);
+}
+
+void DefinitionReader::stop(const std::string& what) const {
+    fatalError("Definition file \"" + fileName_ + "\": " + what);
+}
+
+void DefinitionReader::missing(const char* key) const {
+    stop("the required entry \"" + std::string(key) + "\" is missing.");
+}
+
+int DefinitionReader::requiredInteger(const char* key) {
+    int value = 0;
+    if (file_.lookup(key, &value) != 1) missing(key);
+    return value;
+}
+
+std::string DefinitionReader::requiredText(const char* key) {
+    std::string value;
+    if (file_.lookup(key, value) != 1) missing(key);
+    return value;
+}
+
+std::vector<double> DefinitionReader::perSetList(const char* key, int sets, bool required) {
+    std::vector<double> values(static_cast<std::size_t>(sets), 0.0);
+    if (file_.lookup(key, values.data(), sets) != 1 && required) {
+        if (!has(key)) missing(key);
+        stop("the entry \"" + std::string(key) + "\" must give " + std::to_string(sets) + " values, one per set.");
+    }
+    return values;
+}
+
+// Without three shares every draw takes distribution 1. Shares that are negative or add up to
+// nothing would give bounds that are not numbers or not in order.
+DistributionBounds DefinitionReader::distribution() {
+    double shares[3] = {0.0, 0.0, 0.0};
+    if (file_.lookup("distribution", shares, 3) != 1) return DistributionBounds{};
+    const double sum = shares[0] + shares[1] + shares[2];
+    const bool usable = shares[0] >= 0.0 && shares[1] >= 0.0 && shares[2] >= 0.0 && sum > 0.0 && std::isfinite(sum);
+    if (!usable) stop("the three shares of \"distribution\" must not be negative and must add up to more than 0.");
+    return boundsFromShares(shares);
+}
+
+RunSettings DefinitionReader::settings(int environment) {
+    RunSettings s;
+    s.environment = environment;
+    s.taillardMode = has("taillard");
+    s.sets = requiredInteger("sets");
+    s.maxJobs = requiredInteger("max_jobs");
+    file_.lookup("max_machines", &s.maxMachines);
+    file_.lookup("max_length", &s.maxLength);
+    if (packsJobsByMachine(environment) && s.maxJobs > 0 && s.maxMachines > INT_MAX / s.maxJobs)
+        stop("\"max_jobs\" times \"max_machines\" is too large for one row of \"duration\".");
+    s.durationFile = requiredText("duration");
+    s.deadlineFile = requiredText("deadline");
+    s.sumFile = requiredText("SP");
+    if (environment == Uniform)
+        s.machineFile = requiredText("machine_file");
+    else
+        file_.lookup("machine_file", s.machineFile);
+    s.hasWeights = file_.lookup("weight_T", s.weightFile) == 1;
+    s.hasReleaseTimes = file_.lookup("ready", s.readyFile) == 1;
+    s.distribution = distribution();
+    return s;
+}
+
+SetParameters DefinitionReader::setParameters(const RunSettings& settings) {
+    SetParameters p;
+    p.dueDateRange = perSetList("R.", settings.sets, true);
+    p.tardinessFactor = perSetList("T.", settings.sets, true);
+    p.jobs = perSetList("jobs", settings.sets, true);
+    p.machines = perSetList("machines", settings.sets, settings.environment != Single);
+    return p;
+}
+
+namespace {
+
+// Stops with a message about one set of the definition.
+struct SetChecker {
+    const RunSettings& settings;
+    const std::string& fileName;
+
+    [[noreturn]] void stop(int set, const std::string& what) const {
+        fatalError("Definition file \"" + fileName + "\": set " + std::to_string(set) + " " + what);
+    }
+
+    // A count of jobs or machines (the key names both): a whole number from lowest up. The
+    // unrelated and job-shop layouts pack a set's jobs into its row and give due dates to the
+    // first max_jobs jobs only, so there the count is also at most limit; a single machine and
+    // uniform machines cut a larger set down to max_jobs jobs and max_machines speeds.
+    void checkCount(int set, double count, const char* key, int lowest, int limit, const char* limitKey) const {
+        const bool packed = packsJobsByMachine(settings.environment);
+        if (isWholeNumber(count) && count >= lowest && (!packed || count <= limit)) return;
+        stop(set, "has " + number(count) + " " + key + " (\"" + key + "\"); a set needs a whole number from " +
+                      std::to_string(lowest) +
+                      (packed ? " to " + std::to_string(limit) + " (\"" + limitKey + "\")." : " up."));
+    }
+
+    // The due dates run between P * (1 - T - R/2) and P * (1 - T + R/2).
+    void checkDueDateParameters(int set, double range, double tardiness) const {
+        const double largestSum = kLargestTimePerJob * std::max(settings.maxJobs, kTaillardMaxJobs);
+        const double largestBound = largestSum * (std::fabs(1.0 - tardiness) + std::fabs(range) * 0.5);
+        if (largestBound < kLargestDueDateBound) return;
+        stop(set, "has \"T.\" " + number(tardiness) + " and \"R.\" " + number(range) +
+                      ", which put its due dates out of range.");
+    }
+
+    void checkTaillardInstance(int set) const {
+        const int jobs = taillardEntry(set + 1).jobs;
+        if (jobs <= settings.maxJobs) return;
+        stop(set, "is Taillard's instance " + std::to_string(set + 1) + " with " + std::to_string(jobs) +
+                      " jobs, more than \"max_jobs\" (" + std::to_string(settings.maxJobs) + ").");
+    }
+};
+
+}  // namespace
+
+void validateSetParameters(const RunSettings& settings, const SetParameters& parameters, const std::string& fileName) {
+    const bool taillard = settings.taillardMode && settings.environment == JobShop;
+    if (taillard && settings.sets > kTaillardInstanceCount)
+        fatalError("Definition file \"" + fileName + "\": \"taillard\" gives " +
+                   std::to_string(kTaillardInstanceCount) + " instances, but \"sets\" asks for " +
+                   std::to_string(settings.sets) + ".");
+    const SetChecker checker{settings, fileName};
+    for (int set = 0; set < settings.sets; ++set) {
+        const auto i = static_cast<std::size_t>(set);
+        checker.checkDueDateParameters(set, parameters.dueDateRange[i], parameters.tardinessFactor[i]);
+        if (taillard) {
+            checker.checkTaillardInstance(set);
+            continue;
+        }
+        checker.checkCount(set, parameters.jobs[i], "jobs", 0, settings.maxJobs, "max_jobs");
+        if (settings.environment != Single)
+            checker.checkCount(set, parameters.machines[i], "machines", 1, settings.maxMachines, "max_machines");
+    }
+}

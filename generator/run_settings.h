@@ -1,0 +1,73 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/definition_file.h"
+#include "generator/distributions.h"
+
+enum Environment { Single = 0, Uniform = 1, Unrelated = 2, JobShop = 3 };
+
+// Unrelated machines and the job shop keep one value per job and machine in a row,
+// max_jobs * max_machines long.
+inline bool packsJobsByMachine(int environment) { return environment == Unrelated || environment == JobShop; }
+
+// What one run takes from the definition file besides the per-set lists: sizes, switches
+// and the names of the data files.
+struct RunSettings {
+    int environment = Single;
+    bool taillardMode = false;
+    int sets = 0;
+    int maxJobs = 0;
+    int maxMachines = 1;
+    int maxLength = 0;
+    std::string durationFile;
+    std::string deadlineFile;
+    std::string sumFile;
+    std::string machineFile;
+    std::string weightFile;
+    std::string readyFile;
+    bool hasWeights = false;
+    bool hasReleaseTimes = false;
+    DistributionBounds distribution;
+};
+
+// One value per set from the keys "R.", "T.", "jobs" and "machines".
+struct SetParameters {
+    std::vector<double> dueDateRange;
+    std::vector<double> tardinessFactor;
+    std::vector<double> jobs;
+    std::vector<double> machines;  // all zero for a single machine without the key
+};
+
+// The generator's lookups in the definition file, in the order the old program made them.
+// A required entry that is missing or short stops the run with one message naming it, before
+// any data file is written.
+class DefinitionReader {
+public:
+    DefinitionReader(DefinitionFile& file, std::string fileName) : file_(file), fileName_(std::move(fileName)) {}
+
+    // The first of "single", "uniform", "unrelated", "jobshop" present, in this order.
+    int environment();
+    // Everything from "taillard" to "distribution", for the environment already found.
+    RunSettings settings(int environment);
+    SetParameters setParameters(const RunSettings& settings);
+
+private:
+    DefinitionFile& file_;
+    std::string fileName_;
+
+    bool has(const char* key);
+    int requiredInteger(const char* key);
+    std::string requiredText(const char* key);
+    std::vector<double> perSetList(const char* key, int sets, bool required);
+    DistributionBounds distribution();
+    [[noreturn]] void stop(const std::string& what) const;
+    [[noreturn]] void missing(const char* key) const;
+};
+
+// The limits that keep every set inside its rows and every job with its data; stops the run
+// with a message naming the set. Runs before the first draw, so nothing is written on failure.
+void validateSetParameters(const RunSettings& settings, const SetParameters& parameters,
+                           const std::string& fileName);
