@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -74,6 +75,16 @@ void fillColumn0(Matrix& table, const std::vector<double>& values) {
     for (std::size_t row = 0; row < values.size(); ++row) table.set(static_cast<int>(row), values[row]);
 }
 
+// The Taillard duration and sum files always hold all 80 instances, while a definition may
+// evaluate only the first few; rows beyond the definition's sets would have no job count.
+void keepFirstRows(Matrix& table, int rows) {
+    if (table.rows <= rows) return;
+    Matrix kept;
+    kept.init(rows, table.cols);
+    std::copy(table.rowData(0), table.rowData(rows), kept.rowData(0));
+    table = std::move(kept);
+}
+
 void fill(Matrix& table, double value) {
     for (int i = 0; i < table.rows; ++i)
         for (int j = 0; j < table.cols; ++j) table.at(i, j) = value;
@@ -129,9 +140,11 @@ bool Scheduler::load(const std::string& definitionFileName) {
         fillColumn0(machineCount, definition.requiredCounts("machines", sets));
 
     processingTimes.read(durationFileName);
+    keepFirstRows(processingTimes, sets);
     dueDates.read(deadlineFile);
     if (hasWeights) weights.read(weightFile);
     processingSum.read(sumFile);
+    keepFirstRows(processingSum, sets);
     if (hasReleaseTimes) releaseTimes.read(readyFile);
     if (hasConstraints) constraints.read(constraintsFileName);
     file.close();

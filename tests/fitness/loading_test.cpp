@@ -168,3 +168,18 @@ TEST(Program, MissingDataFileEndsThroughTheMatrixReader) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "Assertion failed!\nfile: .\\matrice\nline: 218\n");
 }
+
+TEST(Loading, ExtraDurationAndSumRowsBeyondTheSetsAreLeftOut) {
+    TempDir dir;
+    writeSingleInstance(dir);
+    dir.write("p.txt", "3 2\n3 2\n1 4\n9 9\n");  // like the Taillard files, more rows than sets
+    dir.write("sp.txt", "3 1\n5\n5\n18\n");
+    ScopedChdir here(dir.path());
+    Scheduler s;
+    ASSERT_TRUE(s.load("fitness.txt"));
+    EXPECT_EQ(s.processingTimes.rows, 2);
+    EXPECT_EQ(s.processingTimes.cols, 2);
+    EXPECT_EQ(s.processingTimes.get(1, 1), 4.0);
+    EXPECT_EQ(s.processingSum.rows, 2);
+    EXPECT_EQ(s.processingSum.get(1), 5.0);
+}
