@@ -152,6 +152,13 @@ public:
     template <class Rule>
     void jobShopSchedule(Rule rule);
     double jobShopCriteria();
+    // Re-creates operationDurations and operationMachines as max jobs x operations per job.
+    void initOperationTables();
+    // Decodes the operation codes of a set with n jobs on m machines into the operation tables
+    // and returns their total duration. An operation on a machine outside the set, or a route
+    // that does not visit every machine once, ends the run with a message naming the duration
+    // file, the set and the job.
+    double decodeOperations(int set, int n, int m);
 
     // --- priority rules of single and uniform machines: (set, job, previous, time, machine)
     double priorityEDD(int set, int job, int previous, double time, int machine) const;
