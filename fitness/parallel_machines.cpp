@@ -69,21 +69,12 @@ void requireParallelRow(const Scheduler& s, int set, int n, int m) {
 }
 
 void prepareUniformSet(Scheduler& s, int set, int n, int m) {
-    const double* p = s.processingTimes.rowData(set);
-    double total = 0;
-    for (int j = 0; j < n; ++j) total += p[j];
     const double* v = s.speeds.rowData(set);
     s.inverseSpeedSum = 0;
     for (int k = 0; k < m; ++k) s.inverseSpeedSum += 1 / v[k];
     // Before the precedence construction: the levels divide processing times by it.
     s.meanInverseSpeed = s.inverseSpeedSum / m;
-    s.meanDuration = s.meanRemainingDuration = total / n;
-    if (s.hasConstraints) s.buildPrecedence(set);
-    if (s.hasSetups)
-        s.buildSetupTimes(set);
-    else
-        s.meanSetup = 0;
-    s.computeLookAhead(set, n);
+    s.prepareListScheduling(set, n);
 }
 
 }  // namespace parallel_machines

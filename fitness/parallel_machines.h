@@ -37,8 +37,8 @@ void requireSchedulableSets(const Scheduler& s);
 // of set `set` read unchecked: n jobs, the processing times of the environment (n x m entries on
 // unrelated machines), and on uniform machines the m speeds and the SP the rules read.
 void requireParallelRow(const Scheduler& s, int set, int n, int m);
-// The working values of a uniform set before its first dispatch: inverse speeds, mean
-// durations, the precedence and setup tables the flags ask for, and the ATCS look-ahead.
+// The working values of a uniform set before its first dispatch: the inverse speeds, then
+// what every list scheduling prepares.
 void prepareUniformSet(Scheduler& s, int set, int n, int m);
 
 // Per-machine state of the list scheduling, kept across sets so that it is allocated once.

@@ -139,7 +139,10 @@ public:
     void buildSetupTimes(int set);
     void buildPrecedence(int set);
     double level(int set, int job);
-    // meanSetup must be set; computes makespanEstimate, atcsK1 and atcsK2 for n jobs.
+    // The working values of a set of n jobs before a list scheduling's first dispatch: the
+    // mean durations, the precedence and setup tables the flags ask for, and the look-ahead
+    // (makespanEstimate, atcsK1, atcsK2). On uniform machines meanInverseSpeed comes first.
+    void prepareListScheduling(int set, int n);
     void computeLookAhead(int set, int n);
 
     // --- parallel machines

@@ -106,6 +106,19 @@ double Scheduler::level(int set, int job) {
     return levels.at(job, 0) = base + highest;
 }
 
+void Scheduler::prepareListScheduling(int set, int n) {
+    const double* p = processingTimes.rowData(set);
+    double total = 0;
+    for (int j = 0; j < n; ++j) total += p[j];
+    meanDuration = meanRemainingDuration = total / n;
+    if (hasConstraints) buildPrecedence(set);
+    if (hasSetups)
+        buildSetupTimes(set);
+    else
+        meanSetup = 0;
+    computeLookAhead(set, n);
+}
+
 void Scheduler::computeLookAhead(int set, int n) {
     makespanEstimate = n * meanDuration + n * meanSetup;
     const double C = makespanEstimate;

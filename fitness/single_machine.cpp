@@ -5,19 +5,6 @@
 #include "core/fatal.h"
 #include "fitness/single_machine.h"
 
-void prepareSingleMachineSet(Scheduler& s, int set, int n) {
-    const double* p = s.processingTimes.rowData(set);
-    double total = 0;
-    for (int j = 0; j < n; ++j) total += p[j];
-    s.meanDuration = s.meanRemainingDuration = total / n;
-    if (s.hasConstraints) s.buildPrecedence(set);
-    if (s.hasSetups)
-        s.buildSetupTimes(set);
-    else
-        s.meanSetup = 0;
-    s.computeLookAhead(set, n);
-}
-
 namespace {
 
 // Line of the matrix's checked two-index access.

@@ -8,10 +8,6 @@
 
 #include "fitness/scheduler.h"
 
-// Steps shared by every rule before a set's first dispatch: the mean durations, the
-// precedence and setup tables the flags ask for, and the ATCS look-ahead.
-void prepareSingleMachineSet(Scheduler& scheduler, int set, int n);
-
 namespace single_machine {
 
 // Dispatches the jobs of one set. The set's tables were validated by the caller, so they are
@@ -135,7 +131,7 @@ void Scheduler::listScheduleSingle(Rule rule) {
         const int n = jobsIn(set);
         if (n == 0) continue;  // nothing to sequence, and nothing to construct for it
         requireInstanceRow(set, n, n);
-        prepareSingleMachineSet(*this, set, n);
+        prepareListScheduling(set, n);
         single_machine::SetDispatcher<Rule>(*this, rule, dispatched, set, n).run();
     }
 }
