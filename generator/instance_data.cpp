@@ -45,12 +45,12 @@ void InstanceGenerator::generateProcessingTimes(const RunSettings& settings) {
     switch (settings.environment) {
         case Single:
         case Uniform: generateSingleOrUniform(settings); break;
-        case Unrelated: generateUnrelated(settings); break;
+        case Unrelated: generateJobMachineRows(settings); break;
         case JobShop:
             if (settings.taillardMode)
                 generateTaillardSets(processingTimes, jobCount, processingSum);
             else
-                generateJobShop(settings);
+                generateJobMachineRows(settings);
     }
 }
 
@@ -70,35 +70,35 @@ void InstanceGenerator::generateSingleOrUniform(const RunSettings& settings) {
     }
 }
 
-// Row of set s: job j on machine k at column j * m_s + k, then zeros.
-void InstanceGenerator::generateUnrelated(const RunSettings& settings) {
+// Unrelated machines and the job shop pack a set's jobs at stride m_s: the entry of job j for
+// machine (or operation) k stands at column j * m_s + k, and the rest of the row is 0.
+// Unrelated rows hold plain times and scale their sum by M_s squared; job-shop rows hold
+// operation codes and scale it by M_s.
+void InstanceGenerator::generateJobMachineRows(const RunSettings& settings) {
+    const bool jobShop = settings.environment == JobShop;
     for (int set = 0; set < settings.sets; ++set) {
         double* row = processingTimes.rowData(set);
         const double jobs = jobCount.at(set, 0);
         const double machineValue = machineCount.at(set, 0);
         const auto machines = static_cast<int>(machineValue);
         double sum = 0.0;
-        for (int j = 0; j < jobs; ++j)
-            for (int k = 0; k < machines; ++k) {
-                row[j * machines + k] = drawProcessingTime(random, settings.distribution);
-                sum += row[j * machines + k];
-            }
-        processingSum.at(set, 0) = sum / (machineValue * machineValue);
+        for (int j = 0; j < jobs; ++j) {
+            double* entries = row + j * machines;
+            if (jobShop)
+                drawJobShopJob(entries, machines, settings.distribution, sum);
+            else
+                drawUnrelatedJob(entries, machines, settings.distribution, sum);
+        }
+        processingSum.at(set, 0) = jobShop ? sum / machineValue : sum / (machineValue * machineValue);
         zeroBeyondJobs(set, machines);
     }
 }
 
-// Row of set s: operation k of job j at column j * m_s + k as time + 1000 * machine.
-void InstanceGenerator::generateJobShop(const RunSettings& settings) {
-    for (int set = 0; set < settings.sets; ++set) {
-        double* row = processingTimes.rowData(set);
-        const double jobs = jobCount.at(set, 0);
-        const double machineValue = machineCount.at(set, 0);
-        const auto machines = static_cast<int>(machineValue);
-        double sum = 0.0;
-        for (int j = 0; j < jobs; ++j) drawJobShopJob(row + j * machines, machines, settings.distribution, sum);
-        processingSum.at(set, 0) = sum / machineValue;
-        zeroBeyondJobs(set, machines);
+void InstanceGenerator::drawUnrelatedJob(double* times, int machines, const DistributionBounds& distribution,
+                                         double& sum) {
+    for (int k = 0; k < machines; ++k) {
+        times[k] = drawProcessingTime(random, distribution);
+        sum += times[k];
     }
 }
 

@@ -52,8 +52,8 @@ public:
 
 private:
     void generateSingleOrUniform(const RunSettings& settings);
-    void generateUnrelated(const RunSettings& settings);
-    void generateJobShop(const RunSettings& settings);
+    void generateJobMachineRows(const RunSettings& settings);
+    void drawUnrelatedJob(double* times, int machines, const DistributionBounds& distribution, double& sum);
     void drawJobShopJob(double* codes, int machines, const DistributionBounds& distribution, double& sum);
     void zeroBeyondJobs(int set, int machines);
 };
