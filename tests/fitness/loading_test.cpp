@@ -3,6 +3,7 @@
 #include <string>
 
 #include "fitness/scheduler.h"
+#include "support/terminal.h"
 #include "support/test_support.h"
 
 using testing_support::runProgram;
@@ -182,4 +183,15 @@ TEST(Loading, ExtraDurationAndSumRowsBeyondTheSetsAreLeftOut) {
     EXPECT_EQ(s.processingTimes.get(1, 1), 4.0);
     EXPECT_EQ(s.processingSum.rows, 2);
     EXPECT_EQ(s.processingSum.get(1), 5.0);
+}
+
+TEST(Program, PauseOnATerminalTakesOneKeyWithoutEnter) {
+    TempDir dir;
+    testing_support::Terminal terminal(FITNESS_BIN, dir.path().string());
+    ASSERT_TRUE(terminal.started());
+    ASSERT_TRUE(terminal.expect("Gotovo!\n\nPress any key to continue . . . ")) << terminal.screen();
+    ASSERT_TRUE(terminal.type("x"));  // no Enter: the key alone must end the wait
+    EXPECT_EQ(terminal.exitStatus(), 0);
+    EXPECT_EQ(terminal.screen(), std::string(kUsage) +
+                                     "Nema ulazne datoteke! (fitness.txt)\nGotovo!\n\nPress any key to continue . . . \n");
 }
