@@ -39,12 +39,15 @@ void Scheduler::buildSetupTimes(int set) {
     } else {
         requireInstanceRow(set, n, n);
         const double* p = processingTimes.rowData(set);
+        // The job after k in index order, the last one followed by the first (no division in
+        // the quadratic loop: k + 1 reaches n only for k = n - 1).
+        const auto following = [n](int k) { return k + 1 < n ? k + 1 : 0; };
         for (int j = 0; j < n; ++j) {
-            const int next = (j + 1) % n;
+            const int next = following(j);
             setupTimes.at(n, j) = p[next];
             for (int k = 0; k <= j; ++k) {
                 setupTimes.at(j, k) = std::ceil(f * std::fabs(p[j] - p[k]));
-                setupTimes.at(k, j) = std::ceil(f * std::fabs(p[next] - p[(k + 1) % n]));
+                setupTimes.at(k, j) = std::ceil(f * std::fabs(p[next] - p[following(k)]));
                 sum += setupTimes.at(k, j) + setupTimes.at(j, k);
             }
         }
