@@ -71,8 +71,11 @@ bool parseInt(std::string_view token, int& value) {
 bool parseDouble(std::string_view token, double& value) {
     const char* first = token.data();
     const char* last = first + token.size();
+    // The fast path takes what it can ("-" included); a "+" it does not know is skipped, but a
+    // second sign after it is left to the slow path, which refuses it as formatted input does.
     const char* digits = (first != last && *first == '+') ? first + 1 : first;
-    if (digits != last && *digits != '+' && *digits != '-') {
+    const bool secondSign = digits != first && digits != last && (*digits == '+' || *digits == '-');
+    if (!secondSign) {
         auto [ptr, ec] = std::from_chars(digits, last, value);
         if (ec == std::errc() && ptr == last) return true;
     }

@@ -61,7 +61,7 @@ void InstanceGenerator::generateSingleOrUniform(const RunSettings& settings) {
         const double jobs = jobCount.at(set, 0);
         double sum = 0.0;
         for (int j = 0; j < settings.maxJobs; ++j) {
-            row[j] = j < jobs ? drawProcessingTime(random, settings.distribution) : 0.0;
+            row[j] = j < jobs ? drawProcessingTime(random, settings.distributionBounds) : 0.0;
             sum += row[j];
         }
         // Uniform machines: the time the jobs would take on all machines working together.
@@ -85,9 +85,9 @@ void InstanceGenerator::generateJobMachineRows(const RunSettings& settings) {
         for (int j = 0; j < jobs; ++j) {
             double* entries = row + j * machines;
             if (jobShop)
-                drawJobShopJob(entries, machines, settings.distribution, sum);
+                drawJobShopJob(entries, machines, settings.distributionBounds, sum);
             else
-                drawUnrelatedJob(entries, machines, settings.distribution, sum);
+                drawUnrelatedJob(entries, machines, settings.distributionBounds, sum);
         }
         processingSum.at(set, 0) = jobShop ? sum / machineValue : sum / (machineValue * machineValue);
         zeroBeyondJobs(set, machines);

@@ -100,7 +100,7 @@ RunSettings DefinitionReader::settings(int environment) {
         file_.lookup("machine_file", s.machineFile);
     s.hasWeights = file_.lookup("weight_T", s.weightFile) == 1;
     s.hasReleaseTimes = file_.lookup("ready", s.readyFile) == 1;
-    s.distribution = distribution();
+    s.distributionBounds = distribution();
     return s;
 }
 

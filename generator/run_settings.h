@@ -30,7 +30,7 @@ struct RunSettings {
     std::string readyFile;
     bool hasWeights = false;
     bool hasReleaseTimes = false;
-    DistributionBounds distribution;
+    DistributionBounds distributionBounds;
 };
 
 // One value per set from the keys "R.", "T.", "jobs" and "machines".

@@ -5,7 +5,7 @@
 namespace {
 
 // Time seed, machine seed, jobs, machines of ta01 ... ta80, as published with the benchmark.
-constexpr TaillardEntry kTaillardTable[kTaillardInstanceCount] = {
+constexpr TaillardEntry TaillardTable[kTaillardInstanceCount] = {
     { 840612802,  398197754,  15, 15},  // ta01
     {1314640371,  386720536,  15, 15},  // ta02
     {1227221349,  316176388,  15, 15},  // ta03
@@ -93,7 +93,7 @@ int drawBelow(std::int32_t& seed, int range) { return static_cast<int>(taillardN
 
 }  // namespace
 
-const TaillardEntry& taillardEntry(int instance) { return kTaillardTable[instance - 1]; }
+const TaillardEntry& taillardEntry(int instance) { return TaillardTable[instance - 1]; }
 
 double taillardNext(std::int32_t& seed) {
     const std::int32_t k = seed / 127773;

@@ -238,6 +238,8 @@ TEST(MatrixFileDeathTest, GarbageIsNamedWithItsPosition) {
     dir.write("bad.txt", "2 3\n1 2 3\n4 x5 6\n");
     EXPECT_EXIT(m.read(dir.file("bad.txt")), testing::ExitedWithCode(1),
                 "bad\\.txt\": row 1, column 1 \\(counted from 0\\): \"x5\" is not a number\\.\n$");
+    dir.write("signs.txt", "1 2\n-1 +-5\n");
+    EXPECT_EXIT(m.read(dir.file("signs.txt")), testing::ExitedWithCode(1), "row 0, column 1 .*\"\\+-5\"");
     dir.write("comma.txt", "1 2\n1,5 2\n");
     EXPECT_EXIT(m.read(dir.file("comma.txt")), testing::ExitedWithCode(1), "row 0, column 0 .*\"1,5\"");
     for (const char* header : {"2.5 3\n1 2 3 4 5 6\n", "two 3\n", "2\n", "99999999999 1\n"}) {

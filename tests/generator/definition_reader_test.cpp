@@ -26,14 +26,14 @@ const std::string kBase =
 
 TEST(DefinitionReaderTest, SharesOneOneTwo) {
     const ReadDefinition read("single 1\ndistribution 1 1 2\n" + kBase);
-    EXPECT_EQ(read.settings.distribution.bounds[0], 0.25);
-    EXPECT_EQ(read.settings.distribution.bounds[1], 0.5);
-    EXPECT_EQ(read.settings.distribution.bounds[2], 1.0);
+    EXPECT_EQ(read.settings.distributionBounds.bounds[0], 0.25);
+    EXPECT_EQ(read.settings.distributionBounds.bounds[1], 0.5);
+    EXPECT_EQ(read.settings.distributionBounds.bounds[2], 1.0);
 }
 
 TEST(DefinitionReaderTest, FewerThanThreeSharesKeepTheUniformDistribution) {
     const ReadDefinition read("single 1\ndistribution 0 1\n" + kBase);
-    EXPECT_EQ(read.settings.distribution.bounds[0], 1.0);
+    EXPECT_EQ(read.settings.distributionBounds.bounds[0], 1.0);
 }
 
 TEST(DefinitionReaderTest, DefaultsAndOptionalFiles) {
