@@ -64,8 +64,9 @@ void requireSchedulableSets(const Scheduler& s) {
 
 void requireParallelRow(const Scheduler& s, int set, int n, int m) {
     s.requireInstanceRow(set, n, processingColumns(s, n, m));
-    if (s.environment == Uniform && (set >= s.speeds.rows || m > s.speeds.cols || set >= s.processingSum.rows))
-        assertionFailed("matrice", kLineGet);
+    if (s.environment != Uniform) return;
+    if (set >= s.speeds.rows || m > s.speeds.cols) assertionFailed("matrice", kLineGet);
+    s.processingSum.get(set);  // a checked read of the SP that MON reads unchecked
 }
 
 void prepareUniformSet(Scheduler& s, int set, int n, int m) {

@@ -131,6 +131,7 @@ void Scheduler::listScheduleSingle(Rule rule) {
         const int n = jobsIn(set);
         if (n == 0) continue;  // nothing to sequence, and nothing to construct for it
         requireInstanceRow(set, n, n);
+        processingSum.get(set);  // a checked read of the SP that MON reads unchecked
         prepareListScheduling(set, n);
         single_machine::SetDispatcher<Rule>(*this, rule, dispatched, set, n).run();
     }

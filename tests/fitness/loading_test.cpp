@@ -195,3 +195,12 @@ TEST(Program, PauseOnATerminalTakesOneKeyWithoutEnter) {
     EXPECT_EQ(terminal.screen(), std::string(kUsage) +
                                      "Nema ulazne datoteke! (fitness.txt)\nGotovo!\n\nPress any key to continue . . . \n");
 }
+
+TEST(Program, SumFileShorterThanTheSetsEndsWithTheMatrixAssertion) {
+    TempDir dir;
+    writeSingleInstance(dir);
+    dir.write("sp.txt", "1 1\n5\n");  // the second set has no SP for the MON rule to read
+    auto run = runProgram(FITNESS_BIN, "summary.txt", dir.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Assertion failed!\nfile: .\\matrice\nline: 194\n");
+}
