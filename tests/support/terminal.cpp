@@ -64,13 +64,17 @@ int Terminal::exitStatus() {
         readSome();
     }
     ended_ = true;
+    // What the program wrote just before it ended may still wait in the terminal.
+    while (readSome(false)) {
+    }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// False once the program has closed the terminal.
-bool Terminal::readSome() {
+// False once the program has closed the terminal, or, unless waiting is asked for, when
+// nothing more came within a moment.
+bool Terminal::readSome(bool keepWaiting) {
     pollfd ready{master_, POLLIN, 0};
-    if (poll(&ready, 1, 100) <= 0) return true;
+    if (poll(&ready, 1, 100) <= 0) return keepWaiting;
     char buffer[512];
     ssize_t got = read(master_, buffer, sizeof buffer);
     if (got <= 0) return false;

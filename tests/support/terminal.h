@@ -28,7 +28,7 @@ public:
     const std::string& screen() const { return screen_; }
 
 private:
-    bool readSome();
+    bool readSome(bool keepWaiting = true);
 
     int master_ = -1;
     pid_t pid_ = -1;
