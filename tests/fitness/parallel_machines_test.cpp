@@ -8,28 +8,15 @@
 
 #include "fitness/parallel_machines.h"
 #include "fitness/scheduler.h"
+#include "support/matrix_literal.h"
 
 using parallel_machines::decode;
 using parallel_machines::encode;
 
 namespace {
 
-using Rows = std::initializer_list<std::initializer_list<double>>;
-
-// One row per set; short rows are padded with zeros.
-Matrix table(Rows rows) {
-    std::size_t cols = 1;
-    for (const auto& row : rows) cols = std::max(cols, row.size());
-    Matrix m;
-    m.initZero(static_cast<int>(rows.size()), static_cast<int>(cols));
-    int i = 0;
-    for (const auto& row : rows) {
-        int j = 0;
-        for (double value : row) m.set(i, j++, value);
-        ++i;
-    }
-    return m;
-}
+using testing_support::Rows;
+using testing_support::table;
 
 Matrix filled(int rows, int cols, double value) {
     Matrix m;

@@ -6,23 +6,12 @@
 #include <vector>
 
 #include "fitness/scheduler.h"
+#include "support/matrix_literal.h"
 
 namespace single_machine_testing {
 
-using Rows = std::initializer_list<std::initializer_list<double>>;
-
-// A matrix written out row by row; every row has the length of the first.
-inline Matrix table(Rows rows) {
-    Matrix m;
-    m.initZero(static_cast<int>(rows.size()), static_cast<int>(rows.begin()->size()));
-    int i = 0;
-    for (const auto& row : rows) {
-        int j = 0;
-        for (double value : row) m.set(i, j++, value);
-        ++i;
-    }
-    return m;
-}
+using testing_support::Rows;
+using testing_support::table;
 
 // Sets given by their processing times and due dates (one row per set; the job count is the
 // row length). Every job weighs 1 and is released at 0; no constraints, no setups.
