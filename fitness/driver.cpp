@@ -6,6 +6,7 @@
 
 #include "core/definition_file.h"
 #include "core/fatal.h"
+#include "fitness/parallel_machines.h"
 #include "fitness/scheduler.h"
 
 namespace {
@@ -187,8 +188,26 @@ void Scheduler::evaluateGP(ComparisonTable& table) {
     table.record("GP", results);
 }
 
+void Scheduler::prepareInstances() {
+    switch (environment) {
+        case Uniform:
+            parallel_machines::requireSchedulableSets(*this);
+            speeds.read(machineFileName);
+            break;
+        case Unrelated:
+            parallel_machines::requireSchedulableSets(*this);
+            break;
+        case JobShop:
+            checkJobShopInstances();
+            break;
+        default:
+            break;
+    }
+}
+
 void Scheduler::run(const std::string& definitionFileName, const char* summaryFile) {
     if (!load(definitionFileName)) return;
+    prepareInstances();
 
     ComparisonTable table;
     switch (environment) {

@@ -62,15 +62,6 @@ std::array<double, kCriteria> measure(const Scheduler& s, int set, int n, double
             flow / n};
 }
 
-// Faults of the instance data that would otherwise surface half-way through the run: all are
-// found before the first result file is written.
-void checkJobShopInstances(Scheduler& s) {
-    if (s.hasSetups && s.maxLength < 1)
-        fatalError("Setup times in the job shop need \"max_length\" of at least 1 in the definition file.");
-    s.initOperationTables();
-    for (int set = 0; set < s.processingTimes.rows; ++set) s.decodeOperations(set, s.jobsIn(set), s.machinesIn(set));
-}
-
 // Runs one rule over every set, prints its makespan total and writes its results.
 template <class Rule>
 void evaluate(Scheduler& s, Rule rule, const char* format, const char* resultFile) {
@@ -88,6 +79,13 @@ void evaluateAndCompare(Scheduler& s, Rule rule, const char* format, const char*
 }
 
 }  // namespace
+
+void Scheduler::checkJobShopInstances() {
+    if (hasSetups && maxLength < 1)
+        fatalError("Setup times in the job shop need \"max_length\" of at least 1 in the definition file.");
+    initOperationTables();
+    for (int set = 0; set < processingTimes.rows; ++set) decodeOperations(set, jobsIn(set), machinesIn(set));
+}
 
 void Scheduler::initOperationTables() {
     const int maxJobs = dueDates.cols;
@@ -188,8 +186,6 @@ void Scheduler::checkJobShopSchedule(const char* fileName) const {
 }
 
 void Scheduler::runJobShopHeuristics(ComparisonTable& table) {
-    checkJobShopInstances(*this);
-
     evaluate(*this, RuleOf<&Scheduler::jobShopWSPT>{}, "WSPT: %g\n", "rezultat_WSPT.txt");
     best = results;
     table.record("WSPT\t", results);

@@ -16,18 +16,16 @@ double waitFor(double time, double jobReady) { return std::max(jobReady - time, 
 
 double positivePart(double x) { return std::max(x, 0.0); }
 
-// The durations of the job's operations from position `first` to the end of its route, summed in
-// route order.
-double workFrom(const Scheduler& s, int set, int job, int first) {
-    const int m = static_cast<int>(s.machineCount.at(set, 0));
-    double work = 0;
-    for (int l = first; l < m; ++l) work += s.operationDurations.at(job, l);
-    return work;
-}
-
 double durationOf(const Scheduler& s, int job, int operation) { return s.operationDurations.at(job, operation); }
 
 }  // namespace
+
+double Scheduler::remainingWork(int set, int job, int first) const {
+    const int m = static_cast<int>(machineCount.at(set, 0));
+    double work = 0;
+    for (int l = first; l < m; ++l) work += operationDurations.at(job, l);
+    return work;
+}
 
 double Scheduler::jobShopWSPT(int set, int job, int operation, double time, double jobReady, int) const {
     return weightOf(*this, set, job) / (durationOf(*this, job, operation) + waitFor(time, jobReady));
@@ -35,12 +33,12 @@ double Scheduler::jobShopWSPT(int set, int job, int operation, double time, doub
 
 double Scheduler::jobShopWSPTTWKR(int set, int job, int operation, double time, double jobReady, int) const {
     const double wait = waitFor(time, jobReady);
-    const double remaining = workFrom(*this, set, job, operation);
+    const double remaining = remainingWork(set, job, operation);
     return weightOf(*this, set, job) * (wait + remaining) / (wait + durationOf(*this, job, operation));
 }
 
 double Scheduler::jobShopCOVERT(int set, int job, int operation, double time, double jobReady, int) const {
-    const double after = workFrom(*this, set, job, operation + 1);
+    const double after = remainingWork(set, job, operation + 1);
     const double slack = positivePart(dueDates.at(set, job) - 4 * after - time);
     // On a last operation `after` is 0 and the quotient infinite (or 0/0): the factor is 0 then,
     // as it is whenever the slack exceeds half the remaining work.
@@ -50,12 +48,12 @@ double Scheduler::jobShopCOVERT(int set, int job, int operation, double time, do
 }
 
 double Scheduler::jobShopSlackTWKR(int set, int job, int operation, double time, double jobReady, int) const {
-    const double work = waitFor(time, jobReady) + workFrom(*this, set, job, operation);
+    const double work = waitFor(time, jobReady) + remainingWork(set, job, operation);
     return weightOf(*this, set, job) * work / (dueDates.at(set, job) - work);
 }
 
 double Scheduler::jobShopRM(int set, int job, int operation, double time, double jobReady, int) const {
-    const double after = workFrom(*this, set, job, operation + 1);
+    const double after = remainingWork(set, job, operation + 1);
     const double slack = positivePart(dueDates.at(set, job) - 3 * after - time);
     const int machine = static_cast<int>(operationMachines.at(job, operation));
     const double lookAhead = 10 * machineMeanDuration.at(machine, 0);
@@ -66,5 +64,5 @@ double Scheduler::jobShopRM(int set, int job, int operation, double time, double
 double Scheduler::jobShopEDD(int set, int job, int, double, double, int) const { return -dueDates.at(set, job); }
 
 double Scheduler::jobShopWTWKR(int set, int job, int operation, double time, double jobReady, int) const {
-    return weightOf(*this, set, job) / (waitFor(time, jobReady) + workFrom(*this, set, job, operation));
+    return weightOf(*this, set, job) / (waitFor(time, jobReady) + remainingWork(set, job, operation));
 }

@@ -199,7 +199,6 @@ void Scheduler::minMin() {
 }
 
 void Scheduler::runUnrelatedHeuristics() {
-    parallel_machines::requireSchedulableSets(*this);
     minMin();
     std::printf("Min-min: %g\n", parallelMachineCriteria());
     schedule.write("raspored_minmin.txt");

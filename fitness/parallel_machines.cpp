@@ -69,13 +69,26 @@ void requireParallelRow(const Scheduler& s, int set, int n, int m) {
     s.processingSum.get(set);  // a checked read of the SP that MON reads unchecked
 }
 
-void prepareUniformSet(Scheduler& s, int set, int n, int m) {
+void prepareParallelSet(Scheduler& s, int set, int n, int m) {
+    if (s.environment == Unrelated) {
+        s.inverseSpeedSum = m;
+        s.meanInverseSpeed = 1;
+        const double* p = s.processingTimes.rowData(set);
+        double* mean = s.jobMeanDurations.rowData(0);
+        for (int j = 0; j < n; ++j) {
+            double sum = 0;
+            for (int k = 0; k < m; ++k) sum += p[j * m + k];
+            mean[j] = sum / m;
+        }
+        s.prepareListScheduling(set, n, mean);
+        return;
+    }
     const double* v = s.speeds.rowData(set);
     s.inverseSpeedSum = 0;
     for (int k = 0; k < m; ++k) s.inverseSpeedSum += 1 / v[k];
     // Before the precedence construction: the levels divide processing times by it.
     s.meanInverseSpeed = s.inverseSpeedSum / m;
-    s.prepareListScheduling(set, n);
+    s.prepareListScheduling(set, n, s.processingTimes.rowData(set));
 }
 
 }  // namespace parallel_machines
@@ -162,8 +175,6 @@ void Scheduler::checkParallelSchedule(const char* fileName) const {
 }
 
 void Scheduler::runUniformHeuristics() {
-    parallel_machines::requireSchedulableSets(*this);
-    speeds.read(machineFileName);
     evaluateUniform(*this, RuleOf<&Scheduler::priorityXDRM>{}, "X-D RM: %g\n", "rezultat_XD.txt");
     evaluateUniform(*this, RuleOf<&Scheduler::priorityMON>{}, "MON: %g\n", "rezultat_MON.txt");
     evaluateUniform(*this, RuleOf<&Scheduler::priorityWSPT>{}, "WSPT: %g\n", "rezultat_SPT.txt");

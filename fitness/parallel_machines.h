@@ -1,9 +1,12 @@
 #pragma once
 
-// Parallel machines. The uniform list scheduling gives the machine that becomes free first the
-// eligible job of greatest priority; the rule is a template argument so that it is inlined in
-// the candidate scan. Both parallel environments store a schedule entry as job + 1000 x machine,
-// in dispatch order, so that each machine's sequence can be replayed by the criteria.
+// Parallel machines. The list scheduling gives the machine that becomes free first the eligible
+// job of greatest priority; the rule is a template argument so that it is inlined in the candidate
+// scan. On uniform machines a job takes its processing time times the machine's speed factor; on
+// unrelated machines it takes its own entry for that machine (speed factor 1), and the mean of its
+// entries stands for its processing time in the remaining-work mean. Both parallel environments
+// store a schedule entry as job + 1000 x machine, in dispatch order, so that each machine's
+// sequence can be replayed by the criteria.
 #include <utility>
 #include <vector>
 
@@ -37,9 +40,9 @@ void requireSchedulableSets(const Scheduler& s);
 // of set `set` read unchecked: n jobs, the processing times of the environment (n x m entries on
 // unrelated machines), and on uniform machines the m speeds and the SP the rules read.
 void requireParallelRow(const Scheduler& s, int set, int n, int m);
-// The working values of a uniform set before its first dispatch: the inverse speeds, then
-// what every list scheduling prepares.
-void prepareUniformSet(Scheduler& s, int set, int n, int m);
+// The working values of a set before its first dispatch: the inverse speeds (m on unrelated
+// machines, whose speed factors are 1), then what every list scheduling prepares.
+void prepareParallelSet(Scheduler& s, int set, int n, int m);
 
 // Per-machine state of the list scheduling, kept across sets so that it is allocated once.
 struct Machines {
@@ -47,15 +50,17 @@ struct Machines {
     std::vector<int> last;      // job processed last, n before the first
 };
 
-// Dispatches the jobs of one uniform set, whose tables were validated by the caller.
+// Dispatches the jobs of one set, whose tables were validated by the caller.
 template <class Rule>
 class SetDispatcher {
 public:
     SetDispatcher(Scheduler& scheduler, Rule& rule, Machines& machines, std::vector<char>& dispatched, int set,
                   int n, int m)
         : s_(scheduler), rule_(rule), ready_(machines.ready), last_(machines.last), dispatched_(dispatched),
-          set_(set), n_(n), m_(m), p_(scheduler.processingTimes.rowData(set)),
-          r_(scheduler.releaseTimes.rowData(set)), v_(scheduler.speeds.rowData(set)) {
+          set_(set), n_(n), m_(m), unrelated_(scheduler.environment == Unrelated),
+          p_(scheduler.processingTimes.rowData(set)), r_(scheduler.releaseTimes.rowData(set)),
+          v_(unrelated_ ? nullptr : scheduler.speeds.rowData(set)),
+          work_(unrelated_ ? scheduler.jobMeanDurations.rowData(0) : p_) {
         ready_.assign(static_cast<std::size_t>(m), 0.0);
         last_.assign(static_cast<std::size_t>(m), n);
         dispatched_.assign(static_cast<std::size_t>(n), 0);
@@ -66,7 +71,7 @@ public:
         for (int q = 0; q < n_; ++q) {
             const int k = earliestFreeMachine();
             const int c = s_.hasReleaseTimes ? chooseWithReleaseTimes(k) : chooseWithoutReleaseTimes(k);
-            s_.meanRemainingDuration = (remaining * s_.meanRemainingDuration - p_[c]) / (remaining - 1);
+            s_.meanRemainingDuration = (remaining * s_.meanRemainingDuration - work_[c]) / (remaining - 1);
             --remaining;
             dispatched_[c] = 1;
             s_.schedule.at(set_, q) = encode(c, k);
@@ -83,12 +88,19 @@ private:
     const int set_;
     const int n_;
     const int m_;
+    const bool unrelated_;
     // The current time: with release times it never decreases; without them it starts from the
     // chosen machine's ready time at every dispatch.
     double time_ = 0;
     const double* p_;
     const double* r_;
     const double* v_;
+    const double* work_;  // per job: what the remaining-work mean counts
+
+    // The processing time that competes for the shortest released job on machine k: the table's
+    // entry (before the speed factor on uniform machines).
+    double length(int j, int k) const { return unrelated_ ? p_[j * m_ + k] : p_[j]; }
+    double duration(int j, int k) const { return unrelated_ ? p_[j * m_ + k] : p_[j] * v_[k]; }
 
     // Not dispatched and no predecessor still waiting.
     bool eligible(int j) const { return !dispatched_[j] && !(s_.precedenceLists.at(j, 0) > 0); }
@@ -132,20 +144,20 @@ private:
     int chooseWithReleaseTimes(int k) {
         int c = firstEligible();
         double earliest = r_[c];
-        double shortest = p_[c];
+        double shortest = length(c, k);
         for (int j = 0; j < n_; ++j) {
             if (eligible(j) && r_[j] < earliest) {
                 c = j;
                 earliest = r_[j];
-                shortest = p_[j];
+                shortest = length(j, k);
             }
         }
         const double start = earliest > ready_[k] ? earliest : ready_[k];
         if (start > time_) time_ = start;
         for (int j = 0; j < n_; ++j) {
-            if (eligible(j) && r_[j] <= time_ && p_[j] < shortest) {
+            if (eligible(j) && r_[j] <= time_ && length(j, k) < shortest) {
                 c = j;
-                shortest = p_[j];
+                shortest = length(j, k);
             }
         }
         return highestPriority(c, k, [this](int j) { return r_[j] <= time_; });
@@ -168,7 +180,7 @@ private:
     void occupy(int k, int c) {
         const double setup = s_.hasSetups ? s_.setupTimes.at(last_[k], c) : 0;
         last_[k] = c;
-        ready_[k] = time_ + setup + p_[c] * v_[k];
+        ready_[k] = time_ + setup + duration(c, k);
         if (s_.hasConstraints) releaseSuccessors(c, ready_[k]);
     }
 
@@ -195,6 +207,7 @@ void Scheduler::listScheduleParallel(Rule rule) {
     precedenceLists.initZero(maxJobs, maxJobs + 1);
     levels.initZero(maxJobs, 1);
     predecessorReady.initZero(maxJobs, 1);
+    if (environment == Unrelated) jobMeanDurations.initZero(1, maxJobs);
     parallel_machines::Machines machines;
     std::vector<char> dispatched;
     for (int set = 0; set < sets; ++set) {
@@ -203,7 +216,7 @@ void Scheduler::listScheduleParallel(Rule rule) {
         const int m = machinesIn(set);
         parallel_machines::requireSchedulableSet(*this, set);
         parallel_machines::requireParallelRow(*this, set, n, m);
-        parallel_machines::prepareUniformSet(*this, set, n, m);
+        parallel_machines::prepareParallelSet(*this, set, n, m);
         parallel_machines::SetDispatcher<Rule>(*this, rule, machines, dispatched, set, n, m).run();
     }
 }

@@ -64,6 +64,7 @@ public:
     Matrix precedenceLists;  // row j: [0] waiting predecessors, [1] successor count, [2..] successors
     Matrix levels;
     Matrix setupTimes;  // (n + 1) x n; row n holds the setup before a machine's first job
+    Matrix jobMeanDurations;  // one row: each job's mean time over the unrelated machines
 
     // --- what is evaluated and compared
     Matrix schedule;
@@ -101,6 +102,10 @@ public:
     void run(const std::string& definitionFileName, const char* summaryFile);
     // The loading half of run; false when the definition file cannot be opened.
     bool load(const std::string& definitionFileName);
+    // What the environment needs before its first schedule, with the faults of the instance data
+    // that would otherwise surface half-way through a run: uniform speeds read, every parallel set
+    // schedulable, every job-shop route decoded and valid.
+    void prepareInstances();
 
     // --- reporting shared by every environment
     // Prints value through format and writes `results` to resultFile.
@@ -140,9 +145,10 @@ public:
     void buildPrecedence(int set);
     double level(int set, int job);
     // The working values of a set of n jobs before a list scheduling's first dispatch: the
-    // mean durations, the precedence and setup tables the flags ask for, and the look-ahead
-    // (makespanEstimate, atcsK1, atcsK2). On uniform machines meanInverseSpeed comes first.
-    void prepareListScheduling(int set, int n);
+    // mean durations (of the n per-job durations given), the precedence and setup tables the
+    // flags ask for, and the look-ahead (makespanEstimate, atcsK1, atcsK2). On uniform machines
+    // meanInverseSpeed comes first.
+    void prepareListScheduling(int set, int n, const double* durations);
     void computeLookAhead(int set, int n);
 
     // --- parallel machines
@@ -155,6 +161,7 @@ public:
     template <class Rule>
     void jobShopSchedule(Rule rule);
     double jobShopCriteria();
+    void checkJobShopInstances();
     // Re-creates operationDurations and operationMachines as max jobs x operations per job.
     void initOperationTables();
     // Decodes the operation codes of a set with n jobs on m machines into the operation tables
@@ -173,6 +180,10 @@ public:
     double priorityLNS(int set, int job, int previous, double time, int machine) const;
     double priorityHLF(int set, int job, int previous, double time, int machine) const;
     double prioritySetupMakespan(int set, int job, int previous, double time, int machine) const;
+
+    // The durations of the job's operations from position `first` to the end of its route, summed
+    // in route order.
+    double remainingWork(int set, int job, int first) const;
 
     // --- job-shop rules: (set, job, operation, time, job ready, last job)
     double jobShopWSPT(int set, int job, int operation, double time, double jobReady, int lastJob) const;

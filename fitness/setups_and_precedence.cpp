@@ -85,6 +85,9 @@ void Scheduler::buildPrecedence(int set) {
         }
         precedenceLists.at(j, 0) = predecessors;
     }
+    // Levels weigh processing times by machine speeds, which unrelated machines do not have; no
+    // rule of theirs reads them.
+    if (environment == Unrelated) return;
     for (int j = 0; j < n; ++j) levels.at(j, 0) = level(set, j);
 }
 
@@ -109,10 +112,9 @@ double Scheduler::level(int set, int job) {
     return levels.at(job, 0) = base + highest;
 }
 
-void Scheduler::prepareListScheduling(int set, int n) {
-    const double* p = processingTimes.rowData(set);
+void Scheduler::prepareListScheduling(int set, int n, const double* durations) {
     double total = 0;
-    for (int j = 0; j < n; ++j) total += p[j];
+    for (int j = 0; j < n; ++j) total += durations[j];
     meanDuration = meanRemainingDuration = total / n;
     if (hasConstraints) buildPrecedence(set);
     if (hasSetups)

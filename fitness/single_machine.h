@@ -132,7 +132,7 @@ void Scheduler::listScheduleSingle(Rule rule) {
         if (n == 0) continue;  // nothing to sequence, and nothing to construct for it
         requireInstanceRow(set, n, n);
         processingSum.get(set);  // a checked read of the SP that MON reads unchecked
-        prepareListScheduling(set, n);
+        prepareListScheduling(set, n, processingTimes.rowData(set));
         single_machine::SetDispatcher<Rule>(*this, rule, dispatched, set, n).run();
     }
 }

@@ -1,0 +1,92 @@
+#pragma once
+
+// The language of priority rules: a rule is an expression tree over the terminals of one
+// scheduling environment, numeric constants, + - * /, unary minus and the functions max, min,
+// pos and exp. A tree is stored in prefix order, so every subtree is one contiguous run of
+// nodes, which the genetic operators cut and splice directly.
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rules {
+
+enum class Primitive : std::uint8_t { Add, Sub, Mul, Div, Neg, Max, Min, Pos, Exp, Constant, Terminal };
+
+// What a terminal measures; its name and exact meaning depend on the environment.
+enum class Terminal : std::uint8_t {
+    // list-scheduling environments (single, uniform, unrelated) and the job shop
+    Processing,  // p
+    DueDate,     // d
+    Weight,      // w
+    Ready,       // r
+    Time,        // t
+    Wait,        // wait = max(r - t, 0)
+    // list-scheduling environments only
+    Setup,                  // s
+    Speed,                  // v
+    InverseSpeedSum,        // L
+    RemainingMeanDuration,  // K
+    MeanDuration,           // pmean
+    MeanSetup,              // smean
+    ProcessingSum,          // SP
+    Successors,             // succ
+    // job shop only
+    RemainingWork,   // twkr
+    WorkAfter,       // rem
+    MachineMean,     // pm
+    OperationsLeft,  // ops
+};
+
+struct Node {
+    Primitive primitive;
+    Terminal terminal = Terminal::Processing;  // for Primitive::Terminal
+    double value = 0;                          // for Primitive::Constant
+};
+
+int arity(Primitive primitive);
+
+// A rule tree in prefix order. Trees built by the parser, the XML reader and the genetic
+// operators are always complete: every node has exactly arity() subtrees after it.
+struct Tree {
+    std::vector<Node> nodes;
+
+    int size() const { return static_cast<int>(nodes.size()); }
+    int depth() const;  // a lone terminal has depth 1
+    // One past the last node of the subtree rooted at `root`.
+    int subtreeEnd(int root) const;
+    bool operator==(const Tree& other) const;
+};
+
+// The terminals a rule may use in one environment (the codes of the definition file's environment
+// keyword: 0 single, 1 uniform, 2 unrelated, 3 job shop), with their names.
+struct TerminalName {
+    std::string_view name;
+    Terminal terminal;
+};
+const std::vector<TerminalName>& terminalsOf(int environment);
+std::string_view nameOf(Terminal terminal, int environment);
+// "single-machine", "uniform-machine", ... for messages.
+std::string_view environmentName(int environment);
+
+// A rule that cannot be read: the message says where (1-based character position for infix text)
+// and what was expected.
+class RuleError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Trees deeper than this are refused, so that reading, printing and evaluating them stay within
+// bounded stack space.
+inline constexpr int kMaxDepth = 200;
+
+Tree parseInfix(std::string_view text, int environment);
+// The canonical text: blanks around binary operators, parentheses only where the tree needs them,
+// constants in their shortest form that reads back to the same double.
+std::string toInfix(const Tree& tree, int environment);
+
+// The shortest decimal text of a finite constant that reads back to the same double.
+std::string constantText(double value);
+
+}  // namespace rules

@@ -1,0 +1,20 @@
+#pragma once
+
+// `learner --rule EXPR` and `learner --test SEEDFILE`: one rule scheduled on every set of the
+// definition's collection, its criterion totals printed and its schedules written to
+// raspored_GP.txt for the evaluator.
+#include <string>
+
+namespace rules {
+
+struct RuleSource {
+    std::string infix;     // the rule as text, or
+    std::string seedFile;  // the file holding it as an individual
+};
+
+// Loads the collection named by the definition file (data files are read from the working
+// folder, as the evaluator reads them), schedules it with the rule and reports. A fault ends the
+// run with one message and exit status 1 before anything is written.
+void testRule(const std::string& definitionFile, const RuleSource& source);
+
+}  // namespace rules
