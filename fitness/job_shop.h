@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "fitness/candidate_batch.h"
 #include "fitness/scheduler.h"
 
 // Machine and job state of one set while its operations are dispatched or replayed. The storage
@@ -86,6 +87,8 @@ void Scheduler::jobShopSchedule(Rule rule) {
     schedule.initZero(sets, processingTimes.cols);
     initOperationTables();
     ShopFloor floor;
+    CandidateBatch candidates;
+    candidates.reserve(processingTimes.cols);
     for (int set = 0; set < sets; ++set) {
         const int n = jobsIn(set);
         if (n == 0) continue;  // nothing to dispatch, and no setups to draw
@@ -112,18 +115,13 @@ void Scheduler::jobShopSchedule(Rule rule) {
             if (machine < 0) break;
             const double time = std::max(floor.machineFree[machine], floor.waiting[machine]);
 
-            int chosen = -1;
-            double chosenPriority = 0;
-            for (int j = 0; j < n; ++j) {
-                if (floor.nextMachine(j, operationMachines) != machine || !(floor.jobReady[j] <= time)) continue;
-                const double priority =
-                    rule(*this, set, j, floor.nextOperation[j], time, floor.jobReady[j], floor.lastJob[machine]);
-                if (chosen < 0 || priority > chosenPriority) {
-                    chosen = j;
-                    chosenPriority = priority;
-                }
-            }
-            if (chosen < 0) break;
+            candidates.clear();
+            for (int j = 0; j < n; ++j)
+                if (floor.nextMachine(j, operationMachines) == machine && floor.jobReady[j] <= time) candidates.add(j);
+            if (candidates.size() == 0) break;
+            rateShopCandidates(rule, *this, set, candidates, floor.nextOperation.data(), floor.jobReady.data(), time,
+                               floor.lastJob[machine]);
+            const int chosen = candidates.chosen();
 
             const int operation = floor.nextOperation[chosen];
             sequence[machine * n + floor.sequenced[machine]] = chosen;

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "fitness/candidate_batch.h"
 #include "fitness/scheduler.h"
 
 namespace parallel_machines {
@@ -48,6 +49,7 @@ void prepareParallelSet(Scheduler& s, int set, int n, int m);
 struct Machines {
     std::vector<double> ready;  // moment from which the machine is free
     std::vector<int> last;      // job processed last, n before the first
+    CandidateBatch candidates;  // of the decision in hand
 };
 
 // Dispatches the jobs of one set, whose tables were validated by the caller.
@@ -56,7 +58,8 @@ class SetDispatcher {
 public:
     SetDispatcher(Scheduler& scheduler, Rule& rule, Machines& machines, std::vector<char>& dispatched, int set,
                   int n, int m)
-        : s_(scheduler), rule_(rule), ready_(machines.ready), last_(machines.last), dispatched_(dispatched),
+        : s_(scheduler), rule_(rule), ready_(machines.ready), last_(machines.last), batch_(machines.candidates),
+          dispatched_(dispatched),
           set_(set), n_(n), m_(m), unrelated_(scheduler.environment == Unrelated),
           p_(scheduler.processingTimes.rowData(set)), r_(scheduler.releaseTimes.rowData(set)),
           v_(unrelated_ ? nullptr : scheduler.speeds.rowData(set)),
@@ -84,6 +87,7 @@ private:
     Rule& rule_;
     std::vector<double>& ready_;
     std::vector<int>& last_;
+    CandidateBatch& batch_;
     std::vector<char>& dispatched_;
     const int set_;
     const int n_;
@@ -120,23 +124,12 @@ private:
         return k;
     }
 
-    double priority(int j, int k) const { return rule_(std::as_const(s_), set_, j, last_[k], time_, k); }
-
-    // Starting from candidate c, every eligible job that passes `considered` replaces c when its
-    // priority is strictly greater: ties keep the incumbent, a not-a-number never wins and a
-    // not-a-number incumbent is never displaced.
+    // Candidate c and every eligible job that passes `considered` compete for machine k.
     template <class Considered>
-    int highestPriority(int c, int k, Considered considered) const {
-        double best = priority(c, k);
-        for (int j = 0; j < n_; ++j) {
-            if (!eligible(j) || !considered(j)) continue;
-            const double value = priority(j, k);
-            if (value > best) {
-                best = value;
-                c = j;
-            }
-        }
-        return c;
+    int highestPriority(int c, int k, Considered considered) {
+        return ::highestPriority(
+            rule_, std::as_const(s_), set_, batch_, c, n_, [&](int j) { return eligible(j) && considered(j); },
+            last_[k], time_, k);
     }
 
     // The time moves to the earliest release or to the machine's ready time, whichever is
@@ -209,6 +202,7 @@ void Scheduler::listScheduleParallel(Rule rule) {
     predecessorReady.initZero(maxJobs, 1);
     if (environment == Unrelated) jobMeanDurations.initZero(1, maxJobs);
     parallel_machines::Machines machines;
+    machines.candidates.reserve(maxJobs + 1);
     std::vector<char> dispatched;
     for (int set = 0; set < sets; ++set) {
         const int n = jobsIn(set);

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "fitness/candidate_batch.h"
 #include "fitness/scheduler.h"
 
 namespace single_machine {
@@ -15,8 +16,9 @@ namespace single_machine {
 template <class Rule>
 class SetDispatcher {
 public:
-    SetDispatcher(Scheduler& scheduler, Rule& rule, std::vector<char>& dispatched, int set, int n)
-        : s_(scheduler), rule_(rule), dispatched_(dispatched), set_(set), n_(n), previous_(n),
+    SetDispatcher(Scheduler& scheduler, Rule& rule, std::vector<char>& dispatched, CandidateBatch& batch, int set,
+                  int n)
+        : s_(scheduler), rule_(rule), dispatched_(dispatched), batch_(batch), set_(set), n_(n), previous_(n),
           p_(scheduler.processingTimes.rowData(set)), r_(scheduler.releaseTimes.rowData(set)) {}
 
     void run() {
@@ -37,6 +39,7 @@ private:
     Scheduler& s_;
     Rule& rule_;
     std::vector<char>& dispatched_;
+    CandidateBatch& batch_;
     const int set_;
     const int n_;
     int previous_;
@@ -47,23 +50,12 @@ private:
     // Not dispatched and no predecessor still waiting.
     bool eligible(int j) const { return !dispatched_[j] && !(s_.precedenceLists.at(j, 0) > 0); }
 
-    double priority(int j) const { return rule_(std::as_const(s_), set_, j, previous_, time_, 0); }
-
-    // Starting from candidate c, every eligible job that passes `considered` replaces c when its
-    // priority is strictly greater: ties keep the incumbent, a not-a-number never wins and a
-    // not-a-number incumbent is never displaced. The incumbent is asked again when reached.
+    // Candidate c and every eligible job that passes `considered` compete.
     template <class Considered>
-    int highestPriority(int c, Considered considered) const {
-        double best = priority(c);
-        for (int j = 0; j < n_; ++j) {
-            if (!eligible(j) || !considered(j)) continue;
-            const double value = priority(j);
-            if (value > best) {
-                best = value;
-                c = j;
-            }
-        }
-        return c;
+    int highestPriority(int c, Considered considered) {
+        return ::highestPriority(
+            rule_, std::as_const(s_), set_, batch_, c, n_, [&](int j) { return eligible(j) && considered(j); },
+            previous_, time_, 0);
     }
 
     // An eligible job always exists while jobs remain: predecessors have lower indices, so the
@@ -74,7 +66,7 @@ private:
         return c;
     }
 
-    int chooseWithoutReleaseTimes() const {
+    int chooseWithoutReleaseTimes() {
         return highestPriority(firstEligible(), [](int) { return true; });
     }
 
@@ -123,6 +115,8 @@ void Scheduler::listScheduleSingle(Rule rule) {
     const int maxJobs = processingTimes.cols;
     schedule.init(sets, maxJobs);  // asserts unless both are positive
     std::vector<char> dispatched(static_cast<std::size_t>(maxJobs));
+    CandidateBatch batch;
+    batch.reserve(maxJobs + 1);
     // Sized like the table the precedence construction builds, so that LNS may read its
     // successor counts (all zero) without constraints.
     precedenceLists.initZero(maxJobs, maxJobs + 1);
@@ -133,6 +127,6 @@ void Scheduler::listScheduleSingle(Rule rule) {
         requireInstanceRow(set, n, n);
         processingSum.get(set);  // a checked read of the SP that MON reads unchecked
         prepareListScheduling(set, n, processingTimes.rowData(set));
-        single_machine::SetDispatcher<Rule>(*this, rule, dispatched, set, n).run();
+        single_machine::SetDispatcher<Rule>(*this, rule, dispatched, batch, set, n).run();
     }
 }

@@ -1,5 +1,6 @@
 #include "learner/compiled_rule.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <tuple>
@@ -123,9 +124,7 @@ std::uint64_t bitsOf(double value) {
 class Compiler {
 public:
     Compiler(CompiledRule& rule, const Tree& tree, int environment)
-        : rule_(rule), tree_(tree), environment_(environment) {
-        rule_.slots_.assign(static_cast<std::size_t>(kLoads), 0.0);
-    }
+        : rule_(rule), tree_(tree), environment_(environment) {}
 
     // Emits the subtree at `at`; returns the position after it and sets `slot` to its value's slot.
     int emit(int at, std::uint32_t& slot) {
@@ -157,33 +156,33 @@ private:
     CompiledRule& rule_;
     const Tree& tree_;
     int environment_;
-    std::map<std::uint64_t, std::uint32_t> constants_;  // by bit pattern, so 0 and -0 stay apart
+    std::map<std::uint64_t, std::uint32_t> constantSlots_;  // by bit pattern, so 0 and -0 stay apart
+    std::map<std::uint32_t, double> constantValues_;
     std::map<std::tuple<Op, std::uint32_t, std::uint32_t>, std::uint32_t> computed_;
 
-    std::vector<bool> constantSlots_ = std::vector<bool>(static_cast<std::size_t>(kLoads), false);
-
-    std::uint32_t newSlot(double value, bool constant) {
-        rule_.slots_.push_back(value);
-        constantSlots_.push_back(constant);
-        return static_cast<std::uint32_t>(rule_.slots_.size() - 1);
-    }
+    std::uint32_t newSlot() { return rule_.slotCount_++; }
 
     std::uint32_t constantSlot(double value) {
-        const auto [found, added] = constants_.try_emplace(bitsOf(value), 0);
-        if (added) found->second = newSlot(value, true);
+        const auto [found, added] = constantSlots_.try_emplace(bitsOf(value), 0);
+        if (added) {
+            found->second = newSlot();
+            constantValues_[found->second] = value;
+            rule_.constants_.push_back({found->second, value});
+        }
         return found->second;
     }
-
-    bool isConstant(std::uint32_t slot) const { return constantSlots_[slot]; }
 
     std::uint32_t operation(Op op, std::uint32_t left, std::uint32_t right) {
         const bool unary = op == Op::Neg || op == Op::Pos || op == Op::Exp;
         if (unary) right = left;
-        if (isConstant(left) && isConstant(right))
-            return constantSlot(apply(op, rule_.slots_[left], rule_.slots_[right]));
+        const auto leftConstant = constantValues_.find(left);
+        const auto rightConstant = constantValues_.find(right);
+        if (leftConstant != constantValues_.end() && rightConstant != constantValues_.end())
+            return constantSlot(
+                withOperation(op, [&](auto f) { return f(leftConstant->second, rightConstant->second); }));
         const auto [found, added] = computed_.try_emplace({op, left, right}, 0);
         if (added) {
-            found->second = newSlot(0.0, false);
+            found->second = newSlot();
             rule_.code_.push_back({op, found->second, left, right});
         }
         return found->second;
@@ -194,6 +193,102 @@ CompiledRule::CompiledRule(const Tree& tree, int environment) {
     if (tree.nodes.empty()) throw RuleError("the rule is empty");
     if (tree.depth() > kMaxDepth) throw RuleError("the rule is deeper than " + std::to_string(kMaxDepth) + " levels");
     Compiler(*this, tree, environment).emit(0, result_);
+}
+
+void CompiledRule::reserve(int candidates) {
+    if (candidates <= capacity_) return;
+    capacity_ = candidates;
+    columns_.assign(static_cast<std::size_t>(slotCount_) * static_cast<std::size_t>(capacity_), 0.0);
+    for (const ConstantSlot& constant : constants_) std::fill_n(column(constant.slot), capacity_, constant.value);
+}
+
+void CompiledRule::fill(Load load, double value, int count) { std::fill_n(column(load), count, value); }
+
+void CompiledRule::rateList(const Scheduler& s, int set, CandidateBatch& batch, int previous, double time,
+                            int machine) {
+    const int count = batch.size();
+    reserve(count);
+    const int* jobs = batch.jobs();
+    const auto gather = [&](Load load, const double* values) {
+        double* out = column(load);
+        for (int i = 0; i < count; ++i) out[i] = values[jobs[i]];
+    };
+    if (uses(Load::Processing)) gather(Load::Processing, s.processingTimes.rowData(set));
+    if (uses(Load::UnrelatedProcessing)) {
+        const int m = static_cast<int>(s.machineCount.at(set, 0));
+        const double* p = s.processingTimes.rowData(set);
+        double* out = column(Load::UnrelatedProcessing);
+        for (int i = 0; i < count; ++i) out[i] = p[jobs[i] * m + machine];
+    }
+    if (uses(Load::DueDate)) gather(Load::DueDate, s.dueDates.rowData(set));
+    if (uses(Load::Weight)) gather(Load::Weight, s.weights.rowData(set));
+    if (uses(Load::Ready)) gather(Load::Ready, s.releaseTimes.rowData(set));
+    if (uses(Load::Time)) fill(Load::Time, time, count);
+    if (uses(Load::Wait)) {
+        const double* r = s.releaseTimes.rowData(set);
+        double* out = column(Load::Wait);
+        for (int i = 0; i < count; ++i) out[i] = positivePart(r[jobs[i]] - time);
+    }
+    if (uses(Load::Setup)) {
+        if (s.hasSetups)
+            gather(Load::Setup, s.setupTimes.rowData(previous));
+        else
+            fill(Load::Setup, 0.0, count);
+    }
+    if (uses(Load::Speed)) fill(Load::Speed, s.speeds.at(set, machine), count);
+    if (uses(Load::InverseSpeedSum)) fill(Load::InverseSpeedSum, s.inverseSpeedSum, count);
+    if (uses(Load::RemainingMeanDuration)) fill(Load::RemainingMeanDuration, s.meanRemainingDuration, count);
+    if (uses(Load::MeanDuration)) fill(Load::MeanDuration, s.meanDuration, count);
+    if (uses(Load::MeanSetup)) fill(Load::MeanSetup, s.meanSetup, count);
+    if (uses(Load::ProcessingSum)) fill(Load::ProcessingSum, s.processingSum.at(set, 0), count);
+    if (uses(Load::Successors)) {
+        double* out = column(Load::Successors);
+        for (int i = 0; i < count; ++i) out[i] = s.precedenceLists.at(jobs[i], 1);
+    }
+    execute(count);
+    deliver(batch);
+}
+
+void CompiledRule::rateShop(const Scheduler& s, int set, CandidateBatch& batch, const int* nextOperation,
+                            const double* jobReady, double time, int) {
+    const int count = batch.size();
+    reserve(count);
+    const int* jobs = batch.jobs();
+    // Each terminal is a function of the candidate job and its next operation.
+    const auto each = [&](Load load, auto value) {
+        if (!uses(load)) return;
+        double* out = column(load);
+        for (int i = 0; i < count; ++i) out[i] = value(jobs[i], nextOperation[jobs[i]]);
+    };
+    each(Load::OperationDuration, [&](int j, int o) { return s.operationDurations.at(j, o); });
+    each(Load::RemainingWork, [&](int j, int o) { return s.remainingWork(set, j, o); });
+    each(Load::WorkAfter, [&](int j, int o) { return s.remainingWork(set, j, o + 1); });
+    each(Load::MachineMean, [&](int j, int o) {
+        return s.machineMeanDuration.at(static_cast<int>(s.operationMachines.at(j, o)), 0);
+    });
+    each(Load::OperationsLeft, [&](int, int o) { return s.machineCount.at(set, 0) - o; });
+    each(Load::JobShopDueDate, [&](int j, int) { return s.dueDates.at(set, j); });
+    each(Load::JobShopWeight, [&](int j, int) { return s.hasWeights ? s.weights.at(set, j) : 1.0; });
+    if (uses(Load::JobShopTime)) fill(Load::JobShopTime, time, count);
+    each(Load::JobReady, [&](int j, int) { return jobReady[j]; });
+    each(Load::JobShopWait, [&](int j, int) { return positivePart(jobReady[j] - time); });
+    execute(count);
+    deliver(batch);
+}
+
+void CompiledRule::execute(int count) {
+    for (const Instruction& instruction : code_) {
+        double* __restrict out = column(instruction.result);
+        const double* __restrict a = column(instruction.left);
+        const double* __restrict b = column(instruction.right);
+        withOperation(instruction.op, [&](auto f) {
+            for (int i = 0; i < count; ++i) out[i] = f(a[i], b[i]);
+        });
+    }
+}
+
+void CompiledRule::deliver(CandidateBatch& batch) {
+    std::copy_n(column(result_), batch.size(), batch.priorities());
 }
 
 }  // namespace rules

@@ -7,6 +7,7 @@
 namespace rules {
 
 void scheduleWithRule(Scheduler& s, CompiledRule& rule) {
+    rule.reserve(s.dueDates.cols + 1);  // the largest decision: the incumbent and every job
     switch (s.environment) {
         case Single:
             s.listScheduleSingle(RuleRef(rule));
