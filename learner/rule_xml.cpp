@@ -28,7 +28,8 @@ std::string_view xmlName(const Node& node, int environment) {
 }
 
 [[noreturn]] void failAt(const pugi::xml_node& element, const std::string& what) {
-    throw RuleError("character " + std::to_string(element.offset_debug() + 1) + ": " + what);
+    // offset_debug() is where the element's name begins, one past its "<".
+    throw RuleError("character " + std::to_string(element.offset_debug()) + ": " + what);
 }
 
 bool readInt(const char* text, int& value) {

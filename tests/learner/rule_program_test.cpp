@@ -1,0 +1,232 @@
+// `learner --rule` and `learner --test` end to end: classical rules written as expressions give
+// the evaluator's own results for them, on the bundled examples and on generated collections of
+// every environment; faults end the run before anything is written; pomocni's loop runs through.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "learner/rule_language.h"
+#include "learner/rule_xml.h"
+#include "support/test_support.h"
+
+using testing_support::RunResult;
+using testing_support::runProgram;
+using testing_support::TempDir;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void copyExample(const std::string& name, const TempDir& dir) {
+    fs::copy(fs::path(EXAMPLES_DIR) / name, dir.path(), fs::copy_options::recursive);
+}
+
+void generate(const TempDir& dir, const std::string& definition, int seed) {
+    dir.write("fitness.txt", definition);
+    const RunResult run = runProgram(GENERATOR_BIN, "--seed " + std::to_string(seed), dir.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+}
+
+// The value fitness printed on the line that starts with `label`.
+std::string printedValue(const std::string& out, const std::string& label) {
+    const std::size_t at = out.find("\n" + label);
+    if (at == std::string::npos) return "<no line " + label + ">";
+    const std::size_t start = out.find_first_not_of(" \t", at + 1 + label.size());
+    return out.substr(start, out.find('\n', start) - start);
+}
+
+// A rule and the heuristic whose results it must reproduce exactly.
+struct Equivalent {
+    std::string rule;
+    std::string resultFile;  // of the classical heuristic
+    std::string label;       // its line in fitness's output
+};
+
+// Runs the rule through learner, then fitness, and compares the GP results with the heuristic's.
+void expectSameResults(const TempDir& dir, const Equivalent& e, const std::string& headline) {
+    SCOPED_TRACE(e.rule);
+    const RunResult learned = runProgram(LEARNER_BIN, "--rule '" + e.rule + "'", dir.path());
+    ASSERT_EQ(learned.status, 0) << learned.err;
+    const RunResult evaluated = runProgram(FITNESS_BIN, "summary.txt", dir.path());
+    ASSERT_EQ(evaluated.status, 0) << evaluated.err;
+    EXPECT_EQ(dir.read("rezultat_fGP.txt"), dir.read(e.resultFile));
+    EXPECT_EQ(printedValue(evaluated.out, "GP:"), printedValue(evaluated.out, e.label));
+    // The learner's own total is the one fitness prints for the file it wrote.
+    EXPECT_EQ(printedValue(learned.out, headline + ":"), printedValue(evaluated.out, "GP:"));
+}
+
+const std::vector<Equivalent> kSingleMachine = {
+    {"w / (p + wait)", "rezultat_WSPT.txt", "WSPT:"},
+    {"-d", "rezultat_EDD.txt", "EDD:"},
+    {"w / (p + wait) * exp(-pos(d - (p + wait) - t) / (2 * K))", "rezultat_RM.txt", "R&M:"},
+    {"w / p * exp(-pos(d - p - t) / (2 * K)) * (1 - 2.3 * wait / K)", "rezultat_XD.txt", "X-D R&M:"},
+    {"w * (1 - d / SP) / (p + wait)", "rezultat_MON.txt", "MON:"},
+};
+
+const std::vector<Equivalent> kSingleMachineWithSetups = {
+    {"w / (p + wait) - s / (K * (p + wait))", "rezultat_WSPT.txt", "WSPT:"},
+    {"-d - s / (K * p)", "rezultat_EDD.txt", "EDD:"},
+    {"w / (p + wait) * exp(-pos(d - (p + wait) - t) / (2 * K)) - s / (K * p)", "rezultat_RM.txt", "R&M:"},
+};
+
+const std::vector<Equivalent> kUniformMachines = {
+    {"w * L / (p + wait)", "rezultat_SPT.txt", "WSPT:"},
+    {"-d", "rezultat_EDD.txt", "EDD:"},
+    {"w * L / (p + wait) * exp(-pos(d - (p + wait) * v - t) * L / K)", "rezultat_RM.txt", "RM:"},
+    {"w * (1 - d / SP) / (p + wait)", "rezultat_MON.txt", "MON:"},
+};
+
+const std::vector<Equivalent> kJobShop = {
+    {"w / (p + wait)", "rezultat_WSPT.txt", "WSPT:"},
+    {"-d", "rezultat_EDD.txt", "EDD:"},
+    {"w * (wait + twkr) / (wait + p)", "rezultat_WSPT_TWKR.txt", "WSPT/TWKR:"},
+    {"w * pos(1 - pos(d - 4 * rem - t) / (0.5 * rem)) / (p + wait)", "rezultat_WCOVERT.txt", "COVERT:"},
+    {"w * (wait + twkr) / (d - (wait + twkr))", "rezultat_WSLACK_TWKR.txt", "SLACK/TWKR:"},
+    {"w * exp(-pos(d - 3 * rem - t) / (10 * pm)) / (p + wait)", "rezultat_WRM.txt", "RM:"},
+    {"w / (wait + twkr)", "rezultat_WTWKR.txt", "WTWKR:"},
+};
+
+void expectAll(const TempDir& dir, const std::vector<Equivalent>& rules, const std::string& headline) {
+    for (const Equivalent& e : rules) expectSameResults(dir, e, headline);
+}
+
+const std::string kGeneratedSingle =
+    "single 1\nsets 5\nmax_jobs 30\nduration t.txt\ndeadline d.txt\nSP sp.txt\nready r.txt\nweight_T w.txt\n"
+    "distribution 1 1 1\nR. 0.2 0.4 0.6 0.8 0.5\nT. 0.2 0.4 0.6 0.8 0.5\njobs 30 20 12 5 2\n";
+
+}  // namespace
+
+TEST(RuleProgram, ClassicalRulesAsExpressionsOnOneMachine) {
+    TempDir example;
+    copyExample("single", example);
+    expectAll(example, kSingleMachine, "Twt");
+
+    TempDir generated;
+    generate(generated, kGeneratedSingle, 11);
+    expectAll(generated, kSingleMachine, "Twt");
+
+    TempDir withSetups;
+    generate(withSetups,
+             "single 1\nsets 3\nmax_jobs 25\nduration t.txt\ndeadline d.txt\nSP sp.txt\nweight_T w.txt\nsetup 0.4\n"
+             "distribution 1 1 1\nR. 0.2 0.5 0.8\nT. 0.3 0.5 0.7\njobs 25 14 6\n",
+             12);
+    expectAll(withSetups, kSingleMachineWithSetups, "Twt");
+}
+
+TEST(RuleProgram, ClassicalRulesAsExpressionsOnUniformMachines) {
+    TempDir example;
+    copyExample("uniform", example);
+    expectAll(example, kUniformMachines, "Twt");
+
+    TempDir generated;
+    generate(generated,
+             "uniform 1\nsets 4\nmax_jobs 30\nmax_machines 5\nduration t.txt\ndeadline d.txt\nSP sp.txt\n"
+             "ready r.txt\nweight_T w.txt\nmachine_file m.txt\nmachines 2 3 4 5\ndistribution 1 1 1\n"
+             "R. 0.2 0.4 0.6 0.8\nT. 0.2 0.4 0.6 0.8\njobs 30 20 12 5\n",
+             13);
+    expectAll(generated, kUniformMachines, "Twt");
+}
+
+TEST(RuleProgram, ClassicalRulesAsExpressionsInTheJobShop) {
+    TempDir example;
+    copyExample("jobshop", example);
+    expectAll(example, kJobShop, "Cmax");
+
+    TempDir generated;
+    generate(generated,
+             "jobshop 1\nsets 4\nmax_jobs 15\nmax_machines 6\nduration t.txt\ndeadline d.txt\nSP sp.txt\n"
+             "ready r.txt\nweight_T w.txt\nmachines 3 4 5 6\ndistribution 1 1 1\nR. 0.2 0.4 0.6 0.8\n"
+             "T. 0.2 0.4 0.6 0.8\njobs 10 15 5 12\n",
+             14);
+    expectAll(generated, kJobShop, "Cmax");
+}
+
+// Unrelated machines have no classical list rule to compare with: the learner's totals must be
+// those fitness measures for the schedules it wrote.
+TEST(RuleProgram, UnrelatedMachinesTotalsAreTheEvaluatorsOwn) {
+    TempDir generated;
+    generate(generated,
+             "unrelated 1\nsets 4\nmax_jobs 30\nmax_machines 5\nduration t.txt\ndeadline d.txt\nSP sp.txt\n"
+             "ready r.txt\nweight_T w.txt\nmachines 2 3 4 5\ndistribution 1 1 1\nR. 0.2 0.4 0.6 0.8\n"
+             "T. 0.2 0.4 0.6 0.8\njobs 30 20 12 5\n",
+             15);
+    for (const char* rule : {"-p", "w / (p + wait) * exp(-pos(d - p - t) / K)", "max(r, t) - d + succ"}) {
+        const RunResult learned = runProgram(LEARNER_BIN, std::string("--rule '") + rule + "'", generated.path());
+        ASSERT_EQ(learned.status, 0) << learned.err;
+        const RunResult evaluated = runProgram(FITNESS_BIN, "summary.txt", generated.path());
+        ASSERT_EQ(evaluated.status, 0) << evaluated.err;
+        EXPECT_EQ(printedValue(learned.out, "Twt:"), printedValue(evaluated.out, "GP:")) << rule;
+    }
+}
+
+TEST(RuleProgram, PrintsTheRuleAndEveryCriterionTotal) {
+    TempDir dir;
+    copyExample("single", dir);
+    const RunResult run = runProgram(LEARNER_BIN, "--rule 'w/(p+wait)'", dir.path());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out,
+              "Okruzenje: jedan stroj\nRule: w / (p + wait)\nTwt: 0.628283\nUwt: 0.535354\nFwt: 3.79692\nCmax: 3\n"
+              "Schedules written to raspored_GP.txt\n");
+}
+
+TEST(RuleProgram, FaultsEndTheRunBeforeAnythingIsWritten) {
+    TempDir dir;
+    copyExample("single", dir);
+    fs::remove(dir.path() / "raspored_GP.txt");
+    dir.write("bad.obm", "<Beagle><Seeds></Seeds></Beagle>");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"--rule 'w / (p + wat)'",
+         "Rule \"w / (p + wat)\": position 10: unknown name \"wat\"; expected a terminal of the single-machine "
+         "environment (p, d, w, r, t, wait, s, v, L, K, pmean, smean, SP, succ) or a function (max, min, pos, exp).\n"},
+        {"--rule ''", "Rule \"\": position 1: the rule is empty; expected an expression.\n"},
+        {"--rule 'twkr'", ""},
+        {"--test missing.obm", "Seed file \"missing.obm\": cannot be read.\n"},
+        {"--test bad.obm", "Seed file \"bad.obm\": holds no individual (<Beagle><Seeds><Individual>).\n"},
+        {"--definition none.txt --rule p", "Definition file \"none.txt\" cannot be read.\n"},
+        {"--rule p --test bad.obm", ""},
+        {"--population", ""},
+        {"", ""},
+    };
+    for (const auto& [args, message] : cases) {
+        const RunResult run = runProgram(LEARNER_BIN, args, dir.path());
+        EXPECT_EQ(run.status, 1) << args;
+        EXPECT_NE(run.err, "") << args;
+        if (!message.empty()) {
+            EXPECT_EQ(run.err, message) << args;
+        }
+        EXPECT_FALSE(dir.exists("raspored_GP.txt")) << args;
+    }
+}
+
+TEST(RuleProgram, HelpPrintsTheUsage) {
+    TempDir dir;
+    const RunResult run = runProgram(LEARNER_BIN, "--help", dir.path());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("--rule"), std::string::npos);
+    EXPECT_NE(run.out.find("--test"), std::string::npos);
+    EXPECT_NE(run.out.find("--definition"), std::string::npos);
+}
+
+// pomocni takes the chosen generation's individual from a hall of fame into seed.obm, starts
+// `learner --test seed.obm`, then fitness: the GP line is the total the learner printed.
+TEST(RuleProgram, PomocniLoopRunsEndToEnd) {
+    TempDir dir;
+    generate(dir, kGeneratedSingle, 21);
+    const auto individual = [](const char* rule) { return rules::toXml(rules::parseInfix(rule, 0), 0); };
+    dir.write("hof.txt", "-- Generacija: 1\nfitness 9\nsize 2\ndepth 2\n-d\n\n" + individual("-d") +
+                             "\n-- Generacija: 2\nfitness 7\nsize 5\ndepth 3\nw / (p + wait)\n\n" +
+                             individual("w / (p + wait)") + "\n");
+    const std::string answers = "hof.txt\n\n" + std::string(LEARNER_BIN) + " --test seed.obm\n" + FITNESS_BIN +
+                                " summary.txt\n\n\n\n-1\n";
+    const RunResult run = runProgram("timeout", "60 '" + std::string(POMOCNI_BIN) + "'", dir.path(), answers);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Broj generacija: 2\n"), std::string::npos);
+    EXPECT_NE(run.out.find("Rule: w / (p + wait)\n"), std::string::npos);
+    const std::string learnerTotal = printedValue(run.out, "Twt:");
+    EXPECT_EQ(printedValue(run.out, "GP:"), learnerTotal);
+    EXPECT_EQ(printedValue(run.out, "GP:"), printedValue(run.out, "WSPT:"));
+}
