@@ -2,6 +2,7 @@
 # examples, `make test` builds and runs the whole test suite.
 BUILD ?= build
 DEMO := $(BUILD)/demo
+DEMO_RULE := w / (p + wait) * exp(-pos(d - (p + wait) - t) / (2 * K))
 
 .PHONY: all demo test bench clean
 
@@ -22,6 +23,8 @@ demo: all
 	@cp -r examples/generated $(DEMO)/generated
 	@echo "==== generator --seed 2024 on examples/generated, then fitness"
 	@cd $(DEMO)/generated && ../../generator --seed 2024 && ../../fitness summary.txt
+	@echo "==== learner --rule on the generated sets: R&M written as an expression, then fitness measures it"
+	@cd $(DEMO)/generated && ../../learner --rule "$(DEMO_RULE)" && ../../fitness summary.txt
 
 test: all
 	cd $(BUILD) && ctest --output-on-failure -j2
