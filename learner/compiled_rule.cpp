@@ -51,6 +51,8 @@ TerminalRead readOf(Terminal terminal, int environment) {
                 return load(Load::JobReady);
             case Terminal::Wait:
                 return load(Load::JobShopWait);
+            case Terminal::Slack:
+                return load(Load::JobShopSlack);
             default:
                 foreignTerminal(terminal, environment);
         }
@@ -85,6 +87,10 @@ TerminalRead readOf(Terminal terminal, int environment) {
             return load(Load::ProcessingSum);
         case Terminal::Successors:
             return load(Load::Successors);
+        case Terminal::Slack:
+            return load(environment == kUnrelated ? Load::UnrelatedSlack
+                        : environment == kUniform ? Load::UniformSlack
+                                                  : Load::SingleSlack);
         default:
             foreignTerminal(terminal, environment);
     }
@@ -245,6 +251,23 @@ void CompiledRule::rateList(const Scheduler& s, int set, CandidateBatch& batch, 
         double* out = column(Load::Successors);
         for (int i = 0; i < count; ++i) out[i] = s.precedenceLists.at(jobs[i], 1);
     }
+    if (uses(Load::SingleSlack) || uses(Load::UniformSlack) || uses(Load::UnrelatedSlack)) {
+        const double* p = s.processingTimes.rowData(set);
+        const double* d = s.dueDates.rowData(set);
+        const Load load = uses(Load::SingleSlack) ? Load::SingleSlack
+                          : uses(Load::UniformSlack) ? Load::UniformSlack
+                                                     : Load::UnrelatedSlack;
+        double* out = column(load);
+        if (load == Load::SingleSlack) {
+            for (int i = 0; i < count; ++i) out[i] = d[jobs[i]] - p[jobs[i]] - time;
+        } else if (load == Load::UniformSlack) {
+            const double v = s.speeds.at(set, machine);
+            for (int i = 0; i < count; ++i) out[i] = d[jobs[i]] - p[jobs[i]] * v - time;
+        } else {
+            const int m = static_cast<int>(s.machineCount.at(set, 0));
+            for (int i = 0; i < count; ++i) out[i] = d[jobs[i]] - p[jobs[i] * m + machine] - time;
+        }
+    }
     execute(count);
     deliver(batch);
 }
@@ -272,6 +295,7 @@ void CompiledRule::rateShop(const Scheduler& s, int set, CandidateBatch& batch, 
     if (uses(Load::JobShopTime)) fill(Load::JobShopTime, time, count);
     each(Load::JobReady, [&](int j, int) { return jobReady[j]; });
     each(Load::JobShopWait, [&](int j, int) { return positivePart(jobReady[j] - time); });
+    each(Load::JobShopSlack, [&](int j, int o) { return s.dueDates.at(set, j) - s.remainingWork(set, j, o) - time; });
     execute(count);
     deliver(batch);
 }
@@ -288,6 +312,7 @@ void CompiledRule::execute(int count) {
 }
 
 void CompiledRule::deliver(CandidateBatch& batch) {
+    rated_ += static_cast<std::uint64_t>(batch.size());
     std::copy_n(column(result_), batch.size(), batch.priorities());
 }
 

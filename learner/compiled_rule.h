@@ -34,6 +34,9 @@ enum class Load : std::uint8_t {
     MeanSetup,
     ProcessingSum,
     Successors,
+    SingleSlack,
+    UniformSlack,
+    UnrelatedSlack,
     // job shop
     OperationDuration,
     RemainingWork,
@@ -45,6 +48,7 @@ enum class Load : std::uint8_t {
     JobShopTime,
     JobReady,
     JobShopWait,
+    JobShopSlack,
     Count
 };
 inline constexpr int kLoads = static_cast<int>(Load::Count);
@@ -107,6 +111,8 @@ public:
                   const double* jobReady, double time, int lastJob);
 
     std::size_t operations() const { return code_.size(); }
+    // The candidates this rule has rated, for throughput figures.
+    std::uint64_t candidatesRated() const { return rated_; }
 
 private:
     struct ConstantSlot {
@@ -119,6 +125,7 @@ private:
     std::uint32_t used_ = 0;            // bit i: the rule reads Load i
     std::uint32_t result_ = 0;
     int capacity_ = 0;
+    std::uint64_t rated_ = 0;
     std::vector<double> columns_;  // slot i holds candidates [i * capacity_, (i + 1) * capacity_)
 
     bool uses(Load load) const { return used_ & (std::uint32_t{1} << static_cast<int>(load)); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <system_error>
 
 namespace rules {
@@ -24,13 +25,14 @@ const std::vector<TerminalName> kListSchedulingTerminals = {
     {"smean", Terminal::MeanSetup},
     {"SP", Terminal::ProcessingSum},
     {"succ", Terminal::Successors},
+    {"slack", Terminal::Slack},
 };
 
 const std::vector<TerminalName> kJobShopTerminals = {
     {"p", Terminal::Processing},    {"twkr", Terminal::RemainingWork},  {"rem", Terminal::WorkAfter},
     {"pm", Terminal::MachineMean},  {"ops", Terminal::OperationsLeft}, {"d", Terminal::DueDate},
     {"w", Terminal::Weight},        {"t", Terminal::Time},             {"r", Terminal::Ready},
-    {"wait", Terminal::Wait},
+    {"wait", Terminal::Wait},       {"slack", Terminal::Slack},
 };
 
 constexpr int kJobShop = 3;
@@ -359,6 +361,29 @@ bool Tree::operator==(const Tree& other) const {
         if (a.primitive == Primitive::Constant && a.value != b.value) return false;
     }
     return true;
+}
+
+const std::vector<OperatorName>& operatorNames() {
+    static const std::vector<OperatorName> kNames = {
+        {"+", Primitive::Add},   {"-", Primitive::Sub},   {"*", Primitive::Mul},
+        {"/", Primitive::Div},   {"neg", Primitive::Neg}, {"max", Primitive::Max},
+        {"min", Primitive::Min}, {"pos", Primitive::Pos}, {"exp", Primitive::Exp},
+    };
+    return kNames;
+}
+
+std::string keyOf(const Tree& tree) {
+    std::string key;
+    key.reserve(tree.nodes.size() * 2);
+    for (const Node& node : tree.nodes) {
+        key += static_cast<char>(node.primitive);
+        if (node.primitive == Primitive::Terminal) key += static_cast<char>(node.terminal);
+        if (node.primitive != Primitive::Constant) continue;
+        char bits[sizeof node.value];
+        std::memcpy(bits, &node.value, sizeof bits);
+        key.append(bits, sizeof bits);
+    }
+    return key;
 }
 
 const std::vector<TerminalName>& terminalsOf(int environment) {

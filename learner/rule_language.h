@@ -23,6 +23,7 @@ enum class Terminal : std::uint8_t {
     Ready,       // r
     Time,        // t
     Wait,        // wait = max(r - t, 0)
+    Slack,       // slack = d - (the work still ahead of j) - t
     // list-scheduling environments only
     Setup,                  // s
     Speed,                  // v
@@ -58,6 +59,17 @@ struct Tree {
     int subtreeEnd(int root) const;
     bool operator==(const Tree& other) const;
 };
+
+// The operators by the names of their XML form, which the learner's --functions option uses too:
+// + - * / neg max min pos exp.
+struct OperatorName {
+    std::string_view name;
+    Primitive primitive;
+};
+const std::vector<OperatorName>& operatorNames();
+
+// The tree's nodes as bytes: equal keys, equal trees (constants compared bit for bit).
+std::string keyOf(const Tree& tree);
 
 // The terminals a rule may use in one environment (the codes of the definition file's environment
 // keyword: 0 single, 1 uniform, 2 unrelated, 3 job shop), with their names.

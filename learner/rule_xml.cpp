@@ -10,20 +10,11 @@ namespace rules {
 
 namespace {
 
-struct PrimitiveName {
-    std::string_view name;
-    Primitive primitive;
-};
-constexpr PrimitiveName kPrimitiveNames[] = {
-    {"+", Primitive::Add},   {"-", Primitive::Sub},   {"*", Primitive::Mul},   {"/", Primitive::Div},
-    {"neg", Primitive::Neg}, {"max", Primitive::Max}, {"min", Primitive::Min}, {"pos", Primitive::Pos},
-    {"exp", Primitive::Exp}, {"const", Primitive::Constant},
-};
-
 std::string_view xmlName(const Node& node, int environment) {
     if (node.primitive == Primitive::Terminal) return nameOf(node.terminal, environment);
-    for (const PrimitiveName& p : kPrimitiveNames)
-        if (p.primitive == node.primitive) return p.name;
+    if (node.primitive == Primitive::Constant) return "const";
+    for (const OperatorName& o : operatorNames())
+        if (o.primitive == node.primitive) return o.name;
     return "?";
 }
 
@@ -87,8 +78,8 @@ private:
     Node primitive(const pugi::xml_node& element) const {
         const std::string_view name = element.attribute("name").value();
         if (name == "const") return Node{Primitive::Constant, Terminal::Processing, constant(element)};
-        for (const PrimitiveName& p : kPrimitiveNames)
-            if (p.name == name) return Node{p.primitive};
+        for (const OperatorName& o : operatorNames())
+            if (o.name == name) return Node{o.primitive};
         for (const TerminalName& t : terminalsOf(environment_))
             if (t.name == name) return Node{Primitive::Terminal, t.terminal};
         failAt(element, "unknown primitive \"" + std::string(name) + "\"; expected an operator (+ - * / neg max " +
