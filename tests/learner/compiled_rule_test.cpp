@@ -24,7 +24,7 @@ constexpr int kUniform = 1;
 
 // What the terminals are worth for one candidate, read from the tables independently of the compiler.
 struct Values {
-    double p, d, w, r, t, wait, s, v, L, K, pmean, smean, SP, succ;
+    double p, d, w, r, t, wait, s, v, L, K, pmean, smean, SP, succ, slack;
 };
 
 double terminalValue(Terminal terminal, const Values& x) {
@@ -42,6 +42,7 @@ double terminalValue(Terminal terminal, const Values& x) {
         case Terminal::MeanDuration: return x.pmean;
         case Terminal::MeanSetup: return x.smean;
         case Terminal::ProcessingSum: return x.SP;
+        case Terminal::Slack: return x.slack;
         default: return x.succ;
     }
 }
@@ -113,7 +114,9 @@ private:
             tree.nodes.push_back(Node{Primitive::Constant, Terminal::Processing, kConstants[below(7)]});
             return;
         }
-        tree.nodes.push_back(Node{Primitive::Terminal, static_cast<Terminal>(below(14))});
+        const std::vector<rules::TerminalName>& terminals = rules::terminalsOf(kUniform);
+        const int choice = below(static_cast<int>(terminals.size()));
+        tree.nodes.push_back(Node{Primitive::Terminal, terminals[static_cast<std::size_t>(choice)].terminal});
     }
 };
 
@@ -173,7 +176,8 @@ TEST(CompiledRule, RatesEveryCandidateAsTheTreeReadsBitForBit) {
             const Values x{s.processingTimes.at(set, j), s.dueDates.at(set, j), s.weights.at(set, j), r, time,
                            std::max(r - time, 0.0), s.setupTimes.at(previous, j), s.speeds.at(set, machine),
                            s.inverseSpeedSum, s.meanRemainingDuration, s.meanDuration, s.meanSetup,
-                           s.processingSum.at(set, 0), s.precedenceLists.at(j, 1)};
+                           s.processingSum.at(set, 0), s.precedenceLists.at(j, 1),
+                           s.dueDates.at(set, j) - s.processingTimes.at(set, j) * s.speeds.at(set, machine) - time};
             int at = 0;
             const double expected = evaluate(tree, at, x);
             ASSERT_TRUE(sameBits(batch.priorities()[c], expected))

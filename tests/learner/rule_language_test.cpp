@@ -80,14 +80,15 @@ TEST(RuleLanguage, CanonicalTextKeepsOnlyTheParenthesesTheTreeNeeds) {
 }
 
 TEST(RuleLanguage, TerminalsBelongToTheirEnvironment) {
-    for (const char* name : {"p", "d", "w", "r", "t", "wait", "s", "v", "L", "K", "pmean", "smean", "SP", "succ"})
+    for (const char* name :
+         {"p", "d", "w", "r", "t", "wait", "s", "v", "L", "K", "pmean", "smean", "SP", "succ", "slack"})
         EXPECT_EQ(canonical(name), name);
-    for (const char* name : {"p", "twkr", "rem", "pm", "ops", "d", "w", "t", "r", "wait"})
+    for (const char* name : {"p", "twkr", "rem", "pm", "ops", "d", "w", "t", "r", "wait", "slack"})
         EXPECT_EQ(canonical(name, kJobShop), name);
     EXPECT_EQ(errorOf("twkr"),
               "position 1: unknown name \"twkr\"; expected a terminal of the single-machine environment (p, d, w, r, "
-              "t, wait, s, v, L, K, pmean, smean, SP, succ) or a function (max, min, pos, exp)");
-    EXPECT_NE(errorOf("s", kJobShop).find("job-shop environment (p, twkr, rem, pm, ops, d, w, t, r, wait)"),
+              "t, wait, s, v, L, K, pmean, smean, SP, succ, slack) or a function (max, min, pos, exp)");
+    EXPECT_NE(errorOf("s", kJobShop).find("job-shop environment (p, twkr, rem, pm, ops, d, w, t, r, wait, slack)"),
               std::string::npos);
 }
 
