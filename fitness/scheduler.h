@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -24,6 +25,10 @@ private:
     };
     std::vector<Entry> entries_;
 };
+
+// Per compared criterion (the first four columns), the share in percent of the sets of `results`
+// on which it reached the value in `best`, or came within 1e-10 of it.
+std::array<double, 4> dominanceShares(const Matrix& results, const Matrix& best);
 
 // Adapts a rule member of Scheduler to the callable form the dispatchers take, so that the
 // rule is inlined into the dispatch loop instead of being called through a pointer.
@@ -109,11 +114,9 @@ public:
     // The criteria computation of the environment; returns its headline total.
     double evaluateCriteria();
 
-    // --- heuristic sequences, one per environment
-    void runSingleMachineHeuristics(ComparisonTable& table);
-    void runUniformHeuristics();
-    void runUnrelatedHeuristics();
-    void runJobShopHeuristics(ComparisonTable& table);
+    // The environment's heuristics (run_sequence.h), each measured, printed and written to its
+    // files; the compared ones are recorded in the table.
+    void runHeuristics(ComparisonTable& table);
 
     // Entries of a schedule file that name jobs or machines outside the set end the run with a
     // message naming the file, the set and the position (parallel machines and job shop).
