@@ -50,14 +50,20 @@ void valueAxisLeft(pugi::xml_node svg, const Scale& y, double left, double right
     }
 }
 
-// From 0 (or below, for negative values) to the largest finite value; 0 to 1 without any.
-Scale valueScale(const std::vector<double>& values, double from, double to) {
-    double low = 0, high = -std::numeric_limits<double>::infinity();
+// Over the finite values, from 0 (or below, for negative values) when `fromZero`, else from the
+// smallest with a margin; 0 to 1 without any finite value.
+Scale valueScale(const std::vector<double>& values, double from, double to, bool fromZero) {
+    double low = std::numeric_limits<double>::infinity(), high = -low;
     for (const double v : values) {
         if (!std::isfinite(v)) continue;
         low = std::min(low, v);
         high = std::max(high, v);
     }
+    if (!(high >= low)) return {0, 1, from, to};
+    if (fromZero) low = std::min(low, 0.0);
+    const double margin = fromZero ? 0 : (high - low) * 0.05;
+    low -= margin;
+    high += margin;
     if (!(high > low)) high = low + 1;
     return {low, high, from, to};
 }
@@ -267,7 +273,7 @@ Scale timeAxisOf(const SetView& view) {
         }
     times.insert(times.end(), view.due.begin(), view.due.end());
     if (view.hasReleaseTimes) times.insert(times.end(), view.release.begin(), view.release.end());
-    return valueScale(times, 0, 0);
+    return valueScale(times, 0, 0, true);
 }
 
 void drawGantt(pugi::xml_node parent, const SetView& view, const Chart& chart, Scale time) {
@@ -311,7 +317,7 @@ void drawGantt(pugi::xml_node parent, const SetView& view, const Chart& chart, S
 void drawPerSet(pugi::xml_node parent, const Evaluation& evaluation, int criterion) {
     const double left = 64, right = kWidth - 10, top = 8, bottom = 212;
     const int sets = evaluation.sets;
-    const Scale y = valueScale(allValues(evaluation, criterion), bottom, top);
+    const Scale y = valueScale(allValues(evaluation, criterion), bottom, top, false);
     const double band = (right - left) / std::max(sets, 1);
     pugi::xml_node svg = svgOf(parent, "per-set", bottom + 26, "Values per set");
     for (int set = 0; set < sets; ++set) {
@@ -353,7 +359,7 @@ void drawPerSet(pugi::xml_node parent, const Evaluation& evaluation, int criteri
 void drawDistribution(pugi::xml_node parent, const Evaluation& evaluation, int criterion) {
     const double rowHeight = 26, top = 4;
     const double bottom = top + rowHeight * static_cast<double>(evaluation.contenders.size());
-    const Scale x = valueScale(allValues(evaluation, criterion), 130, kWidth - 14);
+    const Scale x = valueScale(allValues(evaluation, criterion), 130, kWidth - 14, false);
     pugi::xml_node svg = svgOf(parent, "distribution", bottom + 24, "Distribution over the sets");
     valueAxisBelow(svg, x, top, bottom);
     for (std::size_t c = 0; c < evaluation.contenders.size(); ++c) {
@@ -406,8 +412,8 @@ void drawLearning(pugi::xml_node parent, const LearnerLog& log) {
         fitness.push_back(g.bestFitness);
         fitness.push_back(g.meanFitness);
     }
-    Scale x = valueScale(generations, left, right);
-    const Scale y = valueScale(fitness, bottom, top);
+    const Scale x = valueScale(generations, left, right, false);
+    const Scale y = valueScale(fitness, bottom, top, false);
     pugi::xml_node svg = svgOf(parent, "learning", bottom + 26, "Fitness per generation");
     valueAxisLeft(svg, y, left, right);
     for (const double t : ticks(x.low, x.high, 10)) label(svg, "tick middle", x(t), bottom + 16, readable(t));

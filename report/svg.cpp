@@ -50,7 +50,8 @@ std::vector<double> ticks(double low, double high, int count) {
     if (!(step > 0)) return {low};
     // At most about 1.6 x count values fit; the bound also ends the loop where k + 1 == k.
     double k = std::ceil(low / step);
-    for (int i = 0; i < 2 * count + 3 && k * step <= high + step * 1e-9; ++i, k += 1) values.push_back(k * step);
+    for (int i = 0; i < 2 * count + 3 && k * step <= high + step * 1e-9; ++i, k += 1)
+        values.push_back(k * step + 0.0);  // + 0.0: no "-0" label where k is -0
     return values;
 }
 
