@@ -214,8 +214,8 @@ void setSection(pugi::xml_node body, const Evaluation& evaluation, const SetView
         pugi::xml_node caption = element(figure, "figcaption");
         textElement(caption, "strong", contender.name);
         if (!chart.measured) {
-            caption.append_child(pugi::node_pcdata)
-                .set_value((": " + std::string(kGPScheduleFile) + " has no row for this set.").c_str());
+            const std::string source = contender.isGP ? kGPScheduleFile : "the duration file";
+            caption.append_child(pugi::node_pcdata).set_value((": " + source + " has no row for this set.").c_str());
             continue;
         }
         caption.append_child(pugi::node_pcdata).set_value(chartCaption(evaluation, view, chart, contender).c_str());

@@ -251,6 +251,19 @@ TEST(ReportPage, WithoutGPSchedulesShowsTheHeuristicsOnly) {
               std::string::npos);
 }
 
+TEST(ReportPage, SetsBeyondTheGPFileAreSaidToHaveNoGPSchedule) {
+    TempDir dir;
+    copyExample("single", dir.path());
+    dir.write("raspored_GP.txt", "2 5\n1 3 0 4 2\n1 2 0 3 0\n");  // sets 0 and 1 of 3
+    ASSERT_EQ(runReport(dir.path(), "--sets 1,2").status, 0);
+    Page page;
+    readPage(dir.file("report.html"), page);
+    EXPECT_EQ(barsOf(page.select("//section[@id='set-1']/figure[@class='gantt gp']/svg")[0].node()).size(), 4u);
+    const pugi::xml_node gp = page.select("//section[@id='set-2']/figure[@class='gantt gp']")[0].node();
+    EXPECT_TRUE(gp.child("svg").empty());
+    EXPECT_EQ(std::string(gp.child("figcaption").text().get()), ": raspored_GP.txt has no row for this set.");
+}
+
 TEST(ReportPage, BlockedJobShopSequencesAreReportedNotDrawn) {
     TempDir dir;
     copyExample("jobshop", dir.path());
