@@ -3,8 +3,12 @@
 BUILD ?= build
 DEMO := $(BUILD)/demo
 DEMO_RULE := w / (p + wait) * exp(-pos(d - (p + wait) - t) / (2 * K))
+# The example folder whose evaluation `make demo` reports on and `make screenshot` shows.
+REPORT_EXAMPLE ?= generated
+REPORT_ARGS ?= --sets 0,1
+CHROMIUM ?= chromium
 
-.PHONY: all demo test bench clean
+.PHONY: all demo test bench clean screenshot
 
 all:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
@@ -25,6 +29,19 @@ demo: all
 	@cd $(DEMO)/generated && ../../generator --seed 2024 && ../../fitness summary.txt
 	@echo "==== learner --rule on the generated sets: R&M written as an expression, then fitness measures it"
 	@cd $(DEMO)/generated && ../../learner --rule "$(DEMO_RULE)" && ../../fitness summary.txt
+	@echo "==== report on examples/$(REPORT_EXAMPLE)"
+	@cd $(DEMO)/$(REPORT_EXAMPLE) && ../../report $(REPORT_ARGS)
+	@echo "Open $(abspath $(DEMO)/$(REPORT_EXAMPLE)/report.html) in a browser."
+
+# docs/report.png: the demo's report rendered by headless Chromium (a fresh profile, no network).
+screenshot: demo
+	@profile=$$(mktemp -d) && \
+	timeout -k 5 120 $(CHROMIUM) --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
+	  --disable-background-networking --disable-component-update --disable-sync --hide-scrollbars \
+	  --user-data-dir=$$profile --window-size=1100,1900 --screenshot=$(abspath docs/report.png) \
+	  file://$(abspath $(DEMO)/$(REPORT_EXAMPLE)/report.html) 2>/dev/null; \
+	status=$$?; rm -rf $$profile; exit $$status
+	@echo "Wrote docs/report.png from examples/$(REPORT_EXAMPLE)."
 
 test: all
 	cd $(BUILD) && ctest --output-on-failure -j2

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -6,7 +7,7 @@
 
 #include "core/definition_file.h"
 #include "core/fatal.h"
-#include "fitness/parallel_machines.h"
+#include "fitness/run_sequence.h"
 #include "fitness/scheduler.h"
 
 namespace {
@@ -178,52 +179,59 @@ double Scheduler::evaluateCriteria() {
     }
 }
 
+void readGPSchedules(Scheduler& s) {
+    s.schedule.read(kGPScheduleFile);
+    if (s.environment == Uniform || s.environment == Unrelated) s.checkParallelSchedule(kGPScheduleFile);
+    if (s.environment == JobShop) s.checkJobShopSchedule(kGPScheduleFile);
+}
+
+const RunSequence& runSequenceOf(int environment) {
+    switch (environment) {
+        case Single:
+            return kSingleMachineRun;
+        case Uniform:
+            return kUniformRun;
+        case Unrelated:
+            return kUnrelatedRun;
+        default:
+            return kJobShopRun;
+    }
+}
+
+void Scheduler::runHeuristics(ComparisonTable& table) {
+    const RunSequence& sequence = runSequenceOf(environment);
+    sequence.prepare(*this);
+    for (const Heuristic& heuristic : sequence.heuristics) {
+        if (!heuristic.applies(*this)) continue;
+        heuristic.makeSchedules(*this);
+        std::printf(heuristic.line, evaluateCriteria());
+        for (const KeptTable& kept : heuristic.kept) {
+            if (!kept.file) break;
+            (this->*kept.table).write(kept.file);
+        }
+        if (!heuristic.label) continue;
+        // The first compared heuristic sets the reference that the later ones lower.
+        if (table.size() == 0)
+            best = results;
+        else
+            updateBest();
+        table.record(heuristic.label, results);
+    }
+}
+
 void Scheduler::evaluateGP(ComparisonTable& table) {
-    static const char* const kGPFile = "raspored_GP.txt";
-    schedule.read(kGPFile);
-    if (environment == Uniform || environment == Unrelated) checkParallelSchedule(kGPFile);
-    if (environment == JobShop) checkJobShopSchedule(kGPFile);
+    readGPSchedules(*this);
     report("GP:\t %g\n", evaluateCriteria(), "rezultat_fGP.txt");
     if (environment == Single || environment == JobShop) updateBest();
     table.record("GP", results);
 }
 
-void Scheduler::prepareInstances() {
-    switch (environment) {
-        case Uniform:
-            parallel_machines::requireSchedulableSets(*this);
-            speeds.read(machineFileName);
-            break;
-        case Unrelated:
-            parallel_machines::requireSchedulableSets(*this);
-            break;
-        case JobShop:
-            checkJobShopInstances();
-            break;
-        default:
-            break;
-    }
-}
 
 void Scheduler::run(const std::string& definitionFileName, const char* summaryFile) {
     if (!load(definitionFileName)) return;
-    prepareInstances();
 
     ComparisonTable table;
-    switch (environment) {
-        case Single:
-            runSingleMachineHeuristics(table);
-            break;
-        case Uniform:
-            runUniformHeuristics();
-            break;
-        case Unrelated:
-            runUnrelatedHeuristics();
-            break;
-        default:
-            runJobShopHeuristics(table);
-            break;
-    }
+    runHeuristics(table);
     evaluateGP(table);
 
     std::FILE* summary = summaryFile ? std::fopen(summaryFile, "a") : nullptr;
@@ -237,19 +245,24 @@ void Scheduler::run(const std::string& definitionFileName, const char* summaryFi
 
 void ComparisonTable::record(const char* label, const Matrix& results) { entries_.push_back({label, results}); }
 
+std::array<double, 4> dominanceShares(const Matrix& results, const Matrix& best) {
+    const int sets = results.rows - 1;
+    std::array<double, 4> share{};
+    for (int c = 0; c < 4; ++c) {
+        int count = 0;
+        for (int i = 0; i < sets; ++i) {
+            const double value = results.get(i, c);
+            const double reference = best.get(i, c);
+            if (value == reference || std::fabs(value - reference) < 1e-10) ++count;
+        }
+        share[static_cast<std::size_t>(c)] = 100.0 * count / sets;
+    }
+    return share;
+}
+
 void ComparisonTable::print(const Matrix& best, std::FILE*& summary) const {
     for (const Entry& entry : entries_) {
-        const int sets = entry.results.rows - 1;
-        double share[4];
-        for (int c = 0; c < 4; ++c) {
-            int count = 0;
-            for (int i = 0; i < sets; ++i) {
-                const double value = entry.results.get(i, c);
-                const double reference = best.get(i, c);
-                if (value == reference || std::fabs(value - reference) < 1e-10) ++count;
-            }
-            share[c] = 100.0 * count / sets;
-        }
+        const std::array<double, 4> share = dominanceShares(entry.results, best);
         if (entry.label == "GP" && summary) {
             for (double s : share) std::fprintf(summary, "\t%g", s);
             std::fclose(summary);

@@ -1,5 +1,5 @@
 // The job shop: operation codes, the replay of machine sequences with the seven criteria, the
-// check of schedule files, and the run of the seven dispatching rules.
+// check of schedule files, and the seven dispatching rules of the job-shop run.
 #include <algorithm>
 #include <array>
 #include <string>
@@ -7,6 +7,8 @@
 
 #include "core/fatal.h"
 #include "fitness/job_shop.h"
+#include "fitness/run_sequence.h"
+#include "fitness/timeline.h"
 
 namespace {
 
@@ -62,30 +64,36 @@ std::array<double, kCriteria> measure(const Scheduler& s, int set, int n, double
             flow / n};
 }
 
-// Runs one rule over every set, prints its makespan total and writes its results.
-template <class Rule>
-void evaluate(Scheduler& s, Rule rule, const char* format, const char* resultFile) {
-    s.jobShopSchedule(rule);
-    s.report(format, s.jobShopCriteria(), resultFile);
+// Faults of the instance data that would otherwise surface half-way through the run: all are
+// found before the first result file is written.
+void checkJobShopInstances(Scheduler& s) {
+    if (s.hasSetups && s.maxLength < 1)
+        fatalError("Setup times in the job shop need \"max_length\" of at least 1 in the definition file.");
+    s.initOperationTables();
+    for (int set = 0; set < s.processingTimes.rows; ++set) s.decodeOperations(set, s.jobsIn(set), s.machinesIn(set));
 }
 
-// The steps after the first: the rule's results lower the best values and join the comparison.
-template <class Rule>
-void evaluateAndCompare(Scheduler& s, Rule rule, const char* format, const char* resultFile, const char* label,
-                        ComparisonTable& table) {
-    evaluate(s, rule, format, resultFile);
-    s.updateBest();
-    table.record(label, s.results);
+template <auto Rule>
+void dispatch(Scheduler& s) {
+    s.jobShopSchedule(RuleOf<Rule>{});
 }
+
+// The labels carry tabs so that the comparison table's rows line up.
+const Heuristic kJobShopHeuristics[] = {
+    {"WSPT", always, dispatch<&Scheduler::jobShopWSPT>, "WSPT: %g\n", {resultsTo("rezultat_WSPT.txt")}, "WSPT\t"},
+    {"WSPT/TWKR", always, dispatch<&Scheduler::jobShopWSPTTWKR>, "WSPT/TWKR: %g\n",
+     {resultsTo("rezultat_WSPT_TWKR.txt")}, "WSPT/TWKR"},
+    {"COVERT", always, dispatch<&Scheduler::jobShopCOVERT>, "COVERT: %g\n", {resultsTo("rezultat_WCOVERT.txt")},
+     "COVERT\t"},
+    {"SLACK/TWKR", always, dispatch<&Scheduler::jobShopSlackTWKR>, "SLACK/TWKR: %g\n",
+     {resultsTo("rezultat_WSLACK_TWKR.txt")}, "SLACK/TWKR"},
+    {"RM", always, dispatch<&Scheduler::jobShopRM>, "RM: %g\n", {resultsTo("rezultat_WRM.txt")}, "RM\t"},
+    {"EDD", always, dispatch<&Scheduler::jobShopEDD>, "EDD: %g\n", {resultsTo("rezultat_EDD.txt")}, "EDD\t"},
+    {"WTWKR", always, dispatch<&Scheduler::jobShopWTWKR>, "WTWKR: %g\n", {resultsTo("rezultat_WTWKR.txt")},
+     "WTWKR\t"},
+};
 
 }  // namespace
-
-void Scheduler::checkJobShopInstances() {
-    if (hasSetups && maxLength < 1)
-        fatalError("Setup times in the job shop need \"max_length\" of at least 1 in the definition file.");
-    initOperationTables();
-    for (int set = 0; set < processingTimes.rows; ++set) decodeOperations(set, jobsIn(set), machinesIn(set));
-}
 
 void Scheduler::initOperationTables() {
     const int maxJobs = dueDates.cols;
@@ -137,28 +145,8 @@ double Scheduler::jobShopCriteria() {
     ShopFloor floor;
     for (int set = 0; set < sets; ++set) {
         const int n = jobsIn(set);
-        const int m = machinesIn(set);
-        const double total = decodeOperations(set, n, m);
-        floor.reset(n, m, releaseTimes.rowData(set));
-        if (hasSetups) buildSetupTimes(set);
-        const Matrix* setups = hasSetups ? &setupTimes : nullptr;
-
-        // Each pass lets every machine play its next listed operation if that is the job's next
-        // one. A pass that plays nothing leaves the state as it was, so no later pass could play
-        // anything either: the sequences block each other (or are done). A job listed again
-        // after its last operation keeps its machine waiting in the same way.
-        for (int pass = 0; pass < n * m; ++pass) {
-            bool played = false;
-            for (int k = 0; k < m; ++k) {
-                if (floor.sequenced[k] >= n) continue;
-                const int j = static_cast<int>(schedule.get(set, k * n + floor.sequenced[k]));
-                if (floor.nextMachine(j, operationMachines) != k) continue;
-                floor.perform(j, k, floor.machineFree[k], operationDurations.at(j, floor.nextOperation[j]), setups);
-                played = true;
-            }
-            if (!played) break;
-        }
-
+        // The criteria look at the jobs' completions only, which the walk leaves in the floor.
+        const double total = timeline::jobShopSet(*this, set, floor, [](const timeline::Occupation&) {});
         const std::array<double, kCriteria> values = measure(*this, set, n, total, floor.jobReady);
         for (int c = 0; c < kCriteria; ++c) {
             results.at(set, c) = values[static_cast<std::size_t>(c)];
@@ -185,18 +173,4 @@ void Scheduler::checkJobShopSchedule(const char* fileName) const {
     }
 }
 
-void Scheduler::runJobShopHeuristics(ComparisonTable& table) {
-    evaluate(*this, RuleOf<&Scheduler::jobShopWSPT>{}, "WSPT: %g\n", "rezultat_WSPT.txt");
-    best = results;
-    table.record("WSPT\t", results);
-    evaluateAndCompare(*this, RuleOf<&Scheduler::jobShopWSPTTWKR>{}, "WSPT/TWKR: %g\n", "rezultat_WSPT_TWKR.txt",
-                       "WSPT/TWKR", table);
-    evaluateAndCompare(*this, RuleOf<&Scheduler::jobShopCOVERT>{}, "COVERT: %g\n", "rezultat_WCOVERT.txt", "COVERT\t",
-                       table);
-    evaluateAndCompare(*this, RuleOf<&Scheduler::jobShopSlackTWKR>{}, "SLACK/TWKR: %g\n", "rezultat_WSLACK_TWKR.txt",
-                       "SLACK/TWKR", table);
-    evaluateAndCompare(*this, RuleOf<&Scheduler::jobShopRM>{}, "RM: %g\n", "rezultat_WRM.txt", "RM\t", table);
-    evaluateAndCompare(*this, RuleOf<&Scheduler::jobShopEDD>{}, "EDD: %g\n", "rezultat_EDD.txt", "EDD\t", table);
-    evaluateAndCompare(*this, RuleOf<&Scheduler::jobShopWTWKR>{}, "WTWKR: %g\n", "rezultat_WTWKR.txt", "WTWKR\t",
-                       table);
-}
+const RunSequence kJobShopRun{checkJobShopInstances, kJobShopHeuristics};

@@ -11,6 +11,7 @@
 
 #include "core/fatal.h"
 #include "fitness/parallel_machines.h"
+#include "fitness/run_sequence.h"
 #include "fitness/scheduler.h"
 
 namespace {
@@ -198,9 +199,17 @@ void Scheduler::minMin() {
     }
 }
 
-void Scheduler::runUnrelatedHeuristics() {
-    minMin();
-    std::printf("Min-min: %g\n", parallelMachineCriteria());
-    schedule.write("raspored_minmin.txt");
-    results.write("rezultat_minmin.txt");
-}
+namespace {
+
+void prepareUnrelatedRun(Scheduler& s) { parallel_machines::requireSchedulableSets(s); }
+void minMinSchedules(Scheduler& s) { s.minMin(); }
+
+// Min-min's schedule is kept, before its results; nothing is compared on unrelated machines.
+const Heuristic kUnrelatedHeuristics[] = {
+    {"Min-min", always, minMinSchedules, "Min-min: %g\n",
+     {scheduleTo("raspored_minmin.txt"), resultsTo("rezultat_minmin.txt")}, nullptr},
+};
+
+}  // namespace
+
+const RunSequence kUnrelatedRun{prepareUnrelatedRun, kUnrelatedHeuristics};

@@ -1,6 +1,6 @@
 // Uniform and unrelated parallel machines: the checks every parallel-machine set must pass, the
 // working values of a uniform set, the five criteria that replay a schedule machine by machine,
-// the check of a schedule file's entries and the uniform run sequence.
+// the check of a schedule file's entries and the heuristics of the uniform run.
 #include "fitness/parallel_machines.h"
 
 #include <algorithm>
@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "core/fatal.h"
+#include "fitness/run_sequence.h"
 #include "fitness/scheduler.h"
+#include "fitness/timeline.h"
 
 namespace parallel_machines {
 
@@ -97,57 +99,32 @@ namespace {
 
 constexpr int kCriteria = 5;  // Twt, Uwt, Fwt, Cmax, Tmax
 
-template <class Rule>
-void evaluateUniform(Scheduler& s, Rule rule, const char* format, const char* resultFile) {
-    s.listScheduleParallel(rule);
-    s.report(format, s.parallelMachineCriteria(), resultFile);
-}
-
 }  // namespace
 
 double Scheduler::parallelMachineCriteria() {
-    using parallel_machines::decode;
     const int sets = schedule.rows;
     results.initZero(sets + 1, kCriteria);
     double totals[kCriteria] = {};
-    std::vector<double> completion;
-    std::vector<int> last;
-    const bool uniform = environment == Uniform;
+    timeline::MachineClocks machines;
     for (int set = 0; set < sets; ++set) {
         const int n = jobsIn(set);
-        const int m = machinesIn(set);
-        parallel_machines::requireSchedulableSet(*this, set);
-        parallel_machines::requireParallelRow(*this, set, n, m);
-        completion.assign(static_cast<std::size_t>(m), 0.0);
-        if (hasSetups) {
-            buildSetupTimes(set);
-            last.assign(static_cast<std::size_t>(m), n);
-        }
-        const double* p = processingTimes.rowData(set);
-        const double* d = dueDates.rowData(set);
-        const double* w = weights.rowData(set);
-        const double* r = releaseTimes.rowData(set);
-        const double* v = uniform ? speeds.rowData(set) : nullptr;
         double weightedTardiness = 0, tardyWeight = 0, flowtime = 0, weight = 0, maxTardiness = 0;
-        for (int q = 0; q < n; ++q) {
-            const auto [j, k] = decode(schedule.get(set, q));
-            double& C = completion[k];
-            if (hasReleaseTimes && r[j] > C) C = r[j];
-            C += uniform ? v[k] * p[j] : p[j * m + k];
-            if (hasSetups) {
-                C += setupTimes.at(last[k], j);
-                last[k] = j;
-            }
-            if (C > d[j]) {
-                const double T = C - d[j];
+        timeline::parallelMachineSet(*this, set, machines, [&](const timeline::Occupation& placed) {
+            const int j = placed.job;
+            const double C = placed.completion;
+            const double d = dueDates.at(set, j);
+            const double w = weights.at(set, j);
+            if (C > d) {
+                const double T = C - d;
                 maxTardiness = std::max(maxTardiness, T);
-                tardyWeight += w[j];
-                weightedTardiness += w[j] * T;
+                tardyWeight += w;
+                weightedTardiness += w * T;
             }
-            flowtime += hasReleaseTimes ? C - r[j] : C;
-            weight += w[q];
-        }
+            flowtime += hasReleaseTimes ? C - releaseTimes.at(set, j) : C;
+            weight += weights.at(set, placed.position);
+        });
         // A machine without jobs takes part with completion 0.
+        const std::vector<double>& completion = machines.completion;
         const double makespan = completion.empty() ? 0.0 : *std::max_element(completion.begin(), completion.end());
         const double g = processingSum.get(set) / n;  // the set's mean processing time
         const double row[kCriteria] = {weightedTardiness / (weight * g), tardyWeight / weight, flowtime / (weight * g),
@@ -174,14 +151,34 @@ void Scheduler::checkParallelSchedule(const char* fileName) const {
     }
 }
 
-void Scheduler::runUniformHeuristics() {
-    evaluateUniform(*this, RuleOf<&Scheduler::priorityXDRM>{}, "X-D RM: %g\n", "rezultat_XD.txt");
-    evaluateUniform(*this, RuleOf<&Scheduler::priorityMON>{}, "MON: %g\n", "rezultat_MON.txt");
-    evaluateUniform(*this, RuleOf<&Scheduler::priorityWSPT>{}, "WSPT: %g\n", "rezultat_SPT.txt");
-    evaluateUniform(*this, RuleOf<&Scheduler::priorityEDD>{}, "EDD: %g\n", "rezultat_EDD.txt");
-    evaluateUniform(*this, RuleOf<&Scheduler::priorityRM>{}, "RM: %g\n", "rezultat_RM.txt");
-    evaluateUniform(*this, RuleOf<&Scheduler::priorityATCS>{}, "ATCS: %g\n", "rezultat_ATCS.txt");
-    evaluateUniform(*this, RuleOf<&Scheduler::priorityLNS>{}, "LNS: %g\n", "rezultat_LNS.txt");
-    evaluateUniform(*this, RuleOf<&Scheduler::priorityHLF>{}, "HLF: %g\n", "rezultat_HLF.txt");
-    evaluateUniform(*this, RuleOf<&Scheduler::prioritySetupMakespan>{}, "Makespan: %g\n", "rezultat_makespan.txt");
+namespace {
+
+// Every set must be schedulable before the first result file is written; the speeds are read
+// only in this environment.
+void prepareUniformRun(Scheduler& s) {
+    parallel_machines::requireSchedulableSets(s);
+    s.speeds.read(s.machineFileName);
 }
+
+template <auto Rule>
+void listSchedule(Scheduler& s) {
+    s.listScheduleParallel(RuleOf<Rule>{});
+}
+
+// Nothing is compared on uniform machines.
+const Heuristic kUniformHeuristics[] = {
+    {"X-D RM", always, listSchedule<&Scheduler::priorityXDRM>, "X-D RM: %g\n", {resultsTo("rezultat_XD.txt")}, nullptr},
+    {"MON", always, listSchedule<&Scheduler::priorityMON>, "MON: %g\n", {resultsTo("rezultat_MON.txt")}, nullptr},
+    {"WSPT", always, listSchedule<&Scheduler::priorityWSPT>, "WSPT: %g\n", {resultsTo("rezultat_SPT.txt")}, nullptr},
+    {"EDD", always, listSchedule<&Scheduler::priorityEDD>, "EDD: %g\n", {resultsTo("rezultat_EDD.txt")}, nullptr},
+    {"RM", always, listSchedule<&Scheduler::priorityRM>, "RM: %g\n", {resultsTo("rezultat_RM.txt")}, nullptr},
+    {"ATCS", always, listSchedule<&Scheduler::priorityATCS>, "ATCS: %g\n", {resultsTo("rezultat_ATCS.txt")}, nullptr},
+    {"LNS", always, listSchedule<&Scheduler::priorityLNS>, "LNS: %g\n", {resultsTo("rezultat_LNS.txt")}, nullptr},
+    {"HLF", always, listSchedule<&Scheduler::priorityHLF>, "HLF: %g\n", {resultsTo("rezultat_HLF.txt")}, nullptr},
+    {"Makespan", always, listSchedule<&Scheduler::prioritySetupMakespan>, "Makespan: %g\n",
+     {resultsTo("rezultat_makespan.txt")}, nullptr},
+};
+
+}  // namespace
+
+const RunSequence kUniformRun{prepareUniformRun, kUniformHeuristics};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -24,6 +25,10 @@ private:
     };
     std::vector<Entry> entries_;
 };
+
+// Per compared criterion (the first four columns), the share in percent of the sets of `results`
+// on which it reached the value in `best`, or came within 1e-10 of it.
+std::array<double, 4> dominanceShares(const Matrix& results, const Matrix& best);
 
 // Adapts a rule member of Scheduler to the callable form the dispatchers take, so that the
 // rule is inlined into the dispatch loop instead of being called through a pointer.
@@ -102,10 +107,6 @@ public:
     void run(const std::string& definitionFileName, const char* summaryFile);
     // The loading half of run; false when the definition file cannot be opened.
     bool load(const std::string& definitionFileName);
-    // What the environment needs before its first schedule, with the faults of the instance data
-    // that would otherwise surface half-way through a run: uniform speeds read, every parallel set
-    // schedulable, every job-shop route decoded and valid.
-    void prepareInstances();
 
     // --- reporting shared by every environment
     // Prints value through format and writes `results` to resultFile.
@@ -114,11 +115,9 @@ public:
     // The criteria computation of the environment; returns its headline total.
     double evaluateCriteria();
 
-    // --- heuristic sequences, one per environment
-    void runSingleMachineHeuristics(ComparisonTable& table);
-    void runUniformHeuristics();
-    void runUnrelatedHeuristics();
-    void runJobShopHeuristics(ComparisonTable& table);
+    // The environment's heuristics (run_sequence.h), each measured, printed and written to its
+    // files; the compared ones are recorded in the table.
+    void runHeuristics(ComparisonTable& table);
 
     // Entries of a schedule file that name jobs or machines outside the set end the run with a
     // message naming the file, the set and the position (parallel machines and job shop).
@@ -161,7 +160,6 @@ public:
     template <class Rule>
     void jobShopSchedule(Rule rule);
     double jobShopCriteria();
-    void checkJobShopInstances();
     // Re-creates operationDurations and operationMachines as max jobs x operations per job.
     void initOperationTables();
     // Decodes the operation codes of a set with n jobs on m machines into the operation tables

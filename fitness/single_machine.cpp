@@ -1,39 +1,26 @@
 // The single-machine evaluation: per-set preparation of the list scheduling, the criteria
-// Twt, Uwt, Fwt and Cmax, the per-set best values and the run of the classical heuristics.
+// Twt, Uwt, Fwt and Cmax, the per-set best values and the table of the classical heuristics.
 #include <cmath>
 
-#include "core/fatal.h"
+#include "fitness/run_sequence.h"
 #include "fitness/single_machine.h"
+#include "fitness/timeline.h"
 
 namespace {
-
-// Line of the matrix's checked two-index access.
-constexpr int kLineGet = 188;
-
-// The job at position k of a set's sequence, read checked. An entry that cannot be a job index
-// (negative, not a number, beyond any table) ends the run as the table access would.
-int jobAt(const Matrix& schedule, int set, int k) {
-    const double entry = schedule.get(set, k);
-    if (!(entry > -1.0 && entry < 2147483648.0)) assertionFailed("matrice", kLineGet);
-    return static_cast<int>(entry);
-}
 
 struct SetCriteria {
     double values[4];  // Twt, Uwt, Fwt, Cmax
 };
 
-// Measures the sequence of one set. Completion times are whole numbers: the times that move C
-// and the due date it is compared with are truncated; the weight and processing-time sums
-// and the release time subtracted for the flowtime are taken as stored.
-SetCriteria measureSet(const Scheduler& s, int set, int n) {
+// Measures the sequence of one set. Completion times are whole numbers (the timeline truncates
+// the times that move C), and so is the due date they are compared with; the weight and
+// processing-time sums and the release time subtracted for the flowtime are taken as stored.
+SetCriteria measureSet(Scheduler& s, int set) {
+    const int n = s.jobsIn(set);
     double C = 0, weightedTardiness = 0, tardyWeight = 0, flowtime = 0, W = 0, P = 0;
-    int previous = n;
-    for (int k = 0; k < n; ++k) {
-        const int j = jobAt(s.schedule, set, k);
-        if (s.hasReleaseTimes && s.releaseTimes.get(set, j) > C) C = std::trunc(s.releaseTimes.get(set, j));
-        C = C + std::trunc(s.processingTimes.get(set, j));
-        if (s.hasSetups) C = C + std::trunc(s.setupTimes.get(previous, j));
-        previous = j;
+    timeline::singleMachineSet(s, set, [&](const timeline::Occupation& placed) {
+        const int j = placed.job;
+        C = placed.completion;
         const double due = std::trunc(s.dueDates.get(set, j));
         if (C > due) {
             const double T = C - due;
@@ -41,9 +28,9 @@ SetCriteria measureSet(const Scheduler& s, int set, int n) {
             tardyWeight += s.weights.get(set, j);
         }
         flowtime += s.hasReleaseTimes ? C - s.releaseTimes.get(set, j) : C;
-        W += s.weights.get(set, k);
-        P += s.processingTimes.get(set, k);
-    }
+        W += s.weights.get(set, placed.position);
+        P += s.processingTimes.get(set, placed.position);
+    });
     return {{weightedTardiness * n / (W * P), tardyWeight / W, flowtime * n / (W * P), C / P}};
 }
 
@@ -54,9 +41,7 @@ double Scheduler::singleMachineCriteria() {
     results.initZero(sets + 1, 4);
     double totals[4] = {0, 0, 0, 0};
     for (int set = 0; set < sets; ++set) {
-        const int n = jobsIn(set);
-        if (hasSetups) buildSetupTimes(set);
-        const SetCriteria criteria = measureSet(*this, set, n);
+        const SetCriteria criteria = measureSet(*this, set);
         for (int c = 0; c < 4; ++c) {
             results.at(set, c) = criteria.values[c];
             totals[c] += criteria.values[c];
@@ -74,18 +59,6 @@ void Scheduler::updateBest() {
 
 namespace {
 
-// One classical heuristic of the single-machine run: when it runs, how it fills `schedule`,
-// and under which line, files and label it is reported.
-struct Heuristic {
-    bool (*applies)(const Scheduler&);
-    void (*sequence)(Scheduler&);
-    const char* line;
-    const char* resultFile;
-    const char* scheduleFile;  // null: the schedule is not kept
-    const char* label;
-};
-
-bool always(const Scheduler&) { return true; }
 // Nwt repairs the plain due-date order, which means nothing with release times, precedence
 // or setups.
 bool plainInstances(const Scheduler& s) { return !s.hasConstraints && !s.hasSetups && !s.hasReleaseTimes; }
@@ -106,33 +79,28 @@ void readSidneySchedules(Scheduler& s) {
 }
 
 const Heuristic kHeuristics[] = {
-    {always, listSchedule<&Scheduler::priorityEDD>, "EDD:\t %g\n", "rezultat_EDD.txt", nullptr, "EDD"},
-    {always, listSchedule<&Scheduler::priorityWSPT>, "WSPT:\t %g\n", "rezultat_WSPT.txt", nullptr, "WSPT"},
-    {always, listSchedule<&Scheduler::priorityRM>, "R&M:\t %g\n", "rezultat_RM.txt", "raspored_RM.txt", "RM"},
-    {always, listSchedule<&Scheduler::priorityXDRM>, "X-D R&M:\t %g\n", "rezultat_XD.txt", nullptr, "XD"},
-    {always, listSchedule<&Scheduler::priorityMON>, "MON:\t %g\n", "rezultat_MON.txt", nullptr, "MON"},
-    {plainInstances, repairDueDateOrder, "Nwt heuristika 1:\t %g\n", "rezultat_Nwt.txt", nullptr, "Nwt_1"},
-    {withConstraints, readSidneySchedules, "Sidney:\t %g\n", "rezultat_Sidney.txt", nullptr, "Sidney"},
-    {withConstraints, listSchedule<&Scheduler::priorityHLF>, "HLF:\t %g\n", "rezultat_HLF.txt", nullptr, "HLF"},
-    {withConstraints, listSchedule<&Scheduler::priorityLNS>, "LNS:\t %g\n", "rezultat_LNS.txt", nullptr, "LNS"},
-    {withSetups, listSchedule<&Scheduler::priorityATCS>, "ATCS:\t %g\n", "rezultat_ATCS.txt", nullptr, "ATCS"},
-    {withSetups, listSchedule<&Scheduler::prioritySetupMakespan>, "SDS-BD makespan:\t %g\n",
-     "rezultat_SQSBD_makespan.txt", nullptr, "makespan"},
+    {"EDD", always, listSchedule<&Scheduler::priorityEDD>, "EDD:\t %g\n", {resultsTo("rezultat_EDD.txt")}, "EDD"},
+    {"WSPT", always, listSchedule<&Scheduler::priorityWSPT>, "WSPT:\t %g\n", {resultsTo("rezultat_WSPT.txt")},
+     "WSPT"},
+    {"R&M", always, listSchedule<&Scheduler::priorityRM>, "R&M:\t %g\n",
+     {resultsTo("rezultat_RM.txt"), scheduleTo("raspored_RM.txt")}, "RM"},
+    {"X-D R&M", always, listSchedule<&Scheduler::priorityXDRM>, "X-D R&M:\t %g\n", {resultsTo("rezultat_XD.txt")},
+     "XD"},
+    {"MON", always, listSchedule<&Scheduler::priorityMON>, "MON:\t %g\n", {resultsTo("rezultat_MON.txt")}, "MON"},
+    {"Nwt", plainInstances, repairDueDateOrder, "Nwt heuristika 1:\t %g\n", {resultsTo("rezultat_Nwt.txt")},
+     "Nwt_1"},
+    {"Sidney", withConstraints, readSidneySchedules, "Sidney:\t %g\n", {resultsTo("rezultat_Sidney.txt")},
+     "Sidney"},
+    {"HLF", withConstraints, listSchedule<&Scheduler::priorityHLF>, "HLF:\t %g\n", {resultsTo("rezultat_HLF.txt")},
+     "HLF"},
+    {"LNS", withConstraints, listSchedule<&Scheduler::priorityLNS>, "LNS:\t %g\n", {resultsTo("rezultat_LNS.txt")},
+     "LNS"},
+    {"ATCS", withSetups, listSchedule<&Scheduler::priorityATCS>, "ATCS:\t %g\n", {resultsTo("rezultat_ATCS.txt")},
+     "ATCS"},
+    {"SDS-BD makespan", withSetups, listSchedule<&Scheduler::prioritySetupMakespan>, "SDS-BD makespan:\t %g\n",
+     {resultsTo("rezultat_SQSBD_makespan.txt")}, "makespan"},
 };
 
 }  // namespace
 
-void Scheduler::runSingleMachineHeuristics(ComparisonTable& table) {
-    for (const Heuristic& heuristic : kHeuristics) {
-        if (!heuristic.applies(*this)) continue;
-        heuristic.sequence(*this);
-        report(heuristic.line, singleMachineCriteria(), heuristic.resultFile);
-        if (heuristic.scheduleFile) schedule.write(heuristic.scheduleFile);
-        // The first heuristic (EDD, always run) sets the reference the others lower.
-        if (&heuristic == kHeuristics)
-            best = results;
-        else
-            updateBest();
-        table.record(heuristic.label, results);
-    }
-}
+const RunSequence kSingleMachineRun{nothingToPrepare, kHeuristics};

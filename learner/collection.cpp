@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "core/fatal.h"
+#include "fitness/run_sequence.h"
 
 namespace rules {
 
@@ -11,7 +12,8 @@ Scheduler loadCollection(const std::string& definitionFile) {
     if (!std::ifstream(definitionFile)) fatalError("Definition file \"" + definitionFile + "\" cannot be read.");
     Scheduler s;
     s.load(definitionFile);
-    s.prepareInstances();
+    // What every schedule of the environment needs (uniform speeds, checked job-shop routes, ...).
+    runSequenceOf(s.environment).prepare(s);
     return s;
 }
 

@@ -54,7 +54,7 @@ bool better(const Individual& a, const Individual& b);
 // equals the first drawn wins.
 int tournament(const std::vector<Individual>& population, int size, RandomStream& random);
 
-// Runs the evolution on a loaded collection (Scheduler::load and prepareInstances done), writing
+// Runs the evolution on a collection as loadCollection returns it, writing
 // the hall of fame and the log after every generation and reporting progress on standard output.
 // Returns the best individual found.
 Individual evolve(const Scheduler& collection, const Settings& settings);

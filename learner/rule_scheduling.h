@@ -12,7 +12,7 @@
 namespace rules {
 
 // Fills s.schedule and s.results (one row per set, then the totals). The Scheduler was loaded
-// and its instances prepared (Scheduler::prepareInstances).
+// and prepared as its run sequence prepares it (loadCollection does both).
 void scheduleWithRule(Scheduler& s, CompiledRule& rule);
 
 // The names of the columns of `results` in an environment, in order.

@@ -1,0 +1,78 @@
+#include "report/learner_log.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+
+#include "core/fatal.h"
+
+namespace report {
+
+namespace {
+
+constexpr int kColumns = 7;
+
+// Whole-field numbers only ("12", "0.5", "1e+06", "inf", "nan"), as %g writes them.
+std::optional<double> numberIn(const std::string& field) {
+    if (field.empty()) return std::nullopt;
+    char* end = nullptr;
+    const double value = std::strtod(field.c_str(), &end);
+    if (end != field.c_str() + field.size()) return std::nullopt;
+    return value;
+}
+
+std::optional<Generation> rowOf(const std::string& line) {
+    double values[kColumns];
+    std::istringstream fields(line);
+    std::string field;
+    int count = 0;
+    while (std::getline(fields, field, ',')) {
+        const std::optional<double> value = numberIn(field);
+        if (!value || count == kColumns) return std::nullopt;
+        values[count++] = *value;
+    }
+    if (count != kColumns || line.back() == ',') return std::nullopt;
+    return Generation{values[0], values[1], values[2], values[3], values[4], values[5], values[6]};
+}
+
+[[noreturn]] void badLine(const std::string& file, int line, const std::string& fault) {
+    fatalError("Learner log \"" + file + "\", line " + std::to_string(line) + ": " + fault);
+}
+
+}  // namespace
+
+LearnerLog parseLearnerLog(const std::string& file, const std::string& text) {
+    LearnerLog log{file, {}};
+    std::size_t begin = 0;
+    for (int line = 1; begin < text.size(); ++line) {
+        const std::size_t end = text.find('\n', begin);
+        const bool complete = end != std::string::npos;
+        std::string content = text.substr(begin, complete ? end - begin : std::string::npos);
+        begin = complete ? end + 1 : text.size();
+        if (!content.empty() && content.back() == '\r') content.pop_back();
+        if (line == 1) {
+            if (content != kLearnerLogHeader)
+                badLine(file, line, "the first line must be \"" + std::string(kLearnerLogHeader) + "\".");
+            continue;
+        }
+        if (content.empty()) continue;
+        const std::optional<Generation> row = rowOf(content);
+        if (row)
+            log.generations.push_back(*row);
+        else if (complete)
+            badLine(file, line, "a generation's row must hold 7 numbers separated by commas.");
+    }
+    if (text.empty()) badLine(file, 1, "the file is empty.");
+    return log;
+}
+
+LearnerLog readLearnerLog(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) fatalError("Learner log \"" + file + "\" cannot be read.");
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return parseLearnerLog(file, text);
+}
+
+}  // namespace report

@@ -1,0 +1,37 @@
+#pragma once
+
+// The learner's per-generation log: a CSV file whose first line names the columns and whose rows
+// hold one generation each, numbers as %g.
+#include <string>
+#include <vector>
+
+namespace report {
+
+// The learner writes its log under this name in the evaluation folder unless told otherwise.
+inline constexpr const char* kDefaultLearnerLog = "learner_log.csv";
+inline constexpr const char* kLearnerLogHeader =
+    "generation,best_fitness,mean_fitness,best_size,best_depth,elapsed_seconds,remaining_seconds";
+
+struct Generation {
+    double generation = 0;
+    double bestFitness = 0;
+    double meanFitness = 0;
+    double bestSize = 0;
+    double bestDepth = 0;
+    double elapsedSeconds = 0;
+    double remainingSeconds = 0;
+};
+
+struct LearnerLog {
+    std::string file;
+    std::vector<Generation> generations;
+};
+
+// Parses the text of a log. A last line without its line end may still be being written: it is
+// taken when it holds a whole row and left out otherwise. Anything else that is not a row of seven
+// numbers ends the run with a message naming the file and the line; empty lines are skipped.
+LearnerLog parseLearnerLog(const std::string& file, const std::string& text);
+// Reads and parses the file; a file that cannot be read ends the run with a message.
+LearnerLog readLearnerLog(const std::string& file);
+
+}  // namespace report
