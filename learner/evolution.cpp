@@ -125,7 +125,7 @@ private:
                      "%d generations, seed %llu\n",
                      criterion_.c_str(), sets_, settings_.definition.c_str(), settings_.population,
                      settings_.generations, static_cast<unsigned long long>(settings_.seed));
-        std::fputs("generation,best_fitness,mean_fitness,best_size,best_depth,rules_measured\n", log_);
+        std::fprintf(log_, "%s\n", learning_log::kHeader);
     }
 
     double fitnessOf(const std::vector<double>& totals) const {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fitness/scheduler.h"
+#include "learner/learning_log.h"
 #include "learner/random_stream.h"
 #include "learner/rule_language.h"
 
@@ -33,7 +34,7 @@ struct Settings {
     int threads = 1;
     std::string criterion;  // empty: Twt, or Cmax in the job shop
     std::string hallOfFame = "learner_hof.txt";
-    std::string log = "learner_log.csv";
+    std::string log = learning_log::kDefaultFile;
     std::string definition = "fitness.txt";
 };
 

@@ -12,7 +12,7 @@ namespace report {
 
 namespace {
 
-constexpr int kColumns = 7;
+constexpr int kColumns = learning_log::kColumns;
 
 // Whole-field numbers only ("12", "0.5", "1e+06", "inf", "nan"), as %g writes them.
 std::optional<double> numberIn(const std::string& field) {
@@ -34,7 +34,7 @@ std::optional<Generation> rowOf(const std::string& line) {
         values[count++] = *value;
     }
     if (count != kColumns || line.back() == ',') return std::nullopt;
-    return Generation{values[0], values[1], values[2], values[3], values[4], values[5], values[6]};
+    return Generation{values[0], values[1], values[2], values[3], values[4], values[5]};
 }
 
 [[noreturn]] void badLine(const std::string& file, int line, const std::string& fault) {
@@ -62,7 +62,8 @@ LearnerLog parseLearnerLog(const std::string& file, const std::string& text) {
         if (row)
             log.generations.push_back(*row);
         else if (complete)
-            badLine(file, line, "a generation's row must hold 7 numbers separated by commas.");
+            badLine(file, line,
+                    "a generation's row must hold " + std::to_string(kColumns) + " numbers separated by commas.");
     }
     if (text.empty()) badLine(file, 1, "the file is empty.");
     return log;

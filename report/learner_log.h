@@ -1,16 +1,17 @@
 #pragma once
 
-// The learner's per-generation log: a CSV file whose first line names the columns and whose rows
-// hold one generation each, numbers as %g.
+// The learner's per-generation log (learner/learning_log.h): a CSV file whose first line names the
+// columns and whose rows hold one generation each.
 #include <string>
 #include <vector>
+
+#include "learner/learning_log.h"
 
 namespace report {
 
 // The learner writes its log under this name in the evaluation folder unless told otherwise.
-inline constexpr const char* kDefaultLearnerLog = "learner_log.csv";
-inline constexpr const char* kLearnerLogHeader =
-    "generation,best_fitness,mean_fitness,best_size,best_depth,elapsed_seconds,remaining_seconds";
+inline constexpr const char* kDefaultLearnerLog = learning_log::kDefaultFile;
+inline constexpr const char* kLearnerLogHeader = learning_log::kHeader;
 
 struct Generation {
     double generation = 0;
@@ -18,8 +19,7 @@ struct Generation {
     double meanFitness = 0;
     double bestSize = 0;
     double bestDepth = 0;
-    double elapsedSeconds = 0;
-    double remainingSeconds = 0;
+    double rulesMeasured = 0;  // distinct rules measured up to this generation
 };
 
 struct LearnerLog {
@@ -28,7 +28,7 @@ struct LearnerLog {
 };
 
 // Parses the text of a log. A last line without its line end may still be being written: it is
-// taken when it holds a whole row and left out otherwise. Anything else that is not a row of seven
+// taken when it holds a whole row and left out otherwise. Anything else that is not a row of six
 // numbers ends the run with a message naming the file and the line; empty lines are skipped.
 LearnerLog parseLearnerLog(const std::string& file, const std::string& text);
 // Reads and parses the file; a file that cannot be read ends the run with a message.

@@ -232,7 +232,7 @@ void learningSection(pugi::xml_node body, const LearnerLog& log) {
         const Generation& lastOne = log.generations.back();
         note += " Generation " + readable(lastOne.generation) + ": best fitness " + readable(lastOne.bestFitness) +
                 ", size " + readable(lastOne.bestSize) + ", depth " + readable(lastOne.bestDepth) + ", " +
-                readable(lastOne.elapsedSeconds) + " s elapsed.";
+                readable(lastOne.rulesMeasured) + " rules measured.";
     }
     textElement(section, "p", note, {{"class", "note"}});
     if (!log.generations.empty()) drawLearning(element(section, "figure"), log);

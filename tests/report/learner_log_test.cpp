@@ -10,10 +10,10 @@ namespace {
 using report::parseLearnerLog;
 
 const std::string kHeader =
-    "generation,best_fitness,mean_fitness,best_size,best_depth,elapsed_seconds,remaining_seconds\n";
+    "generation,best_fitness,mean_fitness,best_size,best_depth,rules_measured\n";
 
 TEST(LearnerLog, RowsAreReadInOrderWithEveryColumn) {
-    const report::LearnerLog log = parseLearnerLog("log.csv", kHeader + "0,12.5,40,7,3,0.25,99\r\n\n1,1e+06,nan,9,4,1,-0\n");
+    const report::LearnerLog log = parseLearnerLog("log.csv", kHeader + "0,12.5,40,7,3,99\r\n\n1,1e+06,nan,9,4,-0\n");
     ASSERT_EQ(log.generations.size(), 2u);
     const report::Generation& g = log.generations[1];
     EXPECT_EQ(g.generation, 1);
@@ -21,13 +21,12 @@ TEST(LearnerLog, RowsAreReadInOrderWithEveryColumn) {
     EXPECT_TRUE(std::isnan(g.meanFitness));
     EXPECT_EQ(log.generations[0].bestSize, 7);
     EXPECT_EQ(log.generations[0].bestDepth, 3);
-    EXPECT_EQ(log.generations[0].elapsedSeconds, 0.25);
-    EXPECT_EQ(log.generations[0].remainingSeconds, 99);
+    EXPECT_EQ(log.generations[0].rulesMeasured, 99);
 }
 
 TEST(LearnerLog, AnUnfinishedLastLineIsLeftOutAndAFinishedOneKept) {
-    EXPECT_EQ(parseLearnerLog("l", kHeader + "0,1,2,3,4,5,6\n1,2,3").generations.size(), 1u);
-    EXPECT_EQ(parseLearnerLog("l", kHeader + "0,1,2,3,4,5,6\n1,2,3,4,5,6,7").generations.size(), 2u);
+    EXPECT_EQ(parseLearnerLog("l", kHeader + "0,1,2,3,4,5\n1,2,3").generations.size(), 1u);
+    EXPECT_EQ(parseLearnerLog("l", kHeader + "0,1,2,3,4,5\n1,2,3,4,5,6").generations.size(), 2u);
     EXPECT_TRUE(parseLearnerLog("l", kHeader).generations.empty());
 }
 
@@ -35,9 +34,9 @@ TEST(LearnerLog, AnythingElseIsNamedWithItsLine) {
     EXPECT_EXIT(parseLearnerLog("l.csv", ""), ::testing::ExitedWithCode(1), "l.csv\", line 1: the file is empty");
     EXPECT_EXIT(parseLearnerLog("l.csv", "generation,best_fitness\n"), ::testing::ExitedWithCode(1),
                 "line 1: the first line must be");
-    const std::string rowFault = "a generation's row must hold 7 numbers separated by commas";
-    for (const char* row : {"0,1,2,3,4,5\n", "0,1,2,3,4,5,6,7\n", "0,1,2,x,4,5,6\n", "0,1,2,3,4,5,6,\n", "0,,2,3,4,5,6\n"})
-        EXPECT_EXIT(parseLearnerLog("l.csv", kHeader + "9,1,2,3,4,5,6\n" + row), ::testing::ExitedWithCode(1),
+    const std::string rowFault = "a generation's row must hold 6 numbers separated by commas";
+    for (const char* row : {"0,1,2,3,4\n", "0,1,2,3,4,5,6\n", "0,1,2,x,4,5\n", "0,1,2,3,4,5,\n", "0,,2,3,4,5\n"})
+        EXPECT_EXIT(parseLearnerLog("l.csv", kHeader + "9,1,2,3,4,5\n" + row), ::testing::ExitedWithCode(1),
                     "l.csv\", line 3: " + rowFault)
             << row;
 }

@@ -283,8 +283,8 @@ TEST(ReportPage, LearnerLogGivesTheFitnessCurve) {
     TempDir dir;
     copyExample("single", dir.path());
     const std::string header =
-        "generation,best_fitness,mean_fitness,best_size,best_depth,elapsed_seconds,remaining_seconds\n";
-    dir.write("learner_log.csv", header + "0,5,9,7,3,0.5,10\n1,4,inf,9,4,1,9\n2,3.5,6,9,4,1.5,8\n3,3,5");
+        "generation,best_fitness,mean_fitness,best_size,best_depth,rules_measured\n";
+    dir.write("learner_log.csv", header + "0,5,9,7,3,10\n1,4,inf,9,4,19\n2,3.5,6,9,4,28\n3,3,5");
     ASSERT_EQ(runReport(dir.path()).status, 0);
     Page page;
     readPage(dir.file("report.html"), page);
@@ -301,7 +301,7 @@ TEST(ReportPage, LearnerLogGivesTheFitnessCurve) {
     EXPECT_EQ(pointsOf("best"), std::vector<std::size_t>{3});
     EXPECT_EQ(pointsOf("mean"), (std::vector<std::size_t>{1, 1}));
 
-    dir.write("other.csv", header + "0,2,3,1,1,0,1\n");
+    dir.write("other.csv", header + "0,2,3,1,1,1\n");
     ASSERT_EQ(runReport(dir.path(), "--log other.csv --out other.html").status, 0);
     Page other;
     readPage(dir.file("other.html"), other);
@@ -360,7 +360,7 @@ TEST(ReportInput, MissingDefinitionLogOrOutputFolderIsReported) {
     dir.write("learner_log.csv", "generation,best\n0,1\n");
     expectFailure(runReport(dir.path()),
                   "Learner log \"learner_log.csv\", line 1: the first line must be \"generation,best_fitness,"
-                  "mean_fitness,best_size,best_depth,elapsed_seconds,remaining_seconds\".\n",
+                  "mean_fitness,best_size,best_depth,rules_measured\".\n",
                   dir);
     fs::remove(dir.path() / "learner_log.csv");
     expectFailure(runReport(dir.path(), "--out no/such/folder.html"),
