@@ -3,9 +3,11 @@
 BUILD ?= build
 DEMO := $(BUILD)/demo
 DEMO_RULE := w / (p + wait) * exp(-pos(d - (p + wait) - t) / (2 * K))
+# The learning example: a short run (the defaults take a minute or so) and its test through pomocni.
+LEARN_ARGS ?= --seed 1 --population 100 --generations 8
 # The example folder whose evaluation `make demo` reports on and `make screenshot` shows.
-REPORT_EXAMPLE ?= generated
-REPORT_ARGS ?= --sets 0,1
+REPORT_EXAMPLE ?= learning/test
+REPORT_ARGS ?= --sets 0 --log ../train/learner_log.csv
 CHROMIUM ?= chromium
 
 .PHONY: all demo test bench clean screenshot
@@ -17,10 +19,8 @@ all:
 # Every example runs in its own scratch copy under build/, so the checkout stays clean.
 demo: all
 	@rm -rf $(DEMO) && mkdir -p $(DEMO)
-	@for example in examples/*/; do \
-	  name=$$(basename $$example); \
-	  [ $$name != generated ] || continue; \
-	  cp -r $$example $(DEMO)/$$name; \
+	@for name in single uniform unrelated jobshop; do \
+	  cp -r examples/$$name $(DEMO)/$$name; \
 	  echo "==== fitness on examples/$$name"; \
 	  (cd $(DEMO)/$$name && ../../fitness summary.txt) || exit 1; \
 	done
@@ -29,8 +29,18 @@ demo: all
 	@cd $(DEMO)/generated && ../../generator --seed 2024 && ../../fitness summary.txt
 	@echo "==== learner --rule on the generated sets: R&M written as an expression, then fitness measures it"
 	@cd $(DEMO)/generated && ../../learner --rule "$(DEMO_RULE)" && ../../fitness summary.txt
+	@cp -r examples/learning $(DEMO)/learning
+	@echo "==== examples/learning: generator draws the training (seed 1) and test (seed 2) collections"
+	@cd $(DEMO)/learning/train && ../../../generator --seed 1 >/dev/null
+	@cd $(DEMO)/learning/test && ../../../generator --seed 2 >/dev/null
+	@echo "==== learner $(LEARN_ARGS) evolves rules on the training collection"
+	@cd $(DEMO)/learning/train && ../../../learner $(LEARN_ARGS)
+	@echo "==== pomocni takes the last generation's rule: learner --test on the test collection, then fitness"
+	@cd $(DEMO)/learning/test && printf '%s\n' ../train/learner_hof.txt '' '../../../learner --test seed.obm' \
+	  '../../../fitness summary.txt' '' '' '' -1 | ../../../pomocni
+	@echo
 	@echo "==== report on examples/$(REPORT_EXAMPLE)"
-	@cd $(DEMO)/$(REPORT_EXAMPLE) && ../../report $(REPORT_ARGS)
+	@cd $(DEMO)/$(REPORT_EXAMPLE) && ../../../report $(REPORT_ARGS)
 	@echo "Open $(abspath $(DEMO)/$(REPORT_EXAMPLE)/report.html) in a browser."
 
 # docs/report.png: the demo's report rendered by headless Chromium (a fresh profile, no network).

@@ -77,12 +77,13 @@ public:
           column_(rules::criterionColumn(criterion_, environment_)), primitives_(collection, operatorsIn(settings.functions)),
           random_(settings.seed), evaluator_(collection, settings.threads) {}
 
-    Individual run() {
+    Outcome run() {
         const auto start = std::chrono::steady_clock::now();
         openOutputs();
-        std::printf("Evolving rules for %s on %d sets: population %d, %d generations, seed %llu, %d thread(s)\n",
-                    criterion_.c_str(), sets_, settings_.population, settings_.generations,
-                    static_cast<unsigned long long>(settings_.seed), evaluator_.threads());
+        if (settings_.showProgress)
+            std::printf("Evolving rules for %s on %d sets: population %d, %d generations, seed %llu, %d thread(s)\n",
+                        criterion_.c_str(), sets_, settings_.population, settings_.generations,
+                        static_cast<unsigned long long>(settings_.seed), evaluator_.threads());
         std::vector<Individual> population;
         for (rules::Tree& tree : rampedHalfAndHalf(primitives_, random_, settings_.population, settings_.initMinDepth,
                                                    settings_.initMaxDepth))
@@ -94,8 +95,8 @@ public:
         }
         std::fclose(hallOfFame_);
         std::fclose(log_);
-        report();
-        return best_;
+        if (settings_.showProgress) report();
+        return Outcome{best_, rulesMeasured_, evaluator_.candidatesRated()};
     }
 
 private:
@@ -112,7 +113,8 @@ private:
     const PrimitiveSet primitives_;
     RandomStream random_;
     ParallelEvaluator evaluator_;
-    std::unordered_map<std::string, Remembered> measured_;  // every rule measured so far, by its nodes
+    std::unordered_map<std::string, Remembered> measured_;  // rules measured so far, by their nodes
+    std::size_t rulesMeasured_ = 0;
     Individual best_;
     std::FILE* hallOfFame_ = nullptr;
     std::FILE* log_ = nullptr;
@@ -149,6 +151,7 @@ private:
         }
         std::vector<std::vector<double>> totals;
         evaluator_.measure(pending, totals);
+        rulesMeasured_ += pending.size();
         for (std::size_t i = 0; i < pending.size(); ++i)
             measured_.emplace(std::move(pendingKeys[i]), Remembered{std::move(totals[i]), generation});
         for (Individual& individual : population) {
@@ -229,9 +232,10 @@ private:
         const double mean = sum / static_cast<double>(population.size());
         writeHallOfFame(generation);
         std::fprintf(log_, "%d,%.10g,%.10g,%d,%d,%zu\n", generation, generationBest->fitness, mean,
-                     generationBest->tree.size(), generationBest->tree.depth(), measured_.size());
+                     generationBest->tree.size(), generationBest->tree.depth(), rulesMeasured_);
         std::fflush(log_);
 
+        if (!settings_.showProgress) return;
         const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const double left = elapsed / generation * (settings_.generations - generation);
         std::printf("Generation %d/%d: best %g, mean %g, size %d, %.1f s, about %.0f s left\n", generation,
@@ -258,7 +262,7 @@ private:
         for (std::size_t c = 0; c < names.size(); ++c)
             std::printf("%.*s: %g\n", static_cast<int>(names[c].size()), names[c].data(), best_.totals[c]);
         std::printf("Hall of fame: %s; log: %s; %zu rules measured, %llu candidates rated\n",
-                    settings_.hallOfFame.c_str(), settings_.log.c_str(), measured_.size(),
+                    settings_.hallOfFame.c_str(), settings_.log.c_str(), rulesMeasured_,
                     static_cast<unsigned long long>(evaluator_.candidatesRated()));
     }
 };
@@ -315,6 +319,6 @@ int tournament(const std::vector<Individual>& population, int size, RandomStream
     return winner;
 }
 
-Individual evolve(const Scheduler& collection, const Settings& settings) { return Run(collection, settings).run(); }
+Outcome evolve(const Scheduler& collection, const Settings& settings) { return Run(collection, settings).run(); }
 
 }  // namespace gp

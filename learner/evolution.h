@@ -36,6 +36,7 @@ struct Settings {
     std::string hallOfFame = "learner_hof.txt";
     std::string log = learning_log::kDefaultFile;
     std::string definition = "fitness.txt";
+    bool showProgress = true;  // the per-generation lines and the closing report on standard output
 };
 
 // What is wrong with the settings, or "" if nothing.
@@ -55,9 +56,14 @@ bool better(const Individual& a, const Individual& b);
 // equals the first drawn wins.
 int tournament(const std::vector<Individual>& population, int size, RandomStream& random);
 
-// Runs the evolution on a collection as loadCollection returns it, writing
-// the hall of fame and the log after every generation and reporting progress on standard output.
-// Returns the best individual found.
-Individual evolve(const Scheduler& collection, const Settings& settings);
+struct Outcome {
+    Individual best;
+    std::size_t rulesMeasured = 0;       // distinct rules
+    std::uint64_t candidatesRated = 0;  // over every decision of every rule measured
+};
+
+// Runs the evolution on a collection as loadCollection returns it, writing the hall of fame and
+// the log after every generation and reporting progress on standard output.
+Outcome evolve(const Scheduler& collection, const Settings& settings);
 
 }  // namespace gp
