@@ -1,5 +1,6 @@
 #include "core/matrice.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
@@ -107,8 +108,10 @@ Matrix::Matrix(const Matrix& source) {
     std::memcpy(data.get(), source.data.get(), sizeof(double) * static_cast<std::size_t>(rows) * cols);
 }
 
-Matrix::Matrix(Matrix&& source) noexcept : rows(source.rows), cols(source.cols), data(std::move(source.data)) {
+Matrix::Matrix(Matrix&& source) noexcept
+    : rows(source.rows), cols(source.cols), data(std::move(source.data)), capacity_(source.capacity_) {
     source.rows = source.cols = 0;
+    source.capacity_ = 0;
 }
 
 Matrix& Matrix::operator=(const Matrix& source) {
@@ -122,19 +125,28 @@ Matrix& Matrix::operator=(Matrix&& source) noexcept {
     rows = source.rows;
     cols = source.cols;
     data = std::move(source.data);
+    capacity_ = source.capacity_;
     source.rows = source.cols = 0;
+    source.capacity_ = 0;
     return *this;
 }
 
 void Matrix::free() {
     data.reset();
     rows = cols = 0;
+    capacity_ = 0;
 }
 
 void Matrix::allocate(int rowCount, int colCount) {
     if (rowCount <= 0 || colCount <= 0) matrixAssertion(kLineAllocate);
-    free();
     const std::uint64_t count = static_cast<std::uint64_t>(rowCount) * static_cast<std::uint64_t>(colCount);
+    if (data && count <= capacity_) {
+        std::fill_n(data.get(), count, 0.0);
+        rows = rowCount;
+        cols = colCount;
+        return;
+    }
+    free();
     double* storage = nullptr;
     if (count <= std::numeric_limits<std::size_t>::max() / sizeof(double))
         storage = new (std::nothrow) double[count]();
@@ -144,6 +156,7 @@ void Matrix::allocate(int rowCount, int colCount) {
     data.reset(storage);
     rows = rowCount;
     cols = colCount;
+    capacity_ = static_cast<std::size_t>(count);
 }
 
 void Matrix::init(int rowCount, int colCount) { allocate(rowCount, colCount); }

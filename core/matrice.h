@@ -19,8 +19,10 @@ public:
     Matrix& operator=(Matrix&& source) noexcept;
     ~Matrix() = default;
 
-    void init(int rowCount, int colCount);      // values undefined
-    void initZero(int rowCount, int colCount);  // every value 0.0
+    // Both give every value 0.0. A matrix re-created no larger than its largest shape so far keeps
+    // its storage, so that working tables shaped anew set after set are not allocated again.
+    void init(int rowCount, int colCount);
+    void initZero(int rowCount, int colCount);
 
     double get(int row, int col) const;
     double get(int row) const;  // column 0, for one-column tables
@@ -41,6 +43,8 @@ public:
     double at(int row, int col) const { return rowData(row)[col]; }
 
 private:
+    std::size_t capacity_ = 0;  // values the storage holds
+
     void allocate(int rowCount, int colCount);
     void free();
 };
