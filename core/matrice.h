@@ -19,8 +19,9 @@ public:
     Matrix& operator=(Matrix&& source) noexcept;
     ~Matrix() = default;
 
-    void init(int rowCount, int colCount);      // values undefined
-    void initZero(int rowCount, int colCount);  // every value 0.0
+    // Both give every value 0.0; they differ in the line that their shape assertion names.
+    void init(int rowCount, int colCount);
+    void initZero(int rowCount, int colCount);
 
     double get(int row, int col) const;
     double get(int row) const;  // column 0, for one-column tables

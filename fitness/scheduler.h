@@ -6,6 +6,8 @@
 
 #include "core/matrice.h"
 
+class DefinitionEntries;
+
 enum Environment { Single = 0, Uniform = 1, Unrelated = 2, JobShop = 3 };
 
 // The labelled copies of `results` that the dominance table compares, in the order run.
@@ -101,6 +103,7 @@ public:
     void run(const std::string& definitionFileName, const char* summaryFile);
     // The loading half of run; false when the definition file cannot be opened.
     bool load(const std::string& definitionFileName);
+    void allocateInstanceTables(const DefinitionEntries& definition, int sets, int maxJobs);
 
     // --- reporting shared by every environment
     // Prints value through format and writes `results` to resultFile.
