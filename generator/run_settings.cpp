@@ -10,7 +10,7 @@
 
 namespace {
 
-// Line of the old driver's environment message, kept for scripts that look for it.
+// Line of the generator's environment message, kept for scripts that look for it.
 constexpr int kLineNoEnvironment = 89;
 
 const char* const kEnvironmentKeys[] = {"single", "uniform", "unrelated", "jobshop"};
