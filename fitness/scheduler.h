@@ -103,6 +103,7 @@ public:
     void run(const std::string& definitionFileName, const char* summaryFile);
     // The loading half of run; false when the definition file cannot be opened.
     bool load(const std::string& definitionFileName);
+    // Shapes the instance tables from "sets" and "max_jobs" once they are known to fit in memory.
     void allocateInstanceTables(const DefinitionEntries& definition, int sets, int maxJobs);
 
     // --- reporting shared by every environment

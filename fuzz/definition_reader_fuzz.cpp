@@ -34,36 +34,23 @@ void lookUpEveryForm(DefinitionFile& file) {
             }
 }
 
-template <class Step>
-void untilCleanStop(Step step) {
-    try {
-        step();
-    } catch (const fuzzing::CleanStop&) {
-    }
-}
-
 // The checked lookups, each on its own: one refusal must not hide the others.
 void lookUpCheckedEntries(DefinitionFile& file) {
     DefinitionEntries entries(file, "fitness.txt");
     int sets = 0;
-    untilCleanStop([&] { sets = entries.requiredCount("sets"); });
+    fuzzing::untilCleanStop([&] { sets = entries.requiredCount("sets"); });
     for (const char* key : kKeys) {
-        untilCleanStop([&] { entries.requiredText(key); });
-        untilCleanStop([&] {
+        fuzzing::untilCleanStop([&] { entries.requiredText(key); });
+        fuzzing::untilCleanStop([&] {
             int value = 0;
             entries.count(key, value);
         });
-        untilCleanStop([&] { entries.perSetList(key, sets, true); });
-        untilCleanStop([&] { entries.perSetCounts(key, sets, true); });
+        fuzzing::untilCleanStop([&] { entries.perSetList(key, sets, true); });
+        fuzzing::untilCleanStop([&] { entries.perSetCounts(key, sets, true); });
     }
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzzing::prepare();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzzing::startInput();
@@ -75,6 +62,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!file.open("fitness.txt")) return 0;
     lookUpEveryForm(file);
     lookUpCheckedEntries(file);
-    untilCleanStop([] { InstanceGenerator().generate("fitness.txt", 1); });
+    fuzzing::untilCleanStop([] { InstanceGenerator().generate("fitness.txt", 1); });
     return 0;
 }

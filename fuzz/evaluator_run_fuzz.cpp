@@ -38,18 +38,9 @@ bool writeInstanceFolder(std::string_view input) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzzing::prepare();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzzing::startInput();
     if (!writeInstanceFolder(fuzzing::asText(data, size))) return 0;
-    try {
-        Scheduler scheduler;
-        scheduler.run("fitness.txt", "summary.txt");
-    } catch (const fuzzing::CleanStop&) {
-    }
+    fuzzing::untilCleanStop([] { Scheduler().run("fitness.txt", "summary.txt"); });
     return 0;
 }

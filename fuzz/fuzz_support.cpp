@@ -8,18 +8,15 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <vector>
 
 #include "core/definition_entries.h"
 #include "core/fatal.h"
-
-namespace fuzzing {
 
 namespace {
 
 std::filesystem::path workingFolder;
 
-void throwCleanStop(const std::string&) { throw CleanStop{}; }
+void throwCleanStop(const std::string&) { throw fuzzing::CleanStop{}; }
 
 void removeWorkingFolder() {
     std::error_code ignored;
@@ -42,11 +39,17 @@ void enterPrivateFolder() {
 
 }  // namespace
 
-void prepare(std::uint64_t tableBytes) {
+// Once per process, for every target: fatal stops throw CleanStop, standard output goes to
+// /dev/null, and the tables that one definition shapes may take 64 MiB at most, well within
+// the fuzzer's own memory limit.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
     setFatalHandler(throwCleanStop);
-    limitMemoryForTables(tableBytes);
+    limitMemoryForTables(std::uint64_t{64} << 20);
     silenceStandardOutput();
+    return 0;
 }
+
+namespace fuzzing {
 
 void startInput() {
     if (workingFolder.empty()) enterPrivateFolder();

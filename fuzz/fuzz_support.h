@@ -7,14 +7,21 @@
 
 // What every fuzz target shares: a private working folder, fatal stops that end one input
 // instead of the process, and the programs' standard output kept out of the fuzzer's own.
+// fuzz_support.cpp defines LLVMFuzzerInitialize for all of them; a target defines only
+// LLVMFuzzerTestOneInput.
 namespace fuzzing {
 
 // Thrown by the fatal handler of a fuzz build: the input was refused with a clear message.
 struct CleanStop {};
 
-// Once per process, from LLVMFuzzerInitialize: fatal stops throw CleanStop, standard output goes
-// to /dev/null, and the tables shaped by one definition may take tableBytes at most.
-void prepare(std::uint64_t tableBytes = 64u << 20);
+// Runs step; an input refused with a clear message is a clean end of that step.
+template <class Step>
+void untilCleanStop(Step step) {
+    try {
+        step();
+    } catch (const CleanStop&) {
+    }
+}
 
 // First thing for every input. The first call moves into a fresh private folder under the
 // temporary directory (removed at exit), after the fuzzer has read its corpus by relative

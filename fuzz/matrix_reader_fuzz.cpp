@@ -5,15 +5,10 @@
 #include "core/matrice.h"
 #include "fuzz/fuzz_support.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzzing::prepare();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzzing::startInput();
     fuzzing::writeFile("m.txt", fuzzing::asText(data, size));
-    try {
+    fuzzing::untilCleanStop([] {
         Matrix read;
         read.read("m.txt");
         read.write("first.txt");
@@ -22,7 +17,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         again.write("second.txt");
         if (again.rows != read.rows || again.cols != read.cols) std::abort();
         if (fuzzing::readFile("first.txt") != fuzzing::readFile("second.txt")) std::abort();
-    } catch (const fuzzing::CleanStop&) {
-    }
+    });
     return 0;
 }
