@@ -1,10 +1,12 @@
 #include "core/definition_entries.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
 #include <limits>
-#include <unistd.h>
 
 #include "core/fatal.h"
 
