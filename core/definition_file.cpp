@@ -1,9 +1,10 @@
 #include "core/definition_file.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 
 namespace {
 
@@ -15,16 +16,17 @@ std::size_t skipSpace(const std::string& line, std::size_t p) {
     return p;
 }
 
-// Formatted-input "%d": the longest prefix that forms a decimal integer, after white space.
-bool convertInt(const std::string& line, std::size_t p, int& value) {
+// Formatted-input "%d": the longest prefix that forms a decimal integer, after white space,
+// held to the range of Int.
+template <class Int>
+bool convertInt(const std::string& line, std::size_t p, Int& value) {
     const char* start = line.c_str() + skipSpace(line, p);
     char* end = nullptr;
     errno = 0;
-    long parsed = std::strtol(start, &end, 10);
+    const long long parsed = std::strtoll(start, &end, 10);
     if (end == start) return false;
-    if (parsed > INT_MAX) parsed = INT_MAX;
-    if (parsed < INT_MIN) parsed = INT_MIN;
-    value = static_cast<int>(parsed);
+    value = static_cast<Int>(std::clamp<long long>(parsed, std::numeric_limits<Int>::min(),
+                                                   std::numeric_limits<Int>::max()));
     return true;
 }
 
@@ -99,10 +101,26 @@ int DefinitionFile::lookup(std::string_view key, int* out, int count, int occurr
     return readValues(*line, count, [&](int j, std::size_t p) { convertInt(*line, p, out[j]); });
 }
 
+int DefinitionFile::lookup(std::string_view key, long long* out, int count, int occurrence) {
+    const std::string* line = findLine(key, count, occurrence);
+    if (!line) return 0;
+    return readValues(*line, count, [&](int j, std::size_t p) { convertInt(*line, p, out[j]); });
+}
+
 int DefinitionFile::lookup(std::string_view key, double* out, int count, int occurrence) {
     const std::string* line = findLine(key, count, occurrence);
     if (!line) return 0;
     return readValues(*line, count, [&](int j, std::size_t p) { convertDouble(*line, p, out[j]); });
+}
+
+int DefinitionFile::lookup(std::string_view key, std::vector<double>& out, int count, int occurrence) {
+    const std::string* line = findLine(key, count, occurrence);
+    if (!line) return 0;
+    out.clear();
+    return readValues(*line, count, [&](int, std::size_t p) {
+        out.push_back(0.0);
+        convertDouble(*line, p, out.back());
+    });
 }
 
 int DefinitionFile::lookup(std::string_view key, std::string& out, int count, int occurrence) {

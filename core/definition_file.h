@@ -19,7 +19,13 @@ public:
     // holds fewer values (the values read before the shortage stay stored). A token that is
     // not a number leaves its element untouched and the lookup goes on with the next token.
     int lookup(std::string_view key, int* out, int count = 1, int occurrence = 1);
+    // As the int form, but a value beyond an int is kept as written (up to the long long range),
+    // so that a caller can refuse it instead of working with a clamped count.
+    int lookup(std::string_view key, long long* out, int count = 1, int occurrence = 1);
     int lookup(std::string_view key, double* out, int count = 1, int occurrence = 1);
+    // As the double form, into a list that grows with the values the line holds (a token that is
+    // not a number gives 0), so a count far beyond the line costs no more memory than the line.
+    int lookup(std::string_view key, std::vector<double>& out, int count, int occurrence = 1);
     // String tokens are concatenated without a separator, as they are stored one behind another.
     int lookup(std::string_view key, std::string& out, int count = 1, int occurrence = 1);
 

@@ -5,14 +5,22 @@
 
 namespace {
 
+void writeToStandardError(const std::string& message) {
+    std::fputs(message.c_str(), stderr);
+    std::fflush(stderr);
+}
+
+FatalHandler handler = writeToStandardError;
+
 [[noreturn]] void endWithMessage(const std::string& text) {
     std::fflush(stdout);
-    std::fputs(text.c_str(), stderr);
-    std::fflush(stderr);
+    handler(text);
     std::exit(1);
 }
 
 }  // namespace
+
+void setFatalHandler(FatalHandler replacement) { handler = replacement ? replacement : writeToStandardError; }
 
 void assertionFailed(const char* unit, int line) {
     endWithMessage(std::string("Assertion failed!\nfile: .\\") + unit + "\nline: " + std::to_string(line) + "\n");
@@ -24,7 +32,4 @@ void missingEnvironment(int line) {
 
 void fatalError(const std::string& message) { endWithMessage(message + "\n"); }
 
-void silentFailure() {
-    std::fflush(stdout);
-    std::exit(1);
-}
+void silentFailure() { endWithMessage(""); }

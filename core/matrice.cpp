@@ -54,6 +54,9 @@ public:
         return true;
     }
 
+    // The most tokens the rest of the text can hold: each takes a character and a separator.
+    std::size_t mostLeft() const { return (static_cast<std::size_t>(end_ - pos_) + 1) / 2; }
+
 private:
     const char* pos_;
     const char* end_;
@@ -94,6 +97,27 @@ bool parseDouble(std::string_view token, double& value) {
 [[noreturn]] void badValue(const std::string& fileName, long long index, int cols, std::string_view token) {
     fatalError("Matrix file \"" + fileName + "\": row " + std::to_string(index / cols) + ", column " +
                std::to_string(index % cols) + " (counted from 0): \"" + std::string(token) + "\" is not a number.");
+}
+
+[[noreturn]] void emptyFile(const std::string& fileName) {
+    fatalError("Matrix file \"" + fileName + "\" is empty: it must begin with the rows and the columns.");
+}
+
+[[noreturn]] void shortFile(const std::string& fileName, int rows, int cols, long long held) {
+    fatalError("Matrix file \"" + fileName + "\": the header promises " + std::to_string(rows) + " x " +
+               std::to_string(cols) + " values, but the file holds " + std::to_string(held) + ".");
+}
+
+// Reads up to count values in file order into values (or, when it is null, only checks that they
+// are numbers); returns how many the file held.
+long long readValues(Tokens& tokens, long long count, int cols, const std::string& fileName, double* values) {
+    std::string_view token;
+    double checked = 0.0;
+    for (long long i = 0; i < count; ++i) {
+        if (!tokens.next(token)) return i;
+        if (!parseDouble(token, values ? values[i] : checked)) badValue(fileName, i, cols, token);
+    }
+    return count;
 }
 
 }  // namespace
@@ -199,17 +223,18 @@ void Matrix::read(const std::string& fileName) {
     free();
     Tokens tokens(text);
     std::string_view token;
-    if (!tokens.next(token)) silentFailure();
+    if (!tokens.next(token)) emptyFile(fileName);
     int rowCount = 0;
     int colCount = 0;
     if (!parseInt(token, rowCount) || !tokens.next(token) || !parseInt(token, colCount)) badHeader(fileName);
+    const long long count = static_cast<long long>(rowCount) * colCount;
+    // A header that promises more values than the file could hold is answered before any storage
+    // is taken for it, so that one line of a file cannot claim all memory.
+    if (rowCount > 0 && colCount > 0 && static_cast<unsigned long long>(count) > tokens.mostLeft())
+        shortFile(fileName, rowCount, colCount, readValues(tokens, count, colCount, fileName, nullptr));
     allocate(rowCount, colCount);
-    const long long count = static_cast<long long>(rows) * cols;
-    double* values = data.get();
-    for (long long i = 0; i < count; ++i) {
-        if (!tokens.next(token)) silentFailure();
-        if (!parseDouble(token, values[i])) badValue(fileName, i, cols, token);
-    }
+    const long long held = readValues(tokens, count, cols, fileName, data.get());
+    if (held < count) shortFile(fileName, rows, cols, held);
 }
 
 void Matrix::write(const std::string& fileName) const {

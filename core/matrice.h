@@ -19,8 +19,9 @@ public:
     Matrix& operator=(Matrix&& source) noexcept;
     ~Matrix() = default;
 
-    // Both give every value 0.0. A matrix re-created no larger than its largest shape so far keeps
-    // its storage, so that working tables shaped anew set after set are not allocated again.
+    // Both give every value 0.0; they differ in the line that their shape assertion names. A
+    // matrix re-created no larger than its largest shape so far keeps its storage, so that working
+    // tables shaped anew set after set are not allocated again.
     void init(int rowCount, int colCount);
     void initZero(int rowCount, int colCount);
 

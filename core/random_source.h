@@ -2,7 +2,8 @@
 
 #include <cstdint>
 
-// The 15-bit linear congruential source of the old C runtimes: the generator draws every
+// A 15-bit linear congruential source (state * 214013 + 2531011, bits 16 to 30), kept exactly so
+// that a seed gives the same instances and setup times as every stored run: the generator draws every
 // random instance value from it, and the evaluator seeds it per set for job-shop setup times.
 class RandomSource {
 public:

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/definition_entries.h"
 #include "core/definition_file.h"
 #include "core/fatal.h"
 #include "fitness/run_sequence.h"
@@ -23,55 +24,18 @@ const char* const kEnvironmentLines[] = {
     "Okruzenje: proizvolja obrada (job shop), kriterij Cmax\n",
 };
 
-// The lookups of the definition file, with a clear stop for a required entry that is
-// missing: without it the tables would be shaped or filled from nothing.
-class Definition {
-public:
-    Definition(DefinitionFile& file, std::string name) : file_(file), name_(std::move(name)) {}
-
-    bool has(const char* key) {
-        int ignored = 0;
-        return file_.lookup(key, &ignored) == 1;
+// Per-set counts of jobs or machines: whole numbers from 0 up (a fraction is truncated where
+// the count is used), bounded so that every later conversion to an int is defined.
+std::vector<double> jobOrMachineCounts(DefinitionEntries& definition, const char* key, int sets) {
+    std::vector<double> values = definition.perSetCounts(key, sets, true);
+    for (std::size_t set = 0; set < values.size(); ++set) {
+        const double count = values[set];
+        if (!(count >= 0.0 && count <= 1e9))
+            definition.stop("the entry \"" + std::string(key) + "\" gives set " + std::to_string(set) +
+                            " a count that is not a number from 0 up.");
     }
-    bool integer(const char* key, int& value) { return file_.lookup(key, &value) == 1; }
-    bool text(const char* key, std::string& value) { return file_.lookup(key, value) == 1; }
-    bool real(const char* key, double& value) { return file_.lookup(key, &value) == 1; }
-
-    int requiredInteger(const char* key) {
-        int value = 0;
-        if (!integer(key, value)) missing(key);
-        return value;
-    }
-    std::string requiredText(const char* key) {
-        std::string value;
-        if (!text(key, value)) missing(key);
-        return value;
-    }
-    // One count per set, each a whole number of jobs or machines.
-    std::vector<double> requiredCounts(const char* key, int sets) {
-        std::vector<double> values(static_cast<std::size_t>(sets), 0.0);
-        if (file_.lookup(key, values.data(), sets) != 1) {
-            if (!has(key)) missing(key);
-            fatalError("Definition file \"" + name_ + "\": the entry \"" + key + "\" must give " +
-                       std::to_string(sets) + " values, one per set.");
-        }
-        for (int set = 0; set < sets; ++set) {
-            const double count = values[static_cast<std::size_t>(set)];
-            if (!(count >= 0.0 && count <= 1e9))
-                fatalError("Definition file \"" + name_ + "\": the entry \"" + key + "\" gives set " +
-                           std::to_string(set) + " a count that is not a number from 0 up.");
-        }
-        return values;
-    }
-
-private:
-    DefinitionFile& file_;
-    std::string name_;
-
-    [[noreturn]] void missing(const char* key) {
-        fatalError("Definition file \"" + name_ + "\": the required entry \"" + std::string(key) + "\" is missing.");
-    }
-};
+    return values;
+}
 
 void fillColumn0(Matrix& table, const std::vector<double>& values) {
     for (std::size_t row = 0; row < values.size(); ++row) table.set(static_cast<int>(row), values[row]);
@@ -100,7 +64,7 @@ bool Scheduler::load(const std::string& definitionFileName) {
         std::printf("Nema ulazne datoteke! (%s)\n", definitionFileName.c_str());
         return false;
     }
-    Definition definition(file, definitionFileName);
+    DefinitionEntries definition(file, definitionFileName);
 
     int found = -1;
     for (int env = Single; env <= JobShop && found < 0; ++env)
@@ -109,9 +73,11 @@ bool Scheduler::load(const std::string& definitionFileName) {
     environment = found;
     std::fputs(kEnvironmentLines[environment], stdout);
 
-    const int sets = definition.requiredInteger("sets");
-    const int maxJobs = definition.requiredInteger("max_jobs");
-    definition.integer("max_length", maxLength);
+    const int sets = definition.requiredCount("sets");
+    const int maxJobs = definition.requiredCount("max_jobs");
+    int maxMachines = 0;  // shapes nothing here, but a definition that gives it must give an int
+    definition.count("max_machines", maxMachines);
+    definition.count("max_length", maxLength);
 
     durationFileName = definition.requiredText("duration");
     const std::string deadlineFile = definition.requiredText("deadline");
@@ -124,22 +90,14 @@ bool Scheduler::load(const std::string& definitionFileName) {
     hasWeights = definition.text("weight_T", weightFile);
     hasReleaseTimes = definition.text("ready", readyFile);
     hasConstraints = definition.text("constraints", constraintsFileName);
-    hasSetups = definition.real("setup", setupFactor);
+    hasSetups = file.lookup("setup", &setupFactor) == 1;
 
-    jobCount.init(sets, 1);
-    processingSum.init(sets, 1);
-    machineCount.init(sets, 1);
-    speeds.init(sets, maxJobs);
-    releaseTimes.initZero(sets, maxJobs);
-    processingTimes.init(sets, maxJobs);
-    dueDates.init(sets, maxJobs);
-    weights.init(sets, maxJobs);
-    fill(weights, 1.0);  // without a weight file every job weighs the same
-    constraints.init(sets, maxJobs);
-
-    fillColumn0(jobCount, definition.requiredCounts("jobs", sets));
-    if (environment != Single)
-        fillColumn0(machineCount, definition.requiredCounts("machines", sets));
+    const std::vector<double> jobs = jobOrMachineCounts(definition, "jobs", sets);
+    const std::vector<double> machines =
+        environment != Single ? jobOrMachineCounts(definition, "machines", sets) : std::vector<double>{};
+    allocateInstanceTables(definition, sets, maxJobs);
+    fillColumn0(jobCount, jobs);
+    fillColumn0(machineCount, machines);
 
     processingTimes.read(durationFileName);
     keepFirstRows(processingTimes, sets);
@@ -151,6 +109,19 @@ bool Scheduler::load(const std::string& definitionFileName) {
     if (hasConstraints) constraints.read(constraintsFileName);
     file.close();
     return true;
+}
+
+// Three tables of sets x 1 and six of sets x max_jobs, every value 0.0 (so release times are 0
+// without a "ready" file), shaped before the data files replace them with their own.
+void Scheduler::allocateInstanceTables(const DefinitionEntries& definition, int sets, int maxJobs) {
+    const std::vector<ShapedTable> tables = {
+        {&jobCount, sets, 1},       {&processingSum, sets, 1}, {&machineCount, sets, 1},
+        {&speeds, sets, maxJobs},   {&releaseTimes, sets, maxJobs}, {&processingTimes, sets, maxJobs},
+        {&dueDates, sets, maxJobs}, {&weights, sets, maxJobs},      {&constraints, sets, maxJobs},
+    };
+    definition.requireMemoryFor(tables, {{"sets", sets}, {"max_jobs", maxJobs}});
+    allocateTables(tables);
+    fill(weights, 1.0);  // without a weight file every job weighs the same
 }
 
 void Scheduler::requireInstanceRow(int set, int n, int processingColumns) const {

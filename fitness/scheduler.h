@@ -7,6 +7,8 @@
 
 #include "core/matrice.h"
 
+class DefinitionEntries;
+
 enum Environment { Single = 0, Uniform = 1, Unrelated = 2, JobShop = 3 };
 
 // The labelled copies of `results` that the dominance table compares, in the order run.
@@ -107,6 +109,8 @@ public:
     void run(const std::string& definitionFileName, const char* summaryFile);
     // The loading half of run; false when the definition file cannot be opened.
     bool load(const std::string& definitionFileName);
+    // Shapes the instance tables from "sets" and "max_jobs" once they are known to fit in memory.
+    void allocateInstanceTables(const DefinitionEntries& definition, int sets, int maxJobs);
 
     // --- reporting shared by every environment
     // Prints value through format and writes `results` to resultFile.

@@ -6,12 +6,12 @@
 
 namespace {
 
-// Line of the driver's assertion on an unknown distribution index, as the old program had it.
+// Line of the driver's assertion on an unknown distribution index, kept for scripts that look for it.
 constexpr int kLineUnknownDistribution = 58;
 
 // 2^-15: turns a 15-bit draw into a fraction.
 constexpr double kDrawScale = 3.0517578125e-05;
-// The constant the old program used for 2 * pi; kept so the draws give the same values.
+// 2 * pi to eight digits only: kept so that a seed draws the same values as in every stored run.
 constexpr double kTwoPi = 6.2831854;
 
 // One linear piece of the two-peaked inverse distribution function. The offset is the slope

@@ -17,7 +17,7 @@ double dueDate(double processingSum, double release, double tardiness, double ra
     const double available = processingSum - release;
     const auto lo = static_cast<std::int64_t>(available * ((1 - tardiness) - range * 0.5));
     const auto hi = static_cast<std::int64_t>(available * ((1 - tardiness) + range * 0.5));
-    // 64 bits: the old 32-bit product overflowed once the window passed about two million.
+    // 64 bits: a 32-bit product of draw and span overflows once the window passes about two million.
     std::int64_t offset = lo + (draw % 1000) * (hi - lo) / 1000;
     if (offset < 0) offset = 0;
     return release + static_cast<double>(offset);

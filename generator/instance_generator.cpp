@@ -33,8 +33,9 @@ void InstanceGenerator::generate(const std::string& definitionFileName, std::opt
     hasReleaseTimes = settings.hasReleaseTimes;
     hasWeights = settings.hasWeights;
     maxLength = settings.maxLength;
-    allocateTables(settings);
     const SetParameters parameters = reader.setParameters(settings);
+    reader.requireMemoryFor(tables(settings), settings);
+    allocateTables(settings);
     validateSetParameters(settings, parameters, definitionFileName);
     storeSetParameters(parameters);
 
@@ -50,22 +51,26 @@ void InstanceGenerator::generate(const std::string& definitionFileName, std::opt
     file.close();
 }
 
-void InstanceGenerator::allocateTables(const RunSettings& settings) {
+std::vector<ShapedTable> InstanceGenerator::tables(const RunSettings& settings) {
     const int sets = settings.sets;
     const int jobs = settings.maxJobs;
-    dueDateRange.init(sets, 1);
-    tardinessFactor.init(sets, 1);
-    jobCount.init(sets, 1);
-    processingSum.init(sets, 1);
-    machineCount.init(sets, 1);
-    speeds.init(sets, settings.maxMachines);
-    processingTimes.init(sets, processingRowLength(settings));
-    dueDates.init(sets, jobs);
-    weights.init(sets, jobs);
-    releaseTimes.init(sets, jobs);
-    speedSums.init(sets, 1);
-    machineOrder.init(settings.maxMachines, 1);
+    return {
+        {&dueDateRange, sets, 1},
+        {&tardinessFactor, sets, 1},
+        {&jobCount, sets, 1},
+        {&processingSum, sets, 1},
+        {&machineCount, sets, 1},
+        {&speeds, sets, settings.maxMachines},
+        {&processingTimes, sets, processingRowLength(settings)},
+        {&dueDates, sets, jobs},
+        {&weights, sets, jobs},
+        {&releaseTimes, sets, jobs},
+        {&speedSums, sets, 1},
+        {&machineOrder, settings.maxMachines, 1},
+    };
 }
+
+void InstanceGenerator::allocateTables(const RunSettings& settings) { ::allocateTables(tables(settings)); }
 
 void InstanceGenerator::storeSetParameters(const SetParameters& parameters) {
     fillColumn0(dueDateRange, parameters.dueDateRange);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/matrice.h"
 #include "core/random_source.h"
@@ -41,6 +42,8 @@ public:
     void generate(const std::string& definitionFileName, std::optional<std::uint32_t> seed = std::nullopt);
 
     // --- the steps of a run, in their order
+    // Every table of the run with the shape that settings give it, in the order of allocation.
+    std::vector<ShapedTable> tables(const RunSettings& settings);
     void allocateTables(const RunSettings& settings);
     void storeSetParameters(const SetParameters& parameters);
     void generateSpeeds(const RunSettings& settings);

@@ -10,7 +10,7 @@
 
 namespace {
 
-// Line of the old driver's environment message, kept for scripts that look for it.
+// Line of the generator's environment message, kept for scripts that look for it.
 constexpr int kLineNoEnvironment = 89;
 
 const char* const kEnvironmentKeys[] = {"single", "uniform", "unrelated", "jobshop"};
@@ -30,87 +30,59 @@ bool isWholeNumber(double value) { return std::isfinite(value) && value == std::
 
 }  // namespace
 
-bool DefinitionReader::has(const char* key) {
-    int ignored = 0;
-    return file_.lookup(key, &ignored) == 1;
-}
-
 int DefinitionReader::environment() {
     for (int env = Single; env <= JobShop; ++env)
-        if (has(kEnvironmentKeys[env])) return env;
+        if (entries_.has(kEnvironmentKeys[env])) return env;
     missingEnvironment(kLineNoEnvironment);
-}
-
-void DefinitionReader::stop(const std::string& what) const {
-    fatalError("Definition file \"" + fileName_ + "\": " + what);
-}
-
-void DefinitionReader::missing(const char* key) const {
-    stop("the required entry \"" + std::string(key) + "\" is missing.");
-}
-
-int DefinitionReader::requiredInteger(const char* key) {
-    int value = 0;
-    if (file_.lookup(key, &value) != 1) missing(key);
-    return value;
-}
-
-std::string DefinitionReader::requiredText(const char* key) {
-    std::string value;
-    if (file_.lookup(key, value) != 1) missing(key);
-    return value;
-}
-
-std::vector<double> DefinitionReader::perSetList(const char* key, int sets, bool required) {
-    std::vector<double> values(static_cast<std::size_t>(sets), 0.0);
-    if (file_.lookup(key, values.data(), sets) != 1 && required) {
-        if (!has(key)) missing(key);
-        stop("the entry \"" + std::string(key) + "\" must give " + std::to_string(sets) + " values, one per set.");
-    }
-    return values;
 }
 
 // Without three shares every draw takes distribution 1. Shares that are negative or add up to
 // nothing would give bounds that are not numbers or not in order.
 DistributionBounds DefinitionReader::distribution() {
     double shares[3] = {0.0, 0.0, 0.0};
-    if (file_.lookup("distribution", shares, 3) != 1) return DistributionBounds{};
+    if (entries_.file().lookup("distribution", shares, 3) != 1) return DistributionBounds{};
     const double sum = shares[0] + shares[1] + shares[2];
     const bool usable = shares[0] >= 0.0 && shares[1] >= 0.0 && shares[2] >= 0.0 && sum > 0.0 && std::isfinite(sum);
-    if (!usable) stop("the three shares of \"distribution\" must not be negative and must add up to more than 0.");
+    if (!usable) entries_.stop("the three shares of \"distribution\" must not be negative and must add up to more than 0.");
     return boundsFromShares(shares);
 }
 
 RunSettings DefinitionReader::settings(int environment) {
     RunSettings s;
     s.environment = environment;
-    s.taillardMode = has("taillard");
-    s.sets = requiredInteger("sets");
-    s.maxJobs = requiredInteger("max_jobs");
-    file_.lookup("max_machines", &s.maxMachines);
-    file_.lookup("max_length", &s.maxLength);
+    s.taillardMode = entries_.has("taillard");
+    s.sets = entries_.requiredCount("sets");
+    s.maxJobs = entries_.requiredCount("max_jobs");
+    entries_.count("max_machines", s.maxMachines);
+    entries_.count("max_length", s.maxLength);
     if (packsJobsByMachine(environment) && s.maxJobs > 0 && s.maxMachines > INT_MAX / s.maxJobs)
-        stop("\"max_jobs\" times \"max_machines\" is too large for one row of \"duration\".");
-    s.durationFile = requiredText("duration");
-    s.deadlineFile = requiredText("deadline");
-    s.sumFile = requiredText("SP");
+        entries_.stop("\"max_jobs\" times \"max_machines\" is too large for one row of \"duration\".");
+    s.durationFile = entries_.requiredText("duration");
+    s.deadlineFile = entries_.requiredText("deadline");
+    s.sumFile = entries_.requiredText("SP");
     if (environment == Uniform)
-        s.machineFile = requiredText("machine_file");
+        s.machineFile = entries_.requiredText("machine_file");
     else
-        file_.lookup("machine_file", s.machineFile);
-    s.hasWeights = file_.lookup("weight_T", s.weightFile) == 1;
-    s.hasReleaseTimes = file_.lookup("ready", s.readyFile) == 1;
+        entries_.text("machine_file", s.machineFile);
+    s.hasWeights = entries_.text("weight_T", s.weightFile);
+    s.hasReleaseTimes = entries_.text("ready", s.readyFile);
     s.distributionBounds = distribution();
     return s;
 }
 
 SetParameters DefinitionReader::setParameters(const RunSettings& settings) {
     SetParameters p;
-    p.dueDateRange = perSetList("R.", settings.sets, true);
-    p.tardinessFactor = perSetList("T.", settings.sets, true);
-    p.jobs = perSetList("jobs", settings.sets, true);
-    p.machines = perSetList("machines", settings.sets, settings.environment != Single);
+    p.dueDateRange = entries_.perSetList("R.", settings.sets, true);
+    p.tardinessFactor = entries_.perSetList("T.", settings.sets, true);
+    p.jobs = entries_.perSetCounts("jobs", settings.sets, true);
+    p.machines = entries_.perSetCounts("machines", settings.sets, settings.environment != Single);
     return p;
+}
+
+void DefinitionReader::requireMemoryFor(const std::vector<ShapedTable>& tables, const RunSettings& settings) const {
+    entries_.requireMemoryFor(tables, {{"sets", settings.sets},
+                                       {"max_jobs", settings.maxJobs},
+                                       {"max_machines", settings.maxMachines}});
 }
 
 namespace {

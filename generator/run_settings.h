@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/definition_entries.h"
 #include "core/definition_file.h"
 #include "generator/distributions.h"
 
@@ -41,30 +42,26 @@ struct SetParameters {
     std::vector<double> machines;  // all zero for a single machine without the key
 };
 
-// The generator's lookups in the definition file, in the order the old program made them.
-// A required entry that is missing or short stops the run with one message naming it, before
-// any data file is written.
+// The generator's lookups in the definition file, in the order that fixes its messages: the
+// environment, the sizes and names, then the per-set lists. A required entry that is missing or
+// short, or a count beyond an int, stops the run with one message naming it, before any table is
+// allocated or any data file written.
 class DefinitionReader {
 public:
-    DefinitionReader(DefinitionFile& file, std::string fileName) : file_(file), fileName_(std::move(fileName)) {}
+    DefinitionReader(DefinitionFile& file, std::string fileName) : entries_(file, std::move(fileName)) {}
 
     // The first of "single", "uniform", "unrelated", "jobshop" present, in this order.
     int environment();
     // Everything from "taillard" to "distribution", for the environment already found.
     RunSettings settings(int environment);
     SetParameters setParameters(const RunSettings& settings);
+    // Stops when the tables that settings shape would not fit in memory.
+    void requireMemoryFor(const std::vector<ShapedTable>& tables, const RunSettings& settings) const;
 
 private:
-    DefinitionFile& file_;
-    std::string fileName_;
+    DefinitionEntries entries_;
 
-    bool has(const char* key);
-    int requiredInteger(const char* key);
-    std::string requiredText(const char* key);
-    std::vector<double> perSetList(const char* key, int sets, bool required);
     DistributionBounds distribution();
-    [[noreturn]] void stop(const std::string& what) const;
-    [[noreturn]] void missing(const char* key) const;
 };
 
 // The limits that keep every set inside its rows and every job with its data; stops the run

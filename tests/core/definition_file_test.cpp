@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "core/definition_file.h"
 #include "support/test_support.h"
@@ -134,6 +135,33 @@ TEST_F(DefinitionFileTest, WindowsLineEndsStillRead) {
     EXPECT_EQ(sets, 4);
     EXPECT_EQ(file.lookup("duration", name), 1);
     EXPECT_EQ(name, "p.txt");
+}
+
+// The int form clamps; the long long form keeps what was written, so that a caller can refuse it.
+TEST_F(DefinitionFileTest, WideIntegersKeepValuesBeyondAnInt) {
+    openWith("sets 4294967296\nmax_jobs -99999999999\nhuge 99999999999999999999999\n");
+    int narrow = 0;
+    long long wide = 0;
+    EXPECT_EQ(file.lookup("sets", &narrow), 1);
+    EXPECT_EQ(narrow, 2147483647);
+    EXPECT_EQ(file.lookup("sets", &wide), 1);
+    EXPECT_EQ(wide, 4294967296LL);
+    EXPECT_EQ(file.lookup("max_jobs", &wide), 1);
+    EXPECT_EQ(wide, -99999999999LL);
+    EXPECT_EQ(file.lookup("huge", &wide), 1);
+    EXPECT_EQ(wide, 9223372036854775807LL);
+}
+
+// A list asked for with a count far beyond its line holds only what the line gives.
+TEST_F(DefinitionFileTest, GrowingListStopsAtTheLineEnd) {
+    openWith("jobs 4 x 6\nR. 1 2\n");
+    std::vector<double> values = {9, 9, 9, 9, 9};
+    EXPECT_EQ(file.lookup("jobs", values, 2147483647), 0);
+    EXPECT_EQ(values, (std::vector<double>{4, 0, 6}));
+    EXPECT_EQ(file.lookup("R.", values, 2), 1);
+    EXPECT_EQ(values, (std::vector<double>{1, 2}));
+    EXPECT_EQ(file.lookup("T.", values, 2), 0);
+    EXPECT_EQ(values, (std::vector<double>{1, 2}));  // an absent key leaves the list alone
 }
 
 TEST(DefinitionFileOpen, MissingFileIsReportedByTheResult) {

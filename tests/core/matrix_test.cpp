@@ -223,13 +223,39 @@ TEST(MatrixFileDeathTest, MissingShortAndEmptyFilesEndTheProcess) {
     TempDir dir;
     Matrix m;
     EXPECT_EXIT(m.read(dir.file("none.txt")), testing::ExitedWithCode(1), assertionAt(218));
-    dir.write("short.txt", "2 3\n1 2 3 4 5\n");
-    EXPECT_EXIT(m.read(dir.file("short.txt")), testing::ExitedWithCode(1), "^$");
-    dir.write("empty.txt", "  \n");
-    EXPECT_EXIT(m.read(dir.file("empty.txt")), testing::ExitedWithCode(1), "^$");
     dir.write("zero.txt", "0 3\n");
     EXPECT_EXIT(m.read(dir.file("zero.txt")), testing::ExitedWithCode(1), assertionAt(27));
     EXPECT_EXIT(m.write(dir.file("no/such/folder.txt")), testing::ExitedWithCode(1), "^$");
+}
+
+// With several data files named in a definition, the message must tell which one is short.
+TEST(MatrixFileDeathTest, ShortAndEmptyFilesNameThemselves) {
+    TempDir dir;
+    Matrix m;
+    dir.write("short.txt", "2 3\n1 2 3 4 5\n");
+    EXPECT_EXIT(m.read(dir.file("short.txt")), testing::ExitedWithCode(1),
+                "^Matrix file \".*short\\.txt\": the header promises 2 x 3 values, but the file holds 5\\.\n$");
+    dir.write("header-only.txt", "4 1\n");
+    EXPECT_EXIT(m.read(dir.file("header-only.txt")), testing::ExitedWithCode(1), "promises 4 x 1 values, but the file holds 0\\.");
+    dir.write("empty.txt", "  \n");
+    EXPECT_EXIT(m.read(dir.file("empty.txt")), testing::ExitedWithCode(1),
+                "^Matrix file \".*empty\\.txt\" is empty: it must begin with the rows and the columns\\.\n$");
+    dir.write("nothing.txt", "");
+    EXPECT_EXIT(m.read(dir.file("nothing.txt")), testing::ExitedWithCode(1), "nothing\\.txt\" is empty");
+}
+
+// A header far beyond what the file holds must not be allocated first: the file is short.
+// A value that is not a number before the end is still named first.
+TEST(MatrixFileDeathTest, HeaderBeyondTheFileIsShortWithoutAllocating) {
+    TempDir dir;
+    Matrix m;
+    dir.write("huge.txt", "2000000000 2000000000\n1\n");
+    EXPECT_EXIT(m.read(dir.file("huge.txt")), testing::ExitedWithCode(1),
+                "the header promises 2000000000 x 2000000000 values, but the file holds 1\\.\n$");
+    dir.write("wide.txt", "1 2147483647\n1 2 3\n");
+    EXPECT_EXIT(m.read(dir.file("wide.txt")), testing::ExitedWithCode(1), "promises 1 x 2147483647 values, but the file holds 3");
+    dir.write("garbage.txt", "1000 1000\n1 x 3\n");
+    EXPECT_EXIT(m.read(dir.file("garbage.txt")), testing::ExitedWithCode(1), "row 0, column 1 .*\"x\" is not a number");
 }
 
 TEST(MatrixFileDeathTest, GarbageIsNamedWithItsPosition) {
@@ -249,10 +275,8 @@ TEST(MatrixFileDeathTest, GarbageIsNamedWithItsPosition) {
     }
 }
 
-TEST(MatrixFileDeathTest, ShapeBeyondMemoryIsReportedNotCrashed) {
-    TempDir dir;
-    dir.write("huge.txt", "2000000000 2000000000\n1\n");
+TEST(MatrixDeathTest, ShapeBeyondMemoryIsReportedNotCrashed) {
     Matrix m;
-    EXPECT_EXIT(m.read(dir.file("huge.txt")), testing::ExitedWithCode(1),
+    EXPECT_EXIT(m.init(2000000000, 2000000000), testing::ExitedWithCode(1),
                 "^Not enough memory for a matrix of 2000000000 rows and 2000000000 columns\\.\n$");
 }

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <iterator>
 #include <string>
 
+#include "core/definition_entries.h"
 #include "fitness/scheduler.h"
 #include "support/terminal.h"
 #include "support/test_support.h"
@@ -27,6 +30,24 @@ void writeSingleInstance(const TempDir& dir, const std::string& extraDefinition 
     dir.write("d.txt", "2 2\n2 10\n5 5\n");
     dir.write("sp.txt", "2 1\n5\n5\n");
     dir.write("raspored_GP.txt", "2 2\n0 1\n1 0\n");
+}
+
+// A list line of count equal values.
+std::string repeated(const std::string& key, int count, const std::string& value) {
+    std::string line = key;
+    for (int i = 0; i < count; ++i) line += " " + value;
+    return line + "\n";
+}
+
+// A run that stops while loading: status 1, the message alone on standard error, nothing written.
+void expectRefused(const std::string& definition, const std::string& message) {
+    TempDir dir;
+    writeSingleInstance(dir);
+    dir.write("fitness.txt", definition);
+    const auto run = runProgram(FITNESS_BIN, "summary.txt", dir.path());
+    EXPECT_EQ(run.status, 1) << definition;
+    EXPECT_EQ(run.err, "Definition file \"fitness.txt\": " + message + "\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 5) << "only the input files";
 }
 
 }  // namespace
@@ -203,4 +224,39 @@ TEST(Program, SumFileShorterThanTheSetsEndsWithTheMatrixAssertion) {
     auto run = runProgram(FITNESS_BIN, "summary.txt", dir.path());
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "Assertion failed!\nfile: .\\matrice\nline: 194\n");
+}
+
+// Sizes no machine can serve stop within the loading with one message, instead of being clamped
+// to an int and allocated page by page.
+TEST(HostileSizes, CountsBeyondAnIntAreNamed) {
+    const std::string files = "duration p.txt\ndeadline d.txt\nSP sp.txt\n";
+    for (const char* value : {"4294967296", "2147483648", "99999999999", "-2147483649"}) {
+        for (const char* key : {"sets", "max_jobs", "max_machines", "max_length"}) {
+            std::string definition = "single 1\nsets 2\nmax_jobs 2\nmax_machines 1\nmax_length 1\njobs 2 2\n" + files;
+            const std::string line = std::string(key) + " ";
+            const std::size_t at = definition.find("\n" + line) + 1;
+            definition.replace(at, definition.find('\n', at) - at, line + value);
+            expectRefused(definition, "the entry \"" + std::string(key) + "\" gives " + value +
+                                          ", which does not fit an int (-2147483648 to 2147483647).");
+        }
+    }
+    expectRefused("uniform 1\nsets 2\nmax_jobs 2\nmachine_file v.txt\njobs 2 2\nmachines 1 4294967296\n" + files,
+                  "the entry \"machines\" gives set 1 the count 4294967296, which does not fit an int "
+                  "(-2147483648 to 2147483647).");
+}
+
+TEST(HostileSizes, HugeSetsWithAShortListNamesTheList) {
+    expectRefused("single 1\nsets 2147483647\nmax_jobs 2\njobs 2 2\nduration p.txt\ndeadline d.txt\nSP sp.txt\n",
+                  "the entry \"jobs\" must give 2147483647 values, one per set.");
+}
+
+TEST(HostileSizes, TablesBeyondMemoryAreRefusedBeforeAllocation) {
+    const std::string files = "duration p.txt\ndeadline d.txt\nSP sp.txt\n";
+    const std::string machine = std::to_string(memoryForTables() / 1048576 + (memoryForTables() % 1048576 != 0));
+    expectRefused("single 1\nsets 2\nmax_jobs 2147483647\njobs 2 2\n" + files,
+                  "the tables that \"sets\" 2, \"max_jobs\" 2147483647 shape need 196608 MiB, more than the " +
+                      machine + " MiB of memory of this machine.");
+    expectRefused("single 1\nsets 100\nmax_jobs 100000000\n" + repeated("jobs", 100, "2") + files,
+                  "the tables that \"sets\" 100, \"max_jobs\" 100000000 shape need 457764 MiB, more than the " +
+                      machine + " MiB of memory of this machine.");
 }

@@ -232,6 +232,42 @@ TEST(RejectedDefinitionTest, ShortPerSetListIsNamed) {
     expectRejected(replaceLine(kUniform, "machines", "machines 2\n"), "\"machines\" must give 3 values");
 }
 
+// Sizes no machine can serve stop at once with one message and no file, instead of being
+// clamped and allocated.
+TEST(HostileSizeTest, CountsBeyondAnIntAreNamed) {
+    for (const char* value : {"4294967296", "2147483648", "99999999999"}) {
+        for (const char* key : {"sets", "max_jobs", "max_machines", "max_length"}) {
+            const std::string definition = kUnrelated + "max_length 1\n";
+            expectRejected(replaceLine(definition, key, std::string(key) + " " + value + "\n"),
+                           "the entry \"" + std::string(key) + "\" gives " + value + ", which does not fit an int");
+        }
+    }
+    expectRejected(replaceLine(kUnrelated, "jobs", "jobs 5 3000000000 4\n"),
+                   "the entry \"jobs\" gives set 1 the count 3000000000, which does not fit an int");
+    expectRejected(replaceLine(kUniform, "machines", "machines 2 3 -1e300\n"), "\"machines\" gives set 2 the count -1e+300,");
+}
+
+TEST(HostileSizeTest, HugeSetsWithAShortListNamesTheList) {
+    expectRejected(replaceLine(kSingle, "sets", "sets 2147483647\n"), "\"R.\" must give 2147483647 values, one per set.");
+}
+
+// A list of count values, for definitions with many sets.
+std::string repeated(const std::string& key, int count, const std::string& value) {
+    std::string line = key;
+    for (int i = 0; i < count; ++i) line += " " + value;
+    return line + "\n";
+}
+
+TEST(HostileSizeTest, TablesBeyondMemoryAreRefusedBeforeAllocation) {
+    expectRejected(replaceLine(replaceLine(kUnrelated, "max_jobs", "max_jobs 2147483647\n"), "max_machines",
+                               "max_machines 1\n"),
+                   "the tables that \"sets\" 3, \"max_jobs\" 2147483647, \"max_machines\" 1 shape need 196609 MiB");
+    std::string hundredSets = replaceLine(kSingle, "sets", "sets 100\n");
+    hundredSets = replaceLine(hundredSets, "max_jobs", "max_jobs 100000000\n");
+    for (const char* key : {"R.", "T.", "jobs"}) hundredSets = replaceLine(hundredSets, key, repeated(key, 100, "1"));
+    expectRejected(hundredSets, "\"max_jobs\" 100000000, \"max_machines\" 1 shape need 305176 MiB, more than the");
+}
+
 TEST(RejectedDefinitionTest, SingleMachineNeedsNoMachinesKey) {
     TempDir dir;
     dir.write("fitness.txt", kSingle);

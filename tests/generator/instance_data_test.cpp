@@ -77,7 +77,7 @@ TEST(DueDateTest, NegativeOffsetsAreCutToZero) {
     EXPECT_EQ(dueDate(100, 0, 0.9, 0.6, 100), 0.0);
 }
 
-// The window 0 ... 3,000,000 overflowed the old 32-bit product of draw and span.
+// The window 0 ... 3,000,000 overflows a 32-bit product of draw and span.
 TEST(DueDateTest, WideWindowsComputeIn64Bits) {
     EXPECT_EQ(dueDate(1e6, 0, -0.5, 3.0, 999), 2997000.0);
 }
