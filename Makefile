@@ -12,7 +12,7 @@ CHROMIUM ?= chromium
 
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := matrix_reader_fuzz definition_reader_fuzz evaluator_run_fuzz
+FUZZ_TARGETS := matrix_reader_fuzz definition_reader_fuzz evaluator_run_fuzz rule_reader_fuzz
 
 .PHONY: all demo test fuzz bench clean screenshot
 
