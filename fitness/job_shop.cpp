@@ -26,6 +26,14 @@ std::string shown(double value) {
     return std::string(text, formatG(text, value));
 }
 
+// Whether one of the job's operations before position o is on the machine. Routes are short, so a
+// scan is cheap, and a set decoded again for every rule needs no working storage.
+bool visitsEarlier(const Matrix& operationMachines, int job, int o, int machine) {
+    for (int earlier = 0; earlier < o; ++earlier)
+        if (operationMachines.at(job, earlier) == machine) return true;
+    return false;
+}
+
 [[noreturn]] void badOperation(const std::string& fileName, int set, int job, const std::string& fault) {
     fatalError("Duration file \"" + fileName + "\": set " + std::to_string(set) + ", job " + std::to_string(job) +
                ": " + fault);
@@ -107,7 +115,6 @@ double Scheduler::decodeOperations(int set, int n, int m) {
     requireInstanceRow(set, n, n * m);
     if (n <= 0) return 0;
     const double* codes = processingTimes.rowData(set);
-    std::vector<int> visitedBy(static_cast<std::size_t>(m), -1);  // the last job seen on each machine
     double total = 0;
     for (int j = 0; j < n; ++j) {
         for (int o = 0; o < m; ++o) {
@@ -124,12 +131,11 @@ double Scheduler::decodeOperations(int set, int n, int m) {
                              "operation " + std::to_string(o) + " has the code " + shown(raw) +
                                  ", which names machine " + std::to_string(machine) + ", but the set has " +
                                  std::to_string(m) + " machines (0 to " + std::to_string(m - 1) + ").");
-            if (visitedBy[static_cast<std::size_t>(machine)] == j)
+            if (visitsEarlier(operationMachines, j, o, machine))
                 badOperation(durationFileName, set, j,
                              "the route visits machine " + std::to_string(machine) +
                                  " twice; every job must visit each of the set's " + std::to_string(m) +
                                  " machines exactly once.");
-            visitedBy[static_cast<std::size_t>(machine)] = j;
             operationDurations.at(j, o) = duration;
             operationMachines.at(j, o) = machine;
             total += duration;

@@ -1,0 +1,97 @@
+// Scheduling a collection with a compiled rule allocates nothing per set: once a rule has been
+// run, a collection of eight sets costs the allocations of one. The global allocation functions
+// are replaced in this test program to count; sanitizer builds bring their own, so the test is
+// skipped there.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "learner/collection.h"
+#include "learner/compiled_rule.h"
+#include "learner/rule_language.h"
+#include "learner/rule_scheduling.h"
+#include "support/test_support.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define COUNTS_ALLOCATIONS 0
+#else
+#define COUNTS_ALLOCATIONS 1
+#endif
+
+#if COUNTS_ALLOCATIONS
+namespace {
+long long allocations = 0;
+}
+
+void* operator new(std::size_t size) {
+    ++allocations;
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#endif
+
+namespace {
+
+using testing_support::TempDir;
+
+// The definition of `sets` sets of 20 jobs (on 3 machines where the environment has machines).
+std::string definition(const std::string& environment, int sets, const std::string& extra) {
+    std::string lists[4] = {"R.", "T.", "jobs", "machines"};
+    const std::string values[4] = {" 0.5", " 0.5", " 20", " 3"};
+    std::string text = environment + " 1\nsets " + std::to_string(sets) +
+                       "\nmax_jobs 20\nmax_machines 3\nduration p.txt\ndeadline d.txt\nSP sp.txt\nweight_T w.txt\n"
+                       "machine_file m.txt\n" + extra;
+    for (int l = 0; l < 4; ++l) {
+        text += lists[l];
+        for (int s = 0; s < sets; ++s) text += values[l];
+        text += "\n";
+    }
+    return text;
+}
+
+// Allocations of the second scheduling of the collection with the rule (the first one makes
+// room for the rule's columns and the run's tables).
+long long allocationsOfASecondRun(const std::string& environment, int sets, const std::string& extra,
+                                  const char* rule) {
+    TempDir dir;
+    dir.write("fitness.txt", definition(environment, sets, extra));
+    const testing_support::RunResult generated = testing_support::runProgram(GENERATOR_BIN, "--seed 5", dir.path());
+    EXPECT_EQ(generated.status, 0) << generated.err;
+    testing_support::ScopedChdir inside(dir.path());
+    Scheduler s = rules::loadCollection("fitness.txt");
+    const int code = s.environment;
+    rules::CompiledRule compiled(rules::parseInfix(rule, code), code);
+    rules::scheduleWithRule(s, compiled);
+    const long long before = allocations;
+    rules::scheduleWithRule(s, compiled);
+    return allocations - before;
+}
+
+}  // namespace
+
+TEST(Allocation, NoSetCostsAnAllocation) {
+#if COUNTS_ALLOCATIONS
+    const struct {
+        const char* environment;
+        const char* extra;
+        const char* rule;
+    } cases[] = {
+        {"single", "ready r.txt\n", "w / (p + wait) * exp(-pos(slack) / K)"},
+        {"single", "ready r.txt\nsetup 0.5\n", "-d - s / (K * p)"},
+        {"uniform", "ready r.txt\nsetup 0.5\n", "w * L / (p + wait) - s * v"},
+        {"unrelated", "ready r.txt\n", "-p + max(d, t)"},
+        {"jobshop", "ready r.txt\nsetup 0.5\nmax_length 10\n", "w / (wait + twkr) - rem / pm + ops"},
+    };
+    for (const auto& c : cases) {
+        const long long one = allocationsOfASecondRun(c.environment, 1, c.extra, c.rule);
+        const long long eight = allocationsOfASecondRun(c.environment, 8, c.extra, c.rule);
+        EXPECT_EQ(eight, one) << c.environment << " " << c.extra;
+    }
+#else
+    GTEST_SKIP() << "allocations are counted only outside sanitizer builds";
+#endif
+}
