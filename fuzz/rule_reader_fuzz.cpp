@@ -17,8 +17,7 @@ Scheduler smallSet() {
     Scheduler s;
     s.environment = Single;
     s.hasSetups = 1;
-    for (Matrix* table : {&s.processingTimes, &s.dueDates, &s.weights, &s.releaseTimes, &s.speeds})
-        table->init(1, 3);
+    for (Matrix* table : {&s.processingTimes, &s.dueDates, &s.weights, &s.releaseTimes, &s.speeds}) table->init(1, 3);
     s.processingSum.init(1, 1);
     s.setupTimes.init(4, 3);
     s.precedenceLists.initZero(3, 4);
@@ -40,8 +39,7 @@ bool holdsNegativeConstant(const rules::Tree& tree) {
 
 void checkRoundTrips(const rules::Tree& tree, int environment) {
     // A negative constant prints as the negation of its magnitude: the same value, another tree.
-    if (!holdsNegativeConstant(tree) &&
-        !(rules::parseInfix(rules::toInfix(tree, environment), environment) == tree))
+    if (!holdsNegativeConstant(tree) && !(rules::parseInfix(rules::toInfix(tree, environment), environment) == tree))
         std::abort();
     if (!(rules::fromXml(rules::toXml(tree, environment), environment) == tree)) std::abort();
 }

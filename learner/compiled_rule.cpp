@@ -75,8 +75,7 @@ TerminalRead readOf(Terminal terminal, int environment) {
         case Terminal::Speed:
             return environment == kUniform ? load(Load::Speed) : constant(1.0);
         case Terminal::InverseSpeedSum:
-            return environment == kUniform || environment == kUnrelated ? load(Load::InverseSpeedSum)
-                                                                        : constant(1.0);
+            return environment == kUniform || environment == kUnrelated ? load(Load::InverseSpeedSum) : constant(1.0);
         case Terminal::RemainingMeanDuration:
             return load(Load::RemainingMeanDuration);
         case Terminal::MeanDuration:
@@ -254,7 +253,7 @@ void CompiledRule::rateList(const Scheduler& s, int set, CandidateBatch& batch, 
     if (uses(Load::SingleSlack) || uses(Load::UniformSlack) || uses(Load::UnrelatedSlack)) {
         const double* p = s.processingTimes.rowData(set);
         const double* d = s.dueDates.rowData(set);
-        const Load load = uses(Load::SingleSlack) ? Load::SingleSlack
+        const Load load = uses(Load::SingleSlack)    ? Load::SingleSlack
                           : uses(Load::UniformSlack) ? Load::UniformSlack
                                                      : Load::UnrelatedSlack;
         double* out = column(load);
@@ -286,9 +285,8 @@ void CompiledRule::rateShop(const Scheduler& s, int set, CandidateBatch& batch, 
     each(Load::OperationDuration, [&](int j, int o) { return s.operationDurations.at(j, o); });
     each(Load::RemainingWork, [&](int j, int o) { return s.remainingWork(set, j, o); });
     each(Load::WorkAfter, [&](int j, int o) { return s.remainingWork(set, j, o + 1); });
-    each(Load::MachineMean, [&](int j, int o) {
-        return s.machineMeanDuration.at(static_cast<int>(s.operationMachines.at(j, o)), 0);
-    });
+    each(Load::MachineMean,
+         [&](int j, int o) { return s.machineMeanDuration.at(static_cast<int>(s.operationMachines.at(j, o)), 0); });
     each(Load::OperationsLeft, [&](int, int o) { return s.machineCount.at(set, 0) - o; });
     each(Load::JobShopDueDate, [&](int j, int) { return s.dueDates.at(set, j); });
     each(Load::JobShopWeight, [&](int j, int) { return s.hasWeights ? s.weights.at(set, j) : 1.0; });

@@ -2,9 +2,10 @@
 
 // A rule tree compiled once into a flat three-address program, run for every decision by the
 // evaluator's own dispatchers: no allocation once room is made, no virtual call. Every value lives
-// in a slot: the terminals the rule reads, its constants and the results of its operations. Equal subtrees are computed once, and subtrees of constants alone
-// are folded at compile time; both give the very doubles the tree gives, because the operations
-// are deterministic and kept exactly as written (no reassociation, no fused multiply-add).
+// in a slot: the terminals the rule reads, its constants and the results of its operations. Equal
+// subtrees are computed once, and subtrees of constants alone are folded at compile time; both give
+// the very doubles the tree gives, because the operations are deterministic and kept exactly as
+// written (no reassociation, no fused multiply-add).
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -107,8 +108,8 @@ public:
 
     // The dispatchers' batch interface (see fitness/candidate_batch.h).
     void rateList(const Scheduler& s, int set, CandidateBatch& batch, int previous, double time, int machine);
-    void rateShop(const Scheduler& s, int set, CandidateBatch& batch, const int* nextOperation,
-                  const double* jobReady, double time, int lastJob);
+    void rateShop(const Scheduler& s, int set, CandidateBatch& batch, const int* nextOperation, const double* jobReady,
+                  double time, int lastJob);
 
     std::size_t operations() const { return code_.size(); }
     // The candidates this rule has rated, for throughput figures.
@@ -146,8 +147,8 @@ public:
     void rateList(const Scheduler& s, int set, CandidateBatch& batch, int previous, double time, int machine) {
         rule_->rateList(s, set, batch, previous, time, machine);
     }
-    void rateShop(const Scheduler& s, int set, CandidateBatch& batch, const int* nextOperation,
-                  const double* jobReady, double time, int lastJob) {
+    void rateShop(const Scheduler& s, int set, CandidateBatch& batch, const int* nextOperation, const double* jobReady,
+                  double time, int lastJob) {
         rule_->rateShop(s, set, batch, nextOperation, jobReady, time, lastJob);
     }
 

@@ -72,10 +72,14 @@ std::FILE* openForWriting(const std::string& name, const char* what) {
 class Run {
 public:
     Run(const Scheduler& collection, const Settings& settings)
-        : settings_(settings), environment_(collection.environment), sets_(collection.jobCount.rows),
+        : settings_(settings),
+          environment_(collection.environment),
+          sets_(collection.jobCount.rows),
           criterion_(criterionOf(settings, environment_)),
-          column_(rules::criterionColumn(criterion_, environment_)), primitives_(collection, operatorsIn(settings.functions)),
-          random_(settings.seed), evaluator_(collection, settings.threads) {}
+          column_(rules::criterionColumn(criterion_, environment_)),
+          primitives_(collection, operatorsIn(settings.functions)),
+          random_(settings.seed),
+          evaluator_(collection, settings.threads) {}
 
     Outcome run() {
         const auto start = std::chrono::steady_clock::now();
@@ -296,7 +300,8 @@ std::string settingsProblem(const Settings& s) {
         return "--functions must list operators among + - * / neg max min pos exp, separated by commas (given: " +
                s.functions + ").";
     if (s.threads < 1 || s.threads > 1024) return outside("--threads", s.threads, 1, 1024);
-    if (!s.criterion.empty() && std::find(std::begin(kCriteria), std::end(kCriteria), s.criterion) == std::end(kCriteria))
+    if (!s.criterion.empty() &&
+        std::find(std::begin(kCriteria), std::end(kCriteria), s.criterion) == std::end(kCriteria))
         return "--criterion must be Twt, Uwt, Fwt or Cmax (given: " + s.criterion + ").";
     if (s.hallOfFame.empty() || s.log.empty() || s.hallOfFame == s.log)
         return "--hof and --log must name two different files.";

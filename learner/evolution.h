@@ -58,7 +58,7 @@ int tournament(const std::vector<Individual>& population, int size, RandomStream
 
 struct Outcome {
     Individual best;
-    std::size_t rulesMeasured = 0;       // distinct rules
+    std::size_t rulesMeasured = 0;      // distinct rules
     std::uint64_t candidatesRated = 0;  // over every decision of every rule measured
 };
 

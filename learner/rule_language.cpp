@@ -29,10 +29,17 @@ const std::vector<TerminalName> kListSchedulingTerminals = {
 };
 
 const std::vector<TerminalName> kJobShopTerminals = {
-    {"p", Terminal::Processing},    {"twkr", Terminal::RemainingWork},  {"rem", Terminal::WorkAfter},
-    {"pm", Terminal::MachineMean},  {"ops", Terminal::OperationsLeft}, {"d", Terminal::DueDate},
-    {"w", Terminal::Weight},        {"t", Terminal::Time},             {"r", Terminal::Ready},
-    {"wait", Terminal::Wait},       {"slack", Terminal::Slack},
+    {"p", Terminal::Processing},
+    {"twkr", Terminal::RemainingWork},
+    {"rem", Terminal::WorkAfter},
+    {"pm", Terminal::MachineMean},
+    {"ops", Terminal::OperationsLeft},
+    {"d", Terminal::DueDate},
+    {"w", Terminal::Weight},
+    {"t", Terminal::Time},
+    {"r", Terminal::Ready},
+    {"wait", Terminal::Wait},
+    {"slack", Terminal::Slack},
 };
 
 constexpr int kJobShop = 3;
@@ -204,8 +211,8 @@ private:
             return;
         }
         failAt(start, "unknown name \"" + std::string(word) + "\"; expected a terminal of the " +
-                          std::string(environmentName(environment_)) + " environment (" +
-                          terminalList(environment_) + ") or a function (max, min, pos, exp)");
+                          std::string(environmentName(environment_)) + " environment (" + terminalList(environment_) +
+                          ") or a function (max, min, pos, exp)");
     }
 };
 
@@ -397,8 +404,7 @@ std::string_view nameOf(Terminal terminal, int environment) {
 }
 
 std::string_view environmentName(int environment) {
-    static constexpr std::string_view kNames[] = {"single-machine", "uniform-machine", "unrelated-machine",
-                                                  "job-shop"};
+    static constexpr std::string_view kNames[] = {"single-machine", "uniform-machine", "unrelated-machine", "job-shop"};
     return environment >= 0 && environment <= kJobShop ? kNames[environment] : "unknown";
 }
 

@@ -144,8 +144,7 @@ std::string toXml(const Tree& tree, int environment) {
 Tree fromXml(std::string_view text, int environment) {
     pugi::xml_document document;
     const pugi::xml_parse_result parsed = document.load_buffer(text.data(), text.size());
-    if (!parsed)
-        throw RuleError("character " + std::to_string(parsed.offset + 1) + ": " + parsed.description());
+    if (!parsed) throw RuleError("character " + std::to_string(parsed.offset + 1) + ": " + parsed.description());
     return genotypeOf(document, environment);
 }
 

@@ -52,7 +52,6 @@ void crossover(rules::Tree& first, rules::Tree& second, RandomStream& random, in
 
 // Replaces a random subtree with a grown tree of depth up to mutationDepth; a mutant deeper than
 // maxDepth is drawn again, a few times, before the tree is kept as it is.
-void mutate(rules::Tree& tree, const PrimitiveSet& primitives, RandomStream& random, int mutationDepth,
-            int maxDepth);
+void mutate(rules::Tree& tree, const PrimitiveSet& primitives, RandomStream& random, int mutationDepth, int maxDepth);
 
 }  // namespace gp

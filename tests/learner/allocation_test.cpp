@@ -44,7 +44,8 @@ std::string definition(const std::string& environment, int sets, const std::stri
     const std::string values[4] = {" 0.5", " 0.5", " 20", " 3"};
     std::string text = environment + " 1\nsets " + std::to_string(sets) +
                        "\nmax_jobs 20\nmax_machines 3\nduration p.txt\ndeadline d.txt\nSP sp.txt\nweight_T w.txt\n"
-                       "machine_file m.txt\n" + extra;
+                       "machine_file m.txt\n" +
+                       extra;
     for (int l = 0; l < 4; ++l) {
         text += lists[l];
         for (int s = 0; s < sets; ++s) text += values[l];

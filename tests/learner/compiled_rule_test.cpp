@@ -1,5 +1,7 @@
 // The compiled program against a plain recursive reading of the same tree: random trees over every
 // terminal, random candidates, bit-for-bit equal priorities (folding and shared subtrees included).
+#include "learner/compiled_rule.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +11,6 @@
 #include <vector>
 
 #include "fitness/candidate_batch.h"
-#include "learner/compiled_rule.h"
 #include "learner/rule_language.h"
 
 using rules::Node;
@@ -29,21 +30,36 @@ struct Values {
 
 double terminalValue(Terminal terminal, const Values& x) {
     switch (terminal) {
-        case Terminal::Processing: return x.p;
-        case Terminal::DueDate: return x.d;
-        case Terminal::Weight: return x.w;
-        case Terminal::Ready: return x.r;
-        case Terminal::Time: return x.t;
-        case Terminal::Wait: return x.wait;
-        case Terminal::Setup: return x.s;
-        case Terminal::Speed: return x.v;
-        case Terminal::InverseSpeedSum: return x.L;
-        case Terminal::RemainingMeanDuration: return x.K;
-        case Terminal::MeanDuration: return x.pmean;
-        case Terminal::MeanSetup: return x.smean;
-        case Terminal::ProcessingSum: return x.SP;
-        case Terminal::Slack: return x.slack;
-        default: return x.succ;
+        case Terminal::Processing:
+            return x.p;
+        case Terminal::DueDate:
+            return x.d;
+        case Terminal::Weight:
+            return x.w;
+        case Terminal::Ready:
+            return x.r;
+        case Terminal::Time:
+            return x.t;
+        case Terminal::Wait:
+            return x.wait;
+        case Terminal::Setup:
+            return x.s;
+        case Terminal::Speed:
+            return x.v;
+        case Terminal::InverseSpeedSum:
+            return x.L;
+        case Terminal::RemainingMeanDuration:
+            return x.K;
+        case Terminal::MeanDuration:
+            return x.pmean;
+        case Terminal::MeanSetup:
+            return x.smean;
+        case Terminal::ProcessingSum:
+            return x.SP;
+        case Terminal::Slack:
+            return x.slack;
+        default:
+            return x.succ;
     }
 }
 
@@ -51,22 +67,34 @@ double terminalValue(Terminal terminal, const Values& x) {
 double evaluate(const Tree& tree, int& at, const Values& x) {
     const Node& node = tree.nodes[static_cast<std::size_t>(at++)];
     switch (node.primitive) {
-        case Primitive::Constant: return node.value;
-        case Primitive::Terminal: return terminalValue(node.terminal, x);
-        case Primitive::Neg: return -evaluate(tree, at, x);
-        case Primitive::Pos: return std::max(evaluate(tree, at, x), 0.0);
-        case Primitive::Exp: return std::exp(evaluate(tree, at, x));
-        default: break;
+        case Primitive::Constant:
+            return node.value;
+        case Primitive::Terminal:
+            return terminalValue(node.terminal, x);
+        case Primitive::Neg:
+            return -evaluate(tree, at, x);
+        case Primitive::Pos:
+            return std::max(evaluate(tree, at, x), 0.0);
+        case Primitive::Exp:
+            return std::exp(evaluate(tree, at, x));
+        default:
+            break;
     }
     const double a = evaluate(tree, at, x);
     const double b = evaluate(tree, at, x);
     switch (node.primitive) {
-        case Primitive::Add: return a + b;
-        case Primitive::Sub: return a - b;
-        case Primitive::Mul: return a * b;
-        case Primitive::Div: return b == 0 ? 1.0 : a / b;
-        case Primitive::Max: return std::max(a, b);
-        default: return std::min(a, b);
+        case Primitive::Add:
+            return a + b;
+        case Primitive::Sub:
+            return a - b;
+        case Primitive::Mul:
+            return a * b;
+        case Primitive::Div:
+            return b == 0 ? 1.0 : a / b;
+        case Primitive::Max:
+            return std::max(a, b);
+        default:
+            return std::min(a, b);
     }
 }
 
@@ -98,14 +126,15 @@ private:
             leaf(tree);
             return;
         }
-        constexpr Primitive kOperators[] = {Primitive::Add, Primitive::Sub, Primitive::Mul, Primitive::Div,
-                                            Primitive::Neg, Primitive::Max, Primitive::Min, Primitive::Pos,
-                                            Primitive::Exp};
+        constexpr Primitive kOperators[] = {Primitive::Add, Primitive::Sub, Primitive::Mul,
+                                            Primitive::Div, Primitive::Neg, Primitive::Max,
+                                            Primitive::Min, Primitive::Pos, Primitive::Exp};
         const Primitive op = kOperators[below(9)];
         const std::size_t start = tree.nodes.size();
         tree.nodes.push_back(Node{op});
         for (int i = 0; i < rules::arity(op); ++i) grow(tree, depth - 1);
-        if (below(3) == 0) kept_.push_back(Tree{{tree.nodes.begin() + static_cast<std::ptrdiff_t>(start), tree.nodes.end()}});
+        if (below(3) == 0)
+            kept_.push_back(Tree{{tree.nodes.begin() + static_cast<std::ptrdiff_t>(start), tree.nodes.end()}});
     }
 
     void leaf(Tree& tree) {
@@ -173,15 +202,26 @@ TEST(CompiledRule, RatesEveryCandidateAsTheTreeReadsBitForBit) {
         for (int c = 0; c < batch.size(); ++c) {
             const int j = batch.jobs()[c];
             const double r = s.releaseTimes.at(set, j);
-            const Values x{s.processingTimes.at(set, j), s.dueDates.at(set, j), s.weights.at(set, j), r, time,
-                           std::max(r - time, 0.0), s.setupTimes.at(previous, j), s.speeds.at(set, machine),
-                           s.inverseSpeedSum, s.meanRemainingDuration, s.meanDuration, s.meanSetup,
-                           s.processingSum.at(set, 0), s.precedenceLists.at(j, 1),
+            const Values x{s.processingTimes.at(set, j),
+                           s.dueDates.at(set, j),
+                           s.weights.at(set, j),
+                           r,
+                           time,
+                           std::max(r - time, 0.0),
+                           s.setupTimes.at(previous, j),
+                           s.speeds.at(set, machine),
+                           s.inverseSpeedSum,
+                           s.meanRemainingDuration,
+                           s.meanDuration,
+                           s.meanSetup,
+                           s.processingSum.at(set, 0),
+                           s.precedenceLists.at(j, 1),
                            s.dueDates.at(set, j) - s.processingTimes.at(set, j) * s.speeds.at(set, machine) - time};
             int at = 0;
             const double expected = evaluate(tree, at, x);
             ASSERT_TRUE(sameBits(batch.priorities()[c], expected))
-                << rules::toInfix(tree, kUniform) << " job " << j << ": " << batch.priorities()[c] << " vs " << expected;
+                << rules::toInfix(tree, kUniform) << " job " << j << ": " << batch.priorities()[c] << " vs "
+                << expected;
         }
         ++trees;
     }
@@ -211,5 +251,5 @@ TEST(CompiledRule, DivisionByExactlyZeroGivesOne) {
     EXPECT_EQ(rate("w / p"), (std::vector<double>{1.0 / 3, 1, 0.5 / 7.5, 2, 1.0 / 11}));  // job 1 has p = 0
     EXPECT_EQ(rate("d / (p - p)"), std::vector<double>(5, 1.0));
     EXPECT_EQ(rate("0 / 0 + 1 / -0"), std::vector<double>(5, 2.0));  // folded with the same rule
-    EXPECT_EQ(rate("-1 / 1e-320")[0], -1.0 / 1e-320);                 // not zero: the plain quotient
+    EXPECT_EQ(rate("-1 / 1e-320")[0], -1.0 / 1e-320);                // not zero: the plain quotient
 }

@@ -1,5 +1,7 @@
 // The rule language's two written forms: what the infix parser builds and refuses, the canonical
 // infix text, the XML form and the round trips between them.
+#include "learner/rule_language.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "learner/rule_language.h"
 #include "learner/rule_xml.h"
 #include "support/test_support.h"
 
@@ -101,7 +102,8 @@ TEST(RuleLanguage, ErrorsSayWhereAndWhatWasExpected) {
     EXPECT_EQ(errorOf("(p + d"), "position 7: the rule ends; expected \")\" to close the parenthesis");
     EXPECT_EQ(errorOf("max(p)"), "position 6: unexpected \")\"; expected \",\" between the two arguments of max");
     EXPECT_EQ(errorOf("exp p"), "position 5: unexpected \"p\"; expected \"(\" after exp");
-    EXPECT_EQ(errorOf("p * $"), "position 5: unexpected \"$\"; expected a number, a terminal, a function, \"-\" or \"(\"");
+    EXPECT_EQ(errorOf("p * $"),
+              "position 5: unexpected \"$\"; expected a number, a terminal, a function, \"-\" or \"(\"");
     EXPECT_EQ(errorOf("1e999"), "position 1: the number 1e999 is out of the range of a double");
     EXPECT_EQ(errorOf("p + ."), "position 5: \".\" is not a number");
 }
@@ -183,7 +185,8 @@ TEST(RuleXml, MalformedTreesAreNamedByTheirPlace) {
               "character 11: the constant's value \"inf\" is not a finite number");
     EXPECT_EQ(xmlErrorOf("<Genotype size=\"2\"><Primit name=\"p\"/></Genotype>"),
               "character 1: the size attribute says \"2\", but the tree's size is 1");
-    EXPECT_EQ(xmlErrorOf("<Genotype></Genotype>"), "character 1: the <Genotype> holds no <Primit>; expected the rule's root");
+    EXPECT_EQ(xmlErrorOf("<Genotype></Genotype>"),
+              "character 1: the <Genotype> holds no <Primit>; expected the rule's root");
     EXPECT_EQ(xmlErrorOf("<Genotype><Primit name=\"p\"/><Primit name=\"d\"/></Genotype>"),
               "character 29: a second element where the tree should stand alone");
     EXPECT_EQ(xmlErrorOf("<Tree/>"), "no <Genotype> element; expected the rule's tree");
@@ -213,8 +216,9 @@ TEST(RuleXml, SeedFilesNameThemselvesWhenTheyHoldNoRule) {
               named + "holds no individual (<Beagle><Seeds><Individual>).");
     EXPECT_EQ(errorReading("<Beagle><Seeds><Individual>\n<Genotype><Primit name=\"x\"/></Genotype>\n</Individual>"
                            "</Seeds></Beagle>"),
-              named + "the individual's rule: character 39: unknown primitive \"x\"; expected an operator (+ - * / "
-                      "neg max min pos exp), \"const\" or a terminal of the single-machine environment");
+              named +
+                  "the individual's rule: character 39: unknown primitive \"x\"; expected an operator (+ - * / "
+                  "neg max min pos exp), \"const\" or a terminal of the single-machine environment");
     EXPECT_EQ(errorReading("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<Beagle>\n<Seeds>\n<Individual>\n" +
                            rules::toXml(rules::parseInfix("-d", kSingle), kSingle) +
                            "\n</Individual>\n</Seeds>\n</Beagle>\n"),

@@ -12,8 +12,8 @@
 #include "learner/rule_xml.h"
 #include "support/test_support.h"
 
-using testing_support::RunResult;
 using testing_support::runProgram;
+using testing_support::RunResult;
 using testing_support::TempDir;
 
 namespace fs = std::filesystem;
@@ -220,8 +220,8 @@ TEST(RuleProgram, PomocniLoopRunsEndToEnd) {
     dir.write("hof.txt", "-- Generacija: 1\nfitness 9\nsize 2\ndepth 2\n-d\n\n" + individual("-d") +
                              "\n-- Generacija: 2\nfitness 7\nsize 5\ndepth 3\nw / (p + wait)\n\n" +
                              individual("w / (p + wait)") + "\n");
-    const std::string answers = "hof.txt\n\n" + std::string(LEARNER_BIN) + " --test seed.obm\n" + FITNESS_BIN +
-                                " summary.txt\n\n\n\n-1\n";
+    const std::string answers =
+        "hof.txt\n\n" + std::string(LEARNER_BIN) + " --test seed.obm\n" + FITNESS_BIN + " summary.txt\n\n\n\n-1\n";
     const RunResult run = runProgram("timeout", "60 '" + std::string(POMOCNI_BIN) + "'", dir.path(), answers);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("Broj generacija: 2\n"), std::string::npos);
