@@ -191,8 +191,8 @@ TEST(TreeConstruction, RampedHalfAndHalfCoversTheDepthsWithinTheLimitsAndStartsD
         expectValid(tree, Single);
         EXPECT_LE(tree.depth(), maxDepth);
         const std::vector<int> depths = leafDepths(tree);
-        if (tree.depth() >= minDepth && std::all_of(depths.begin(), depths.end(), [&](int d) { return d == depths[0]; }))
-            fullDepths.insert(tree.depth());
+        const bool full = std::all_of(depths.begin(), depths.end(), [&](int d) { return d == depths[0]; });
+        if (full && tree.depth() >= minDepth) fullDepths.insert(tree.depth());
         distinct.insert(rules::keyOf(tree));
     }
     // Every depth of the ramp has its full trees.
