@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <tuple>
 #include <limits>
 #include <numeric>
 #include <unordered_map>
@@ -63,10 +65,33 @@ std::string totalsText(const std::vector<double>& totals, int environment, const
     return text;
 }
 
-std::FILE* openForWriting(const std::string& name, const char* what) {
-    std::FILE* file = std::fopen(name.c_str(), "w");
-    if (!file) fatalError("The " + std::string(what) + " \"" + name + "\" cannot be written.");
-    return file;
+// Opens both output files, emptied, or neither: when one cannot be written, the other is left as
+// it was (an earlier run's hall of fame, say) and a file made only to try it is removed again.
+std::pair<std::FILE*, std::FILE*> openOutputFiles(const std::string& hallOfFame, const std::string& log) {
+    const bool hallOfFameExisted = std::filesystem::exists(hallOfFame);
+    std::FILE* first = std::fopen(hallOfFame.c_str(), "a");
+    if (!first) fatalError("The hall-of-fame file \"" + hallOfFame + "\" cannot be written.");
+    std::FILE* second = std::fopen(log.c_str(), "a");
+    if (!second) {
+        std::fclose(first);
+        if (!hallOfFameExisted) std::filesystem::remove(hallOfFame);
+        fatalError("The log file \"" + log + "\" cannot be written.");
+    }
+    // Both can be written: start them afresh.
+    first = std::freopen(nullptr, "w", first);
+    second = std::freopen(nullptr, "w", second);
+    if (!first || !second) fatalError("The hall-of-fame file or the log file cannot be emptied.");
+    return {first, second};
+}
+
+// Whether two names, however spelled, lead to the same file.
+bool sameFile(const std::string& a, const std::string& b) {
+    const auto resolved = [](const std::string& name) {
+        std::error_code error;
+        const std::filesystem::path path = std::filesystem::weakly_canonical(std::filesystem::absolute(name), error);
+        return error ? std::filesystem::path(name) : path;
+    };
+    return resolved(a) == resolved(b);
 }
 
 class Run {
@@ -124,8 +149,7 @@ private:
     std::FILE* log_ = nullptr;
 
     void openOutputs() {
-        hallOfFame_ = openForWriting(settings_.hallOfFame, "hall-of-fame file");
-        log_ = openForWriting(settings_.log, "log file");
+        std::tie(hallOfFame_, log_) = openOutputFiles(settings_.hallOfFame, settings_.log);
         std::fprintf(hallOfFame_,
                      "# learner: best rule so far after each generation; %s on %d sets of %s, population %d, "
                      "%d generations, seed %llu\n",
@@ -303,7 +327,7 @@ std::string settingsProblem(const Settings& s) {
     if (!s.criterion.empty() &&
         std::find(std::begin(kCriteria), std::end(kCriteria), s.criterion) == std::end(kCriteria))
         return "--criterion must be Twt, Uwt, Fwt or Cmax (given: " + s.criterion + ").";
-    if (s.hallOfFame.empty() || s.log.empty() || s.hallOfFame == s.log)
+    if (s.hallOfFame.empty() || s.log.empty() || sameFile(s.hallOfFame, s.log))
         return "--hof and --log must name two different files.";
     return "";
 }

@@ -29,7 +29,8 @@ void addEvolutionOptions(CLI::App& app, gp::Settings& s) {
     app.add_option("--mutation-depth", s.mutationDepth, "greatest depth of a subtree grown by mutation")
         ->capture_default_str();
     app.add_option("--functions", s.functions, "operators trees are made of, e.g. +,-,*,/,max")->capture_default_str();
-    app.add_option("--seed", s.seed, "seed of the random draws (default: the clock; the seed is printed)");
+    app.add_option("--seed", s.seed, "seed of the random draws (default: the clock; the seed is printed)")
+        ->check(CLI::NonNegativeNumber);
     app.add_option("--threads", s.threads, "threads measuring individuals (default: the machine's cores)");
     app.add_option("--criterion", s.criterion, "Twt, Uwt, Fwt or Cmax (default: Twt; Cmax in the job shop)");
     app.add_option("--hof", s.hallOfFame, "hall-of-fame file, for pomocni")->capture_default_str();

@@ -41,6 +41,8 @@ bool fixedIn(const Scheduler& s, rules::Terminal terminal) {
             return !s.hasSetups;
         case Terminal::Successors:
             return !s.hasConstraints;
+        case Terminal::Weight:
+            return !s.hasWeights;
         case Terminal::Ready:
         case Terminal::Wait:
             // In the job shop r is also when the job's previous operation ends.

@@ -121,7 +121,7 @@ TEST(Evolution, TheBestRulesTotalsAreThoseOfAFreshSchedule) {
         settings.hallOfFame = dir.file("hof.txt");
         settings.log = dir.file("log.csv");
         testing::internal::CaptureStdout();
-        const Individual best = gp::evolve(collection, settings);
+        const Individual best = gp::evolve(collection, settings).best;
         std::fflush(stdout);
         testing::internal::GetCapturedStdout();
 

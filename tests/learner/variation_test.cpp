@@ -323,8 +323,8 @@ TEST(PrimitiveSet, DrawsOnlyTheChosenOperatorsAndTwoDecimalConstantsUpToTen) {
 }
 
 // Without a weight file every job weighs 1, so w is a constant under another name like the
-// other fixed terminals; the set still draws it.
-TEST(PrimitiveSet, DISABLED_WeightsAreFixedWithoutAWeightFile) {
+// other fixed terminals.
+TEST(PrimitiveSet, WeightsAreFixedWithoutAWeightFile) {
     Scheduler unweighted = collectionWith({Single, true, false, false});
     unweighted.hasWeights = 0;
     const gp::PrimitiveSet primitives(unweighted, {Primitive::Add});
