@@ -5,9 +5,9 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <tuple>
 #include <limits>
 #include <numeric>
+#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 
