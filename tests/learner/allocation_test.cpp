@@ -32,7 +32,6 @@ void* operator new(std::size_t size) {
 }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-#endif
 
 namespace {
 
@@ -73,6 +72,7 @@ long long allocationsOfASecondRun(const std::string& environment, int sets, cons
 }
 
 }  // namespace
+#endif
 
 TEST(Allocation, NoSetCostsAnAllocation) {
 #if COUNTS_ALLOCATIONS
