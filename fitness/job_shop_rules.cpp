@@ -14,8 +14,6 @@ double weightOf(const Scheduler& s, int set, int job) { return s.hasWeights ? s.
 // How long the job would keep the machine idle before it is ready.
 double waitFor(double time, double jobReady) { return std::max(jobReady - time, 0.0); }
 
-double positivePart(double x) { return std::max(x, 0.0); }
-
 double durationOf(const Scheduler& s, int job, int operation) { return s.operationDurations.at(job, operation); }
 
 }  // namespace

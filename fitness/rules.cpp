@@ -12,8 +12,6 @@
 
 namespace {
 
-double positivePart(double x) { return std::max(x, 0.0); }
-
 // What the formulas read of one candidate job at one moment.
 struct Candidate {
     double p;          // processing time

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -10,6 +11,10 @@
 class DefinitionEntries;
 
 enum Environment { Single = 0, Uniform = 1, Unrelated = 2, JobShop = 3 };
+
+// max(x, 0) as every rule takes it (a not-a-number stays one), the classical rules and the
+// learner's compiled expressions alike, so that a rule written both ways gives the same doubles.
+inline double positivePart(double x) { return std::max(x, 0.0); }
 
 // The labelled copies of `results` that the dominance table compares, in the order run.
 class ComparisonTable {

@@ -53,6 +53,7 @@ enum class Load : std::uint8_t {
     Count
 };
 inline constexpr int kLoads = static_cast<int>(Load::Count);
+static_assert(kLoads <= 32, "a rule's terminal reads are kept as bits of one 32-bit word");
 
 enum class Op : std::uint8_t { Add, Sub, Mul, Div, Neg, Max, Min, Pos, Exp };
 
@@ -66,7 +67,6 @@ struct Instruction {
 
 // Division by exactly zero gives 1, the protected division of GP.
 inline double protectedDivide(double a, double b) { return b == 0 ? 1.0 : a / b; }
-inline double positivePart(double x) { return std::max(x, 0.0); }
 
 // Calls visit with the function object of the operation, so that constant folding and the
 // program's execution share one definition of each.
