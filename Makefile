@@ -1,6 +1,8 @@
 # Two entry points for a fresh machine: `make demo` runs the programs on the bundled
-# examples, `make test` builds and runs the whole test suite.
+# examples, `make test` builds and runs the whole test suite. Each first installs the Debian
+# packages it needs (scripts/install-deps), or names them with the apt-get line to run.
 BUILD ?= build
+PROGRAMS := fitness generator pomocni learner report
 DEMO := $(BUILD)/demo
 DEMO_RULE := w / (p + wait) * exp(-pos(d - (p + wait) - t) / (2 * K))
 # The learning example: a short run (the defaults take a minute or so) and its test through pomocni.
@@ -14,14 +16,21 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := matrix_reader_fuzz definition_reader_fuzz evaluator_run_fuzz rule_reader_fuzz
 
-.PHONY: all demo test fuzz bench clean screenshot
+.PHONY: all configure programs demo test fuzz bench clean screenshot
 
-all:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+all: configure
 	cmake --build $(BUILD) -j2
 
+configure:
+	@scripts/install-deps build
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+
+# The demo needs the five programs only; the tests and benchmarks wait for make test.
+programs: configure
+	cmake --build $(BUILD) -j2 --target $(PROGRAMS)
+
 # Every example runs in its own scratch copy under build/, so the checkout stays clean.
-demo: all
+demo: programs
 	@rm -rf $(DEMO) && mkdir -p $(DEMO)
 	@for name in single uniform unrelated jobshop; do \
 	  cp -r examples/$$name $(DEMO)/$$name; \
@@ -49,6 +58,7 @@ demo: all
 
 # docs/report.png: the demo's report rendered by headless Chromium (a fresh profile, no network).
 screenshot: demo
+	@scripts/install-deps browser
 	@profile=$$(mktemp -d) && \
 	timeout -k 5 120 $(CHROMIUM) --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
 	  --disable-background-networking --disable-component-update --disable-sync --hide-scrollbars \
@@ -57,14 +67,16 @@ screenshot: demo
 	status=$$?; rm -rf $$profile; exit $$status
 	@echo "Wrote docs/report.png from examples/$(REPORT_EXAMPLE)."
 
+# ctest's summary names the skipped tests; skipped-tests adds the reason each one gave.
 test: all
-	cd $(BUILD) && ctest --output-on-failure -j2
+	@cd $(BUILD) && { ctest --output-on-failure -j2; status=$$?; $(CURDIR)/scripts/skipped-tests .; exit $$status; }
 
 # Builds the libFuzzer targets with clang in their own folder and runs each for FUZZ_SECONDS,
 # seeded from the examples. The corpus grows across runs in $(FUZZ_BUILD)/corpus; a crash, leak,
 # hang or sanitizer report stops with the input saved in $(FUZZ_BUILD)/findings. The targets move
 # into a private temporary folder, so every path handed to them is absolute.
 fuzz:
+	@scripts/install-deps build fuzz
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFUZZ=ON \
 	  -DBUILD_TESTING=OFF -DBUILD_BENCH=OFF
 	cmake --build $(FUZZ_BUILD) -j2 --target $(FUZZ_TARGETS)
