@@ -118,19 +118,24 @@ int FileBatch::add(const std::string& fileName, std::string_view contents) {
     return 0;
 }
 
+// The targets written in place first: their writes can still fail (a full device), while the
+// renames that follow hardly can.
 int FileBatch::commit() {
-    for (Entry& entry : entries_) {
-        int error = 0;
-        if (entry.temporary.empty())
-            error = writeInPlace(entry.target, entry.inPlace);
-        else if (std::rename(entry.temporary.c_str(), entry.target.c_str()) != 0)
-            error = errno;
-        if (error != 0) {
-            failedFile_ = entry.fileName;
-            discard();
-            return error;
+    for (const bool inPlace : {true, false}) {
+        for (Entry& entry : entries_) {
+            if (entry.temporary.empty() != inPlace) continue;
+            int error = 0;
+            if (inPlace)
+                error = writeInPlace(entry.target, entry.inPlace);
+            else if (std::rename(entry.temporary.c_str(), entry.target.c_str()) != 0)
+                error = errno;
+            if (error != 0) {
+                failedFile_ = entry.fileName;
+                discard();
+                return error;
+            }
+            entry.temporary.clear();
         }
-        entry.temporary.clear();
     }
     entries_.clear();
     return 0;

@@ -25,7 +25,7 @@ int launch(const std::string& commandLine);
 // renamed into place, in the order added. A new file gets the permissions a plain fopen would
 // give it; a replaced one keeps its permissions and, where we may, its owner. A device, a pipe
 // or a file with more than one name cannot be replaced by renaming; such a target is written in
-// place at commit(). Temporaries not put in place are removed again.
+// place at commit(), before the renames. Temporaries not put in place are removed again.
 class FileBatch {
 public:
     FileBatch() = default;
@@ -36,7 +36,7 @@ public:
     // Writes contents for fileName; on failure nothing of it is left behind.
     int add(const std::string& fileName, std::string_view contents);
     // Puts every file in place; on failure the one not put in place is named by failedFile()
-    // and the files after it are left as they were.
+    // and the files not yet put in place are left as they were.
     int commit();
     void discard();
     const std::string& failedFile() const { return failedFile_; }
