@@ -102,9 +102,9 @@ void keepModeAndOwner(int fd, const struct stat& status) {
 int FileBatch::add(const std::string& fileName, std::string_view contents) {
     Target target;
     if (const int error = examine(fileName, target)) return error;
-    Entry entry{fileName, target.path, {}, {}};
+    Entry entry{fileName, target.path, target.inPlace, {}, {}};
     if (target.inPlace) {
-        entry.inPlace = contents;
+        entry.contents = contents;
     } else {
         int fd = -1;
         if (const int error = createTemporary(target.path, entry.temporary, fd)) return error;
@@ -123,18 +123,19 @@ int FileBatch::add(const std::string& fileName, std::string_view contents) {
 int FileBatch::commit() {
     for (const bool inPlace : {true, false}) {
         for (Entry& entry : entries_) {
-            if (entry.temporary.empty() != inPlace) continue;
+            if (entry.inPlace != inPlace) continue;
             int error = 0;
             if (inPlace)
-                error = writeInPlace(entry.target, entry.inPlace);
-            else if (std::rename(entry.temporary.c_str(), entry.target.c_str()) != 0)
+                error = writeInPlace(entry.target, entry.contents);
+            else if (std::rename(entry.temporary.c_str(), entry.target.c_str()) == 0)
+                entry.temporary.clear();
+            else
                 error = errno;
             if (error != 0) {
                 failedFile_ = entry.fileName;
                 discard();
                 return error;
             }
-            entry.temporary.clear();
         }
     }
     entries_.clear();

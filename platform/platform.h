@@ -45,8 +45,9 @@ private:
     struct Entry {
         std::string fileName;   // as given
         std::string target;     // the file itself, a link followed
-        std::string temporary;  // empty for a target written in place
-        std::string inPlace;    // the contents of a target written in place
+        bool inPlace = false;
+        std::string temporary;  // until renamed into place
+        std::string contents;   // kept for a target written in place
     };
     std::vector<Entry> entries_;
     std::string failedFile_;
