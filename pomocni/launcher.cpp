@@ -146,7 +146,8 @@ bool Launcher::openInput(Cycle& cycle) {
         const bool folder = std::filesystem::is_directory(name, ignored);
         if (!folder) cycle.input.open(name);
         if (cycle.input.is_open()) return true;
-        out_ << "Ne mogu otvoriti " << name << ": " << std::strerror(folder ? EISDIR : errno) << '\n';
+        const int error = folder ? EISDIR : errno;
+        out_ << "Ne mogu otvoriti " << name << ": " << std::strerror(error) << '\n';
     }
 }
 
@@ -218,8 +219,8 @@ bool Launcher::askGeneration(int lastGeneration, int& generation) {
     }
 }
 
-// Written whole in every pass, so that the test program (or one still running from an earlier
-// pass) never reads a half-written seed. The system's error number when it cannot be written.
+// Replaced whole in every pass, so that a kill or a full disk never leaves the test program a
+// half-written seed. The system's error number when it cannot be written.
 int Launcher::writeSeedFile(const Cycle& cycle, const std::string& individual) {
     std::ostringstream seed;
     writeSeed(seed, individual);
