@@ -12,7 +12,6 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "core/fatal.h"
 #include "core/output_files.h"
 #include "learner/parallel_evaluator.h"
 #include "learner/rule_scheduling.h"
