@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -18,12 +19,18 @@ FatalHandler handler = writeToStandardError;
     std::exit(1);
 }
 
+std::string assertionText(const char* unit, int line) {
+    return std::string("Assertion failed!\nfile: .\\") + unit + "\nline: " + std::to_string(line) + "\n";
+}
+
 }  // namespace
 
 void setFatalHandler(FatalHandler replacement) { handler = replacement ? replacement : writeToStandardError; }
 
-void assertionFailed(const char* unit, int line) {
-    endWithMessage(std::string("Assertion failed!\nfile: .\\") + unit + "\nline: " + std::to_string(line) + "\n");
+void assertionFailed(const char* unit, int line) { endWithMessage(assertionText(unit, line)); }
+
+void assertionFailed(const char* unit, int line, const std::string& detail) {
+    endWithMessage(assertionText(unit, line) + detail + "\n");
 }
 
 void missingEnvironment(int line) {
@@ -32,4 +39,6 @@ void missingEnvironment(int line) {
 
 void fatalError(const std::string& message) { endWithMessage(message + "\n"); }
 
-void silentFailure() { endWithMessage(""); }
+std::string fileProblem(const std::string& kind, const std::string& fileName, const char* action, int error) {
+    return kind + " \"" + fileName + "\" cannot be " + action + ": " + std::strerror(error);
+}

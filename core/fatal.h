@@ -8,6 +8,8 @@
 // "Assertion failed!\nfile: .\<unit>\nline: <line>\n": the assertion text that scripts and stored
 // logs look for, with the unit and line number they know.
 [[noreturn]] void assertionFailed(const char* unit, int line);
+// The same three lines, then one that says more (a line end is added).
+[[noreturn]] void assertionFailed(const char* unit, int line, const std::string& detail);
 
 // The environment message of the drivers ("... Nije definirano okruzenje!").
 [[noreturn]] void missingEnvironment(int line);
@@ -15,12 +17,13 @@
 // One clear line (a line end is added) naming what is wrong and where.
 [[noreturn]] void fatalError(const std::string& message);
 
-// Ends the process with status 1 and no message (a matrix file that cannot be written).
-[[noreturn]] void silentFailure();
+// `<kind> "<name>" cannot be <action>: <the system's reason for error>`, e.g.
+// Matrix file "d.txt" cannot be read: No such file or directory
+std::string fileProblem(const std::string& kind, const std::string& fileName, const char* action, int error);
 
 // Where the message of a fatal condition goes: the default writes it to standard error, after
 // which the process ends with status 1. A handler may throw instead, so that a fuzzing run goes
-// on with its next input after a clean stop; it receives the whole text, line ends included
-// (empty for a silent failure). Null restores the default.
+// on with its next input after a clean stop; it receives the whole text, line ends included.
+// Null restores the default.
 using FatalHandler = void (*)(const std::string& message);
 void setFatalHandler(FatalHandler handler);

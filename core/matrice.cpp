@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/fatal.h"
+#include "core/output_files.h"
 
 namespace {
 
@@ -29,15 +30,16 @@ constexpr int kLineInitZero = 273;
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
-// Reads a whole file in one call; false when it cannot be opened.
-bool slurp(const std::string& fileName, std::vector<char>& text) {
+// Reads a whole file in one call; the system's error number when it cannot be read, else 0.
+int slurp(const std::string& fileName, std::vector<char>& text) {
     std::FILE* file = std::fopen(fileName.c_str(), "rb");
-    if (!file) return false;
+    if (!file) return errno;
     char chunk[1 << 16];
     std::size_t got;
     while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.insert(text.end(), chunk, chunk + got);
+    const int error = std::ferror(file) ? errno : 0;  // a folder opens, but cannot be read
     std::fclose(file);
-    return true;
+    return error;
 }
 
 // Walks the white-space separated tokens of a matrix file.
@@ -219,7 +221,8 @@ Matrix Matrix::operator+(double value) const {
 
 void Matrix::read(const std::string& fileName) {
     std::vector<char> text;
-    if (!slurp(fileName, text)) matrixAssertion(kLineOpenForReading);
+    if (const int error = slurp(fileName, text))
+        assertionFailed("matrice", kLineOpenForReading, fileProblem("Matrix file", fileName, "read", error));
     free();
     Tokens tokens(text);
     std::string_view token;
@@ -237,11 +240,9 @@ void Matrix::read(const std::string& fileName) {
     if (held < count) shortFile(fileName, rows, cols, held);
 }
 
-void Matrix::write(const std::string& fileName) const {
-    std::FILE* file = std::fopen(fileName.c_str(), "w+");
-    if (!file) silentFailure();
+std::string Matrix::text() const {
     // Each value takes at most 13 characters in six-digit %g form; 16 leaves room for the blanks.
-    std::vector<char> text(32 + static_cast<std::size_t>(rows) * (static_cast<std::size_t>(cols) * 16 + 1));
+    std::string text(32 + static_cast<std::size_t>(rows) * (static_cast<std::size_t>(cols) * 16 + 1), '\0');
     char* out = text.data();
     out += std::snprintf(out, 32, "%d %d\n", rows, cols);
     for (int i = 0; i < rows; ++i) {
@@ -253,7 +254,8 @@ void Matrix::write(const std::string& fileName) const {
         }
         *out++ = '\n';
     }
-    const std::size_t size = static_cast<std::size_t>(out - text.data());
-    const bool written = std::fwrite(text.data(), 1, size, file) == size;
-    if (std::fclose(file) != 0 || !written) silentFailure();
+    text.resize(static_cast<std::size_t>(out - text.data()));
+    return text;
 }
+
+void Matrix::write(const std::string& fileName) const { writeWholeFile(fileName, text(), "Matrix file"); }

@@ -34,6 +34,8 @@ public:
 
     void read(const std::string& fileName);
     void write(const std::string& fileName) const;
+    // The file format's text, as write puts it in the file.
+    std::string text() const;
 
     bool empty() const { return !data; }
 

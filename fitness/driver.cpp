@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -8,6 +9,7 @@
 #include "core/definition_entries.h"
 #include "core/definition_file.h"
 #include "core/fatal.h"
+#include "core/output_files.h"
 #include "fitness/run_sequence.h"
 #include "fitness/scheduler.h"
 
@@ -15,6 +17,8 @@ namespace {
 
 // Line of the evaluator's environment message, kept for scripts that look for it.
 constexpr int kLineNoEnvironment = 330;
+
+constexpr const char* kSummaryKind = "Summary file";
 
 const char* const kEnvironmentKeys[] = {"single", "uniform", "unrelated", "jobshop"};
 const char* const kEnvironmentLines[] = {
@@ -198,20 +202,24 @@ void Scheduler::evaluateGP(ComparisonTable& table) {
 }
 
 
-void Scheduler::run(const std::string& definitionFileName, const char* summaryFile) {
-    if (!load(definitionFileName)) return;
+bool Scheduler::run(const std::string& definitionFileName, const char* summaryFile) {
+    if (!load(definitionFileName)) return false;
 
     ComparisonTable table;
     runHeuristics(table);
     evaluateGP(table);
 
+    // Appended, not replaced: the file gathers run after run. The values reach it in one write
+    // when it is closed.
     std::FILE* summary = summaryFile ? std::fopen(summaryFile, "a") : nullptr;
+    if (summaryFile && !summary) cannotWrite(kSummaryKind, summaryFile, errno);
     if (summary)
         for (int c = 0; c < 4; ++c) std::fprintf(summary, "\t%g", results.get(results.rows - 1, c));
 
     std::fputs("\nDominacija: (kriteriji Twt, Uwt, Fwt, Cmax)\n", stdout);
     if (environment == Single || environment == JobShop) table.print(best, summary);
-    if (summary) std::fclose(summary);
+    if (summary) closeOrStop(summary, kSummaryKind, summaryFile);
+    return true;
 }
 
 void ComparisonTable::record(const char* label, const Matrix& results) { entries_.push_back({label, results}); }
@@ -231,14 +239,11 @@ std::array<double, 4> dominanceShares(const Matrix& results, const Matrix& best)
     return share;
 }
 
-void ComparisonTable::print(const Matrix& best, std::FILE*& summary) const {
+void ComparisonTable::print(const Matrix& best, std::FILE* summary) const {
     for (const Entry& entry : entries_) {
         const std::array<double, 4> share = dominanceShares(entry.results, best);
-        if (entry.label == "GP" && summary) {
+        if (entry.label == "GP" && summary)
             for (double s : share) std::fprintf(summary, "\t%g", s);
-            std::fclose(summary);
-            summary = nullptr;
-        }
         std::printf("%s\t", entry.label.c_str());
         for (double s : share) std::printf(" %5.1f\t", s);
         std::printf("\n");

@@ -21,8 +21,8 @@ class ComparisonTable {
 public:
     void record(const char* label, const Matrix& results);
     // Prints one row per entry: the share of sets on which it reached `best`, per criterion.
-    // The entry labelled "GP" also appends its shares to the summary file and closes it.
-    void print(const Matrix& best, std::FILE*& summary) const;
+    // The entry labelled "GP" also appends its shares to the summary file (when there is one).
+    void print(const Matrix& best, std::FILE* summary) const;
     std::size_t size() const { return entries_.size(); }
 
 private:
@@ -110,8 +110,9 @@ public:
 
     // --- the run (driver)
     // Loads the definition and its data, runs the heuristics of the environment, evaluates
-    // the GP schedules and prints the comparison. summaryFile may be null.
-    void run(const std::string& definitionFileName, const char* summaryFile);
+    // the GP schedules and prints the comparison. summaryFile may be null. False when the
+    // definition file cannot be opened.
+    bool run(const std::string& definitionFileName, const char* summaryFile);
     // The loading half of run; false when the definition file cannot be opened.
     bool load(const std::string& definitionFileName);
     // Shapes the instance tables from "sets" and "max_jobs" once they are known to fit in memory.

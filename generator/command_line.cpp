@@ -3,13 +3,14 @@
 #include <charconv>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "core/fatal.h"
 
 const char* const kUsageLine =
-    "Usage: generator [--seed N | --help | ARG]  writes the instances that fitness.txt in the working "
-    "directory defines; --seed N seeds the random source with N (0 to 4294967295) instead of the clock, "
-    "so the same N gives the same files; with any argument the program ends without waiting for a key.";
+    "Usage: generator [--seed N | --seed=N | --help | ARG]  writes the instances that fitness.txt in the "
+    "working directory defines; --seed N seeds the random source with N (0 to 4294967295) instead of the "
+    "clock, so the same N gives the same files; with any argument the program ends without waiting for a key.";
 
 namespace {
 
@@ -32,8 +33,13 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     CommandLine result;
     if (argc < 2) return result;
     result.pauseAtEnd = false;
-    const std::string first = argv[1];
+    const std::string_view first = argv[1];
     if (first == "--help") result.showHelp = true;
-    if (first == "--seed") result.seed = parseSeed(argc > 2 ? argv[2] : nullptr);
+    if (first == "--seed")
+        result.seed = parseSeed(argc > 2 ? argv[2] : nullptr);
+    else if (first.starts_with("--seed="))
+        result.seed = parseSeed(argv[1] + std::strlen("--seed="));
+    else if (first.starts_with("--seed"))
+        badSeed(argv[1]);  // "--seed42", "--seeds": a seed meant, but not given in a form we read
     return result;
 }

@@ -4,7 +4,8 @@
 #include <optional>
 
 // What the generator's command line asks for. Any first argument ends the run without the
-// final pause; "--seed N" also fixes the random source, "--help" only prints the usage line.
+// final pause; "--seed N" (or "--seed=N") also fixes the random source, "--help" only prints
+// the usage line.
 struct CommandLine {
     bool showHelp = false;
     bool pauseAtEnd = true;
@@ -13,5 +14,6 @@ struct CommandLine {
 
 extern const char* const kUsageLine;
 
-// A "--seed" without a whole number from 0 to 4294967295 after it stops the program.
+// "--seed N" and "--seed=N"; any other first argument that begins with "--seed", and a seed that
+// is not a whole number from 0 to 4294967295, stops the program.
 CommandLine parseCommandLine(int argc, const char* const* argv);

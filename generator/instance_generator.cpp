@@ -4,8 +4,11 @@
 #include <ctime>
 
 #include "core/definition_file.h"
+#include "core/output_files.h"
 
 namespace {
+
+constexpr const char* kDataFileKind = "Matrix file";
 
 void fillColumn0(Matrix& table, const std::vector<double>& values) {
     for (std::size_t row = 0; row < values.size(); ++row) table.set(static_cast<int>(row), values[row]);
@@ -20,12 +23,12 @@ int processingRowLength(const RunSettings& settings) {
 
 }  // namespace
 
-void InstanceGenerator::generate(const std::string& definitionFileName, std::optional<std::uint32_t> seed) {
+bool InstanceGenerator::generate(const std::string& definitionFileName, std::optional<std::uint32_t> seed) {
     random.seed(seed ? *seed : static_cast<std::uint32_t>(std::time(nullptr)));
     DefinitionFile file;
     if (!file.open(definitionFileName)) {
         std::printf("Nema ulazne datoteke! (%s)\n", definitionFileName.c_str());
-        return;
+        return false;
     }
     DefinitionReader reader(file, definitionFileName);
     environment = reader.environment();
@@ -38,17 +41,16 @@ void InstanceGenerator::generate(const std::string& definitionFileName, std::opt
     allocateTables(settings);
     validateSetParameters(settings, parameters, definitionFileName);
     storeSetParameters(parameters);
+    for (const DataFile& data : dataFiles(settings)) requireWritable(data.name, kDataFileKind);
 
-    if (environment == Uniform) {
-        generateSpeeds(settings);
-        speeds.write(settings.machineFile);
-    }
+    if (environment == Uniform) generateSpeeds(settings);
     generateProcessingTimes(settings);
     generateReleaseTimes(settings);
     generateDueDates(settings);
     generateWeights(settings);
     writeDataFiles(settings);
     file.close();
+    return true;
 }
 
 std::vector<ShapedTable> InstanceGenerator::tables(const RunSettings& settings) {
@@ -79,10 +81,20 @@ void InstanceGenerator::storeSetParameters(const SetParameters& parameters) {
     fillColumn0(machineCount, parameters.machines);
 }
 
+std::vector<InstanceGenerator::DataFile> InstanceGenerator::dataFiles(const RunSettings& settings) const {
+    std::vector<DataFile> files;
+    if (environment == Uniform) files.push_back({settings.machineFile, &speeds});
+    files.push_back({settings.durationFile, &processingTimes});
+    files.push_back({settings.deadlineFile, &dueDates});
+    if (hasReleaseTimes) files.push_back({settings.readyFile, &releaseTimes});
+    files.push_back({settings.sumFile, &processingSum});
+    if (hasWeights) files.push_back({settings.weightFile, &weights});
+    return files;
+}
+
+// All or nothing: a file that cannot be written leaves every data file of the folder as it was.
 void InstanceGenerator::writeDataFiles(const RunSettings& settings) const {
-    processingTimes.write(settings.durationFile);
-    dueDates.write(settings.deadlineFile);
-    if (hasReleaseTimes) releaseTimes.write(settings.readyFile);
-    processingSum.write(settings.sumFile);
-    if (hasWeights) weights.write(settings.weightFile);
+    OutputFiles files(kDataFileKind);
+    for (const DataFile& data : dataFiles(settings)) files.add(data.name, data.table->text());
+    files.commit();
 }

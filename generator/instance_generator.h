@@ -37,9 +37,9 @@ public:
     RandomSource random;
 
     // One whole run: definition, tables, data files. Seeds the random source with seed, or
-    // with the calendar clock when there is none. Returns early, having written nothing,
+    // with the calendar clock when there is none. Returns false early, having written nothing,
     // when the definition file cannot be opened.
-    void generate(const std::string& definitionFileName, std::optional<std::uint32_t> seed = std::nullopt);
+    bool generate(const std::string& definitionFileName, std::optional<std::uint32_t> seed = std::nullopt);
 
     // --- the steps of a run, in their order
     // Every table of the run with the shape that settings give it, in the order of allocation.
@@ -51,6 +51,13 @@ public:
     void generateReleaseTimes(const RunSettings& settings);
     void generateDueDates(const RunSettings& settings);
     void generateWeights(const RunSettings& settings);
+    // Every data file the run writes is checked before the first draw, and all are written
+    // together at the end.
+    struct DataFile {
+        std::string name;
+        const Matrix* table;
+    };
+    std::vector<DataFile> dataFiles(const RunSettings& settings) const;
     void writeDataFiles(const RunSettings& settings) const;
 
 private:

@@ -19,11 +19,13 @@ int main(int argc, char** argv) {
         "Izlazne datoteke:\n"
         "- podaci o poslovima, strojevima i ogranicenjima (ovisno o okruzenju)\n\n",
         stdout);
+    bool generated = false;
     {
         InstanceGenerator generator;
-        generator.generate("fitness.txt", commandLine.seed);
+        generated = generator.generate("fitness.txt", commandLine.seed);
     }
     std::fputs("Gotovo!\n\n", stdout);
     if (commandLine.pauseAtEnd) platform::pause();
-    return 0;
+    // Without a definition nothing was made: a script must not go on to use the folder.
+    return generated ? 0 : 1;
 }

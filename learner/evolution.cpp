@@ -1,6 +1,7 @@
 #include "learner/evolution.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -11,7 +12,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "core/fatal.h"
+#include "core/output_files.h"
 #include "learner/parallel_evaluator.h"
 #include "learner/rule_scheduling.h"
 #include "learner/rule_xml.h"
@@ -65,22 +66,27 @@ std::string totalsText(const std::vector<double>& totals, int environment, const
     return text;
 }
 
+constexpr const char* kHallOfFameKind = "Hall-of-fame file";
+constexpr const char* kLogKind = "Log file";
+
 // Opens both output files, emptied, or neither: when one cannot be written, the other is left as
 // it was (an earlier run's hall of fame, say) and a file made only to try it is removed again.
 std::pair<std::FILE*, std::FILE*> openOutputFiles(const std::string& hallOfFame, const std::string& log) {
     const bool hallOfFameExisted = std::filesystem::exists(hallOfFame);
     std::FILE* first = std::fopen(hallOfFame.c_str(), "a");
-    if (!first) fatalError("The hall-of-fame file \"" + hallOfFame + "\" cannot be written.");
+    if (!first) cannotWrite(kHallOfFameKind, hallOfFame, errno);
     std::FILE* second = std::fopen(log.c_str(), "a");
     if (!second) {
+        const int error = errno;
         std::fclose(first);
         if (!hallOfFameExisted) std::filesystem::remove(hallOfFame);
-        fatalError("The log file \"" + log + "\" cannot be written.");
+        cannotWrite(kLogKind, log, error);
     }
     // Both can be written: start them afresh.
     first = std::freopen(nullptr, "w", first);
+    if (!first) cannotWrite(kHallOfFameKind, hallOfFame, errno);
     second = std::freopen(nullptr, "w", second);
-    if (!first || !second) fatalError("The hall-of-fame file or the log file cannot be emptied.");
+    if (!second) cannotWrite(kLogKind, log, errno);
     return {first, second};
 }
 
@@ -122,8 +128,8 @@ public:
             measure(population, generation);
             record(population, generation, start);
         }
-        std::fclose(hallOfFame_);
-        std::fclose(log_);
+        closeOrStop(hallOfFame_, kHallOfFameKind, settings_.hallOfFame);
+        closeOrStop(log_, kLogKind, settings_.log);
         if (settings_.showProgress) report();
         return Outcome{best_, rulesMeasured_, evaluator_.candidatesRated()};
     }
@@ -261,7 +267,7 @@ private:
         writeHallOfFame(generation);
         std::fprintf(log_, "%d,%.10g,%.10g,%d,%d,%zu\n", generation, generationBest->fitness, mean,
                      generationBest->tree.size(), generationBest->tree.depth(), rulesMeasured_);
-        std::fflush(log_);
+        flushOrStop(log_, kLogKind, settings_.log);
 
         if (!settings_.showProgress) return;
         const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -280,7 +286,7 @@ private:
         std::fprintf(hallOfFame_, "totals %s\n", totalsText(best_.totals, environment_, ", ").c_str());
         std::fprintf(hallOfFame_, "found in generation %d\n", best_.generation);
         std::fprintf(hallOfFame_, "%s\n", rules::toXml(best_.tree, environment_).c_str());
-        std::fflush(hallOfFame_);
+        flushOrStop(hallOfFame_, kHallOfFameKind, settings_.hallOfFame);
     }
 
     void report() const {

@@ -1,12 +1,17 @@
 #include "pomocni/launcher.h"
 
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <filesystem>
 #include <istream>
 #include <optional>
 #include <ostream>
+#include <sstream>
 #include <string_view>
 #include <utility>
+
+#include "platform/platform.h"
 
 namespace pomocni {
 
@@ -130,27 +135,37 @@ bool Launcher::setUp(Cycle& cycle) {
     return true;
 }
 
+// A name that does not open is asked again, after one line saying why.
 bool Launcher::openInput(Cycle& cycle) {
     std::string name;
-    do {
+    for (;;) {
         if (!ask("Ulazni fajl: ", name)) return false;
-        // A folder opens for reading here but holds no lines; it is asked again like any
-        // other name that is not a readable file.
+        // A folder opens for reading here but holds no lines; it is refused like any other
+        // name that is not a readable file.
         std::error_code ignored;
-        if (std::filesystem::is_directory(name, ignored)) continue;
-        cycle.input.open(name);
-    } while (!cycle.input.is_open());
-    return true;
+        const bool folder = std::filesystem::is_directory(name, ignored);
+        if (!folder) cycle.input.open(name);
+        if (cycle.input.is_open()) return true;
+        const int error = folder ? EISDIR : errno;
+        out_ << "Ne mogu otvoriti " << name << ": " << std::strerror(error) << '\n';
+    }
 }
 
+// The chosen seed file is created, or emptied, at once, so that a name that cannot be written is
+// asked again before anything runs.
 bool Launcher::openOutput(Cycle& cycle) {
     std::string answer;
-    do {
+    for (;;) {
         if (!ask("Izlazni fajl (" + settings_.seedFile + "): ", answer)) return false;
         cycle.outputName = answer.empty() ? settings_.seedFile : answer;
-        cycle.output.open(cycle.outputName, std::ios::out | std::ios::trunc);
-    } while (!cycle.output.is_open());
-    return true;
+        const std::ofstream emptied(cycle.outputName, std::ios::out | std::ios::trunc);
+        if (emptied.is_open()) return true;
+        reportUnwritable(cycle.outputName, errno);
+    }
+}
+
+void Launcher::reportUnwritable(const std::string& name, int error) {
+    out_ << "Ne mogu zapisati u " << name << "!\nRazlog: " << std::strerror(error) << '\n';
 }
 
 bool Launcher::askCommand(const std::string& prompt, std::string& command) {
@@ -166,7 +181,6 @@ Launcher::Next Launcher::generationLoop(Cycle& cycle) {
         if (!askGeneration(cycle.generations, generation)) return Next::End;
         if (generation < 1) {
             cycle.input.close();
-            cycle.output.close();
             return generation == 0 ? Next::Restart : Next::End;
         }
         std::string individual = findIndividual(cycle.input, generation);
@@ -175,8 +189,8 @@ Launcher::Next Launcher::generationLoop(Cycle& cycle) {
             out_ << "Nema te generacije!\n";
             continue;
         }
-        if (!writeSeedFile(cycle, individual)) {
-            out_ << "Ne mogu zapisati u " << cycle.outputName << "!\n";
+        if (const int error = writeSeedFile(cycle, individual)) {
+            reportUnwritable(cycle.outputName, error);
             continue;
         }
         out_ << "Zapisao u " << cycle.outputName << '\n';
@@ -205,14 +219,12 @@ bool Launcher::askGeneration(int lastGeneration, int& generation) {
     }
 }
 
-// The seed file is closed after every write so that the test program reads it complete;
-// the next pass opens it again, truncating. False when nothing could be written.
-bool Launcher::writeSeedFile(Cycle& cycle, const std::string& individual) {
-    if (!cycle.output.is_open()) cycle.output.open(cycle.outputName, std::ios::out | std::ios::trunc);
-    if (!cycle.output.is_open()) return false;
-    writeSeed(cycle.output, individual);
-    cycle.output.close();
-    return !cycle.output.fail();
+// Replaced whole in every pass, so that a kill or a full disk never leaves the test program a
+// half-written seed. The system's error number when it cannot be written.
+int Launcher::writeSeedFile(const Cycle& cycle, const std::string& individual) {
+    std::ostringstream seed;
+    writeSeed(seed, individual);
+    return platform::replaceFile(cycle.outputName, seed.str());
 }
 
 // The answer runs once in place of the default and does not replace it.
@@ -226,7 +238,9 @@ bool Launcher::runEvaluation(const std::string& promptHead, const std::string& d
 // Our output is flushed first so that it stays ahead of what the started program prints.
 void Launcher::start(const std::string& commandLine) {
     out_.flush();
-    if (int error = launch_(commandLine)) out_ << "CreateProcess failed (" << error << ").\n";
+    if (int error = launch_(commandLine))
+        out_ << "CreateProcess failed (" << error << ").\nNe mogu pokrenuti " << commandLine << ": "
+             << std::strerror(error) << '\n';
 }
 
 }  // namespace pomocni

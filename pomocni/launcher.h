@@ -43,7 +43,6 @@ private:
     struct Cycle {
         std::ifstream input;
         std::string outputName;
-        std::ofstream output;
         bool orMode = false;
         int generations = 0;
     };
@@ -58,7 +57,8 @@ private:
     bool askCommand(const std::string& prompt, std::string& command);
     Next generationLoop(Cycle& cycle);
     bool askGeneration(int lastGeneration, int& generation);
-    bool writeSeedFile(Cycle& cycle, const std::string& individual);
+    int writeSeedFile(const Cycle& cycle, const std::string& individual);
+    void reportUnwritable(const std::string& name, int error);
     bool runEvaluation(const std::string& promptHead, const std::string& defaultCommand);
     void start(const std::string& commandLine);
 

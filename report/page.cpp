@@ -10,7 +10,7 @@
 
 #include <pugixml.hpp>
 
-#include "core/fatal.h"
+#include "core/output_files.h"
 #include "fitness/run_sequence.h"
 #include "report/charts.h"
 #include "report/svg.h"
@@ -292,11 +292,6 @@ std::string renderPage(const Evaluation& evaluation, const PageSource& source) {
     return out.str();
 }
 
-void writePage(const std::string& fileName, const std::string& page) {
-    std::FILE* file = std::fopen(fileName.c_str(), "wb");
-    const bool written = file && std::fwrite(page.data(), 1, page.size(), file) == page.size();
-    if (!file || std::fclose(file) != 0 || !written)
-        fatalError("The report cannot be written to \"" + fileName + "\".");
-}
+void writePage(const std::string& fileName, const std::string& page) { writeWholeFile(fileName, page, "Report page"); }
 
 }  // namespace report

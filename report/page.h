@@ -16,7 +16,7 @@ struct PageSource {
 
 std::string renderPage(const Evaluation& evaluation, const PageSource& source);
 
-// Writes the page to a file; a file that cannot be written ends the run with a message.
+// Writes the page as a whole file; a file that cannot be written ends the run with a message.
 void writePage(const std::string& fileName, const std::string& page);
 
 }  // namespace report

@@ -36,7 +36,8 @@ TEST(FatalHandlerTest, ReplacementReceivesTheWholeText) {
     EXPECT_EQ(stopMessage([] { assertionFailed("matrice", 27); }), "Assertion failed!\nfile: .\\matrice\nline: 27\n");
     EXPECT_EQ(stopMessage([] { missingEnvironment(330); }),
               "file: .\\driver\nline: 330\nmsg:  Nije definirano okruzenje!\n");
-    EXPECT_EQ(stopMessage([] { silentFailure(); }), "");
+    EXPECT_EQ(stopMessage([] { assertionFailed("matrice", 218, "Matrix file \"d.txt\" cannot be read: x"); }),
+              "Assertion failed!\nfile: .\\matrice\nline: 218\nMatrix file \"d.txt\" cannot be read: x\n");
 }
 
 TEST(FatalHandlerDeathTest, NullRestoresTheEndOfTheProcess) {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <random>
 #include <string>
@@ -15,8 +16,10 @@ using testing_support::TempDir;
 
 namespace {
 
-// The assertion text of the matrix type, as a death-test pattern.
-std::string assertionAt(int line) { return "^Assertion failed!\nfile: \\.\\\\matrice\nline: " + std::to_string(line) + "\n$"; }
+// The assertion text of the matrix type, as a death-test pattern, then the lines that follow it.
+std::string assertionAt(int line, const std::string& then = "") {
+    return "^Assertion failed!\nfile: \\.\\\\matrice\nline: " + std::to_string(line) + "\n" + then + "$";
+}
 
 Matrix readText(const TempDir& dir, const std::string& text) {
     dir.write("m.txt", text);
@@ -219,13 +222,19 @@ TEST(MatrixFile, FastFormattingMatchesPrintfByteForByte) {
     EXPECT_EQ(dir.read("all.txt"), expected);
 }
 
+// A file that cannot be read gives the three assertion lines that scripts look for, then one
+// that names it with the system's reason.
 TEST(MatrixFileDeathTest, MissingShortAndEmptyFilesEndTheProcess) {
     TempDir dir;
     Matrix m;
-    EXPECT_EXIT(m.read(dir.file("none.txt")), testing::ExitedWithCode(1), assertionAt(218));
+    std::filesystem::create_directory(dir.file("folder"));
+    const std::pair<const char*, const char*> unreadable[] = {{"none.txt", "No such file or directory"},
+                                                              {"folder", "Is a directory"}};
+    for (const auto& [name, reason] : unreadable)
+        EXPECT_EXIT(m.read(dir.file(name)), testing::ExitedWithCode(1),
+                    assertionAt(218, "Matrix file \"" + dir.file(name) + "\" cannot be read: " + reason + "\n"));
     dir.write("zero.txt", "0 3\n");
     EXPECT_EXIT(m.read(dir.file("zero.txt")), testing::ExitedWithCode(1), assertionAt(27));
-    EXPECT_EXIT(m.write(dir.file("no/such/folder.txt")), testing::ExitedWithCode(1), "^$");
 }
 
 // With several data files named in a definition, the message must tell which one is short.

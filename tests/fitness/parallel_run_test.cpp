@@ -203,7 +203,8 @@ TEST(UniformRun, MissingMachineFileStopsBeforeTheFirstHeuristic) {
     std::filesystem::remove(dir.file("v.txt"));
     const FitnessRun run = runFitness(dir);
     EXPECT_EQ(run.result.status, 1);
-    EXPECT_EQ(run.result.err, "Assertion failed!\nfile: .\\matrice\nline: 218\n");
+    EXPECT_EQ(run.result.err, "Assertion failed!\nfile: .\\matrice\nline: 218\n"
+                              "Matrix file \"v.txt\" cannot be read: No such file or directory\n");
     EXPECT_EQ(run.out, kUniformLine);
 }
 

@@ -328,13 +328,27 @@ TEST(SingleMachineRun, SidneyJobOutsideTheTablesEndsWithTheMatrixAssertion) {
     EXPECT_EQ(run.err, "Assertion failed!\nfile: .\\matrice\nline: 188\n");
 }
 
-TEST(SingleMachineRun, MissingGPSchedulesEndAfterTheHeuristics) {
-    TempDir dir;
-    const RunResult run = runIn(dir, twoSets(""));
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "Assertion failed!\nfile: .\\matrice\nline: 218\n");
-    EXPECT_TRUE(dir.exists("rezultat_Nwt.txt"));
-    EXPECT_FALSE(dir.exists("summary.txt"));
+// Both schedule files come from other programs; a missing one ends the run after the heuristics
+// before it, and is named after the assertion lines.
+TEST(SingleMachineRun, MissingScheduleFilesEndTheRunAndAreNamed) {
+    struct Case {
+        Files files;
+        const char* missing;
+        const char* writtenBefore;
+    };
+    Files constrained = twoSets("constraints prethodnici.txt\n");
+    constrained.push_back({"prethodnici.txt", "2 3\n0 0 0\n0 0 0\n"});
+    constrained.push_back({"raspored_GP.txt", "2 3\n0 1 2\n0 1 0\n"});
+    for (const Case& c : {Case{twoSets(""), "raspored_GP.txt", "rezultat_Nwt.txt"},
+                          Case{constrained, "raspored_Sidney.txt", "rezultat_MON.txt"}}) {
+        TempDir dir;
+        const RunResult run = runIn(dir, c.files);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, "Assertion failed!\nfile: .\\matrice\nline: 218\nMatrix file \"" + std::string(c.missing) +
+                               "\" cannot be read: No such file or directory\n");
+        EXPECT_TRUE(dir.exists(c.writtenBefore));
+        EXPECT_FALSE(dir.exists("summary.txt"));
+    }
 }
 
 TEST(SingleMachineRun, BundledExampleRuns) {

@@ -164,7 +164,7 @@ TEST(GeneratorEntryTest, PausesWithoutArguments) {
 TEST(GeneratorEntryTest, MissingDefinitionFileIsReportedAndNothingWritten) {
     TempDir dir;
     const RunResult run = runGenerator(dir, "x");
-    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, kBanner + "Nema ulazne datoteke! (fitness.txt)\nGotovo!\n\n");
     EXPECT_TRUE(filesIn(dir).empty());
 }

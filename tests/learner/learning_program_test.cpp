@@ -318,6 +318,27 @@ TEST(LearningProgram, AnUnwritableLogLeavesAnEarlierHallOfFameAlone) {
     EXPECT_EQ(dir.read("learner_hof.txt"), "-- Generacija: 1\nthe earlier run\n");
 }
 
+// Every output of the learner that cannot be written ends the run with its name and the reason;
+// a full device is found when the first generation is flushed.
+TEST(LearningProgram, OutputsThatCannotBeWrittenAreNamedWithTheReason) {
+    TempDir dir;
+    generateCollection(dir, collections()[0].definition, 38);
+    std::filesystem::create_directory(dir.file("raspored_GP.txt"));
+    std::filesystem::create_directory(dir.file("logs"));
+    const std::pair<std::string, std::string> cases[] = {
+        {"--rule p", "Matrix file \"raspored_GP.txt\" cannot be written: Is a directory\n"},
+        {"--hof no/h.txt", "Hall-of-fame file \"no/h.txt\" cannot be written: No such file or directory\n"},
+        {"--log logs", "Log file \"logs\" cannot be written: Is a directory\n"},
+        {"--hof /dev/full", "Hall-of-fame file \"/dev/full\" cannot be written: No space left on device\n"},
+        {"--log /dev/full", "Log file \"/dev/full\" cannot be written: No space left on device\n"},
+    };
+    for (const auto& [args, message] : cases) {
+        const RunResult run = learn(dir, "--generations 1 " + args);
+        EXPECT_EQ(run.status, 1) << args;
+        EXPECT_EQ(run.err, message) << args;
+    }
+}
+
 // The hall of fame and the log are refused as one file under any spelling: both writers would
 // interleave into it, and pomocni could not read the hall of fame.
 TEST(LearningProgram, HallOfFameAndLogAreRefusedAsOneFileUnderAnySpelling) {

@@ -38,6 +38,11 @@ inline std::string pass(const std::string& output, const std::string& test, cons
     return "Zapisao u " + output + "\nPokrecem " + test + "\n\nPokreni provjeru (" + evaluation + "): ";
 }
 
+// A command that is not there: the system's error number, then the command and the reason.
+inline std::string notStarted(const std::string& command) {
+    return "CreateProcess failed (2).\nNe mogu pokrenuti " + command + ": No such file or directory\n";
+}
+
 inline std::string orCheck(const std::string& command) {
     return "\nPokreni provjeru s OR rjesenjima (" + command + "): ";
 }

@@ -141,11 +141,14 @@ TEST_F(Dialogue, NumberIsReadFromTheStartOfTheAnswer) {
     EXPECT_EQ(dir_.read("seed.obm"), dialogue::seedFile("<Two/>"));
 }
 
-TEST_F(Dialogue, UnopenableFilesAreAskedAgainSilently) {
+TEST_F(Dialogue, UnopenableFilesAreAskedAgainAfterOneLineSayingWhy) {
     std::filesystem::create_directory(dir_.file("folder"));
     run({"nema.txt", "folder", "hof.txt", "folder", "", "", "", "", "-1"});
-    EXPECT_EQ(out_.str(), dialogue::banner + dialogue::inputPrompt + dialogue::inputPrompt + dialogue::inputPrompt +
-                              dialogue::outputPrompt + dialogue::outputPrompt + dialogue::testPrompt("test.bat") +
+    EXPECT_EQ(out_.str(), dialogue::banner + dialogue::inputPrompt +
+                              "Ne mogu otvoriti nema.txt: No such file or directory\n" + dialogue::inputPrompt +
+                              "Ne mogu otvoriti folder: Is a directory\n" + dialogue::inputPrompt +
+                              dialogue::outputPrompt + "Ne mogu zapisati u folder!\nRazlog: Is a directory\n" +
+                              dialogue::outputPrompt + dialogue::testPrompt("test.bat") +
                               dialogue::evaluationPrompt("evaluacija.exe") + dialogue::orPrompt +
                               "Broj generacija: 3\n" + dialogue::generationPrompt);
 }
@@ -189,7 +192,8 @@ TEST_F(Dialogue, SeedThatCannotBeWrittenIsReportedAndNothingLaunched) {
     run({"hof.txt", "out/seed.obm", "", "", "", "1", "", "2", "-1"});
     EXPECT_EQ(out_.str(), dialogue::banner + dialogue::setUp("test.bat", "evaluacija.exe", 3) +
                               dialogue::generationPrompt + dialogue::pass("out/seed.obm", "test.bat", "evaluacija.exe") +
-                              dialogue::generationPrompt + "Ne mogu zapisati u out/seed.obm!\n" +
+                              dialogue::generationPrompt +
+                              "Ne mogu zapisati u out/seed.obm!\nRazlog: No such file or directory\n" +
                               dialogue::generationPrompt);
     EXPECT_EQ(launched_.size(), 2u);
 }

@@ -104,7 +104,8 @@ TEST_F(Program, MissingCommandIsReportedAndTheDialogueGoesOn) {
     RunResult run = runPomocni(dir_, {"hof.txt", "", "pomocni-nema-programa -x", evaluation_, "", "2", "", "-1"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, dialogue::banner + dialogue::setUp("test.bat", "evaluacija.exe", 3) + dialogue::generationPrompt +
-                           "Zapisao u seed.obm\nPokrecem pomocni-nema-programa -x\nCreateProcess failed (2).\n" +
+                           "Zapisao u seed.obm\nPokrecem pomocni-nema-programa -x\n" +
+                           dialogue::notStarted("pomocni-nema-programa -x") +
                            "\nPokreni provjeru (" + evaluation_ + "): " + dialogue::generationPrompt);
     EXPECT_EQ(log(), "eval \n");
 }
@@ -113,9 +114,9 @@ TEST_F(Program, DefaultCommandsThatAreNotThereFailWithNoSuchFile) {
     RunResult run = runPomocni(dir_, {"hof.txt", "", "", "", "da", "1", "", "", "-1"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, dialogue::banner + dialogue::setUp("test.bat", "evaluacija.exe", 3) + dialogue::generationPrompt +
-                           "Zapisao u seed.obm\nPokrecem test.bat\nCreateProcess failed (2).\n" +
-                           "\nPokreni provjeru (evaluacija.exe): CreateProcess failed (2).\n" +
-                           dialogue::orCheck("fitness_OR.exe") + "CreateProcess failed (2).\n" +
+                           "Zapisao u seed.obm\nPokrecem test.bat\n" + dialogue::notStarted("test.bat") +
+                           "\nPokreni provjeru (evaluacija.exe): " + dialogue::notStarted("evaluacija.exe") +
+                           dialogue::orCheck("fitness_OR.exe") + dialogue::notStarted("fitness_OR.exe") +
                            dialogue::generationPrompt);
 }
 

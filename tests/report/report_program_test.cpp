@@ -364,7 +364,9 @@ TEST(ReportInput, MissingDefinitionLogOrOutputFolderIsReported) {
                   dir);
     fs::remove(dir.path() / "learner_log.csv");
     expectFailure(runReport(dir.path(), "--out no/such/folder.html"),
-                  "The report cannot be written to \"no/such/folder.html\".\n", dir);
+                  "Report page \"no/such/folder.html\" cannot be written: No such file or directory\n", dir);
+    expectFailure(runReport(dir.path(), "--out /dev/full"),
+                  "Report page \"/dev/full\" cannot be written: No space left on device\n", dir);
     run = runReport(dir.path(), "--bogus");
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("--bogus"), std::string::npos) << run.err;

@@ -27,6 +27,16 @@ void TempDir::write(const std::string& name, const std::string& content) const {
 std::string TempDir::read(const std::string& name) const { return readFile(file(name)); }
 bool TempDir::exists(const std::string& name) const { return fs::exists(path_ / name); }
 
+std::map<std::string, std::string> TempDir::contents() const {
+    std::map<std::string, std::string> files;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(path_)) {
+        const std::string name = fs::relative(entry.path(), path_).string();
+        files[entry.is_directory() ? name + "/" : name] =
+            entry.is_regular_file() ? readFile(entry.path().string()) : "";
+    }
+    return files;
+}
+
 ScopedChdir::ScopedChdir(const fs::path& dir) : previous_(fs::current_path()) { fs::current_path(dir); }
 ScopedChdir::~ScopedChdir() { fs::current_path(previous_); }
 

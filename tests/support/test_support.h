@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 
 namespace testing_support {
@@ -18,6 +19,10 @@ public:
     void write(const std::string& name, const std::string& content) const;
     std::string read(const std::string& name) const;
     bool exists(const std::string& name) const;
+    // Every file below the folder by its relative path, with its contents ("" for a folder, whose
+    // path ends in "/", and for a pipe): equal snapshots mean nothing was created, removed or
+    // changed.
+    std::map<std::string, std::string> contents() const;
 
 private:
     std::filesystem::path path_;
