@@ -13,15 +13,12 @@
 
 #include "core/fatal.h"
 #include "learner/parallel_evaluator.h"
-#include "learner/rule_scheduling.h"
 #include "learner/rule_xml.h"
 #include "learner/variation.h"
 
 namespace gp {
 
 namespace {
-
-constexpr const char* kCriteria[] = {"Twt", "Uwt", "Fwt", "Cmax"};
 
 // How often a child that repeats a rule of its generation is made again.
 constexpr int kFreshDraws = 10;
@@ -48,21 +45,27 @@ std::vector<rules::Primitive> operatorsIn(const std::string& list, std::string* 
     return found;
 }
 
-std::string criterionOf(const Settings& settings, int environment) {
+std::string criterionOf(const Settings& settings, Environment environment) {
     if (!settings.criterion.empty()) return settings.criterion;
-    return environment == JobShop ? "Cmax" : "Twt";
+    return std::string(criteriaOf(environment)[static_cast<std::size_t>(headlineCriterion(environment))].name);
 }
 
-std::string totalsText(const std::vector<double>& totals, int environment, const char* separator) {
-    const std::vector<std::string_view>& names = rules::criterionNames(environment);
+std::string totalsText(const std::vector<double>& totals, Environment environment, const char* separator) {
+    const auto criteria = criteriaOf(environment);
     std::string text;
     char value[32];
-    for (std::size_t c = 0; c < names.size() && c < totals.size(); ++c) {
+    for (std::size_t c = 0; c < criteria.size() && c < totals.size(); ++c) {
         std::snprintf(value, sizeof value, "%g", totals[c]);
         if (c > 0) text += separator;
-        text += std::string(names[c]) + " " + value;
+        text += std::string(criteria[c].name) + " " + value;
     }
     return text;
+}
+
+// Whether the name is one of the compared criteria, which every environment has.
+bool isComparedCriterion(const std::string& name) {
+    const int column = criterionColumn(name, Environment::Single);
+    return column >= 0 && column < kComparedCriteria;
 }
 
 // Opens both output files, emptied, or neither: when one cannot be written, the other is left as
@@ -96,12 +99,12 @@ bool sameFile(const std::string& a, const std::string& b) {
 
 class Run {
 public:
-    Run(const Scheduler& collection, const Settings& settings)
+    Run(const Collection& collection, const Settings& settings)
         : settings_(settings),
           environment_(collection.environment),
-          sets_(collection.jobCount.rows),
+          sets_(collection.sets()),
           criterion_(criterionOf(settings, environment_)),
-          column_(rules::criterionColumn(criterion_, environment_)),
+          column_(criterionColumn(criterion_, environment_)),
           primitives_(collection, operatorsIn(settings.functions)),
           random_(settings.seed),
           evaluator_(collection, settings.threads) {}
@@ -135,7 +138,7 @@ private:
     };
 
     const Settings& settings_;
-    const int environment_;
+    const Environment environment_;
     const int sets_;
     const std::string criterion_;
     const int column_;
@@ -259,8 +262,10 @@ private:
         if (best_.totals.empty() || better(*generationBest, best_)) best_ = *generationBest;
         const double mean = sum / static_cast<double>(population.size());
         writeHallOfFame(generation);
-        std::fprintf(log_, "%d,%.10g,%.10g,%d,%d,%zu\n", generation, generationBest->fitness, mean,
-                     generationBest->tree.size(), generationBest->tree.depth(), rulesMeasured_);
+        std::fprintf(log_, "%s\n",
+                     learning_log::row(generation, generationBest->fitness, mean, generationBest->tree.size(),
+                                       generationBest->tree.depth(), rulesMeasured_)
+                         .c_str());
         std::fflush(log_);
 
         if (!settings_.showProgress) return;
@@ -286,9 +291,10 @@ private:
     void report() const {
         std::printf("Best rule (found in generation %d): %s\n", best_.generation,
                     rules::toInfix(best_.tree, environment_).c_str());
-        const std::vector<std::string_view>& names = rules::criterionNames(environment_);
-        for (std::size_t c = 0; c < names.size(); ++c)
-            std::printf("%.*s: %g\n", static_cast<int>(names[c].size()), names[c].data(), best_.totals[c]);
+        const auto criteria = criteriaOf(environment_);
+        for (std::size_t c = 0; c < criteria.size(); ++c)
+            std::printf("%.*s: %g\n", static_cast<int>(criteria[c].name.size()), criteria[c].name.data(),
+                        best_.totals[c]);
         std::printf("Hall of fame: %s; log: %s; %zu rules measured, %llu candidates rated\n",
                     settings_.hallOfFame.c_str(), settings_.log.c_str(), rulesMeasured_,
                     static_cast<unsigned long long>(evaluator_.candidatesRated()));
@@ -324,8 +330,7 @@ std::string settingsProblem(const Settings& s) {
         return "--functions must list operators among + - * / neg max min pos exp, separated by commas (given: " +
                s.functions + ").";
     if (s.threads < 1 || s.threads > 1024) return outside("--threads", s.threads, 1, 1024);
-    if (!s.criterion.empty() &&
-        std::find(std::begin(kCriteria), std::end(kCriteria), s.criterion) == std::end(kCriteria))
+    if (!s.criterion.empty() && !isComparedCriterion(s.criterion))
         return "--criterion must be Twt, Uwt, Fwt or Cmax (given: " + s.criterion + ").";
     if (s.hallOfFame.empty() || s.log.empty() || sameFile(s.hallOfFame, s.log))
         return "--hof and --log must name two different files.";
@@ -348,6 +353,6 @@ int tournament(const std::vector<Individual>& population, int size, RandomStream
     return winner;
 }
 
-Outcome evolve(const Scheduler& collection, const Settings& settings) { return Run(collection, settings).run(); }
+Outcome evolve(const Collection& collection, const Settings& settings) { return Run(collection, settings).run(); }
 
 }  // namespace gp

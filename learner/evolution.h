@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "fitness/scheduler.h"
-#include "learner/learning_log.h"
+#include "core/learning_log.h"
+#include "fitness/collection.h"
 #include "learner/random_stream.h"
 #include "learner/rule_language.h"
 
@@ -64,6 +64,6 @@ struct Outcome {
 
 // Runs the evolution on a collection as loadCollection returns it, writing the hall of fame and
 // the log after every generation and reporting progress on standard output.
-Outcome evolve(const Scheduler& collection, const Settings& settings);
+Outcome evolve(const Collection& collection, const Settings& settings);
 
 }  // namespace gp

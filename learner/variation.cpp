@@ -3,6 +3,8 @@
 #include <set>
 #include <string>
 
+#include "learner/terminals.h"
+
 namespace gp {
 
 namespace {
@@ -28,37 +30,12 @@ void grow(Tree& tree, const PrimitiveSet& primitives, RandomStream& random, int 
     for (int i = 0; i < rules::arity(function.primitive); ++i) grow(tree, primitives, random, depth - 1, full);
 }
 
-// Terminals that are the same number at every decision of the collection.
-bool fixedIn(const Scheduler& s, rules::Terminal terminal) {
-    using rules::Terminal;
-    switch (terminal) {
-        case Terminal::Speed:
-            return s.environment != Uniform;
-        case Terminal::InverseSpeedSum:
-            return s.environment == Single;
-        case Terminal::Setup:
-        case Terminal::MeanSetup:
-            return !s.hasSetups;
-        case Terminal::Successors:
-            return !s.hasConstraints;
-        case Terminal::Weight:
-            return !s.hasWeights;
-        case Terminal::Ready:
-        case Terminal::Wait:
-            // In the job shop r is also when the job's previous operation ends.
-            return !s.hasReleaseTimes && s.environment != JobShop;
-        default:
-            return false;
-    }
-}
-
 }  // namespace
 
-PrimitiveSet::PrimitiveSet(const Scheduler& collection, std::vector<Primitive> functions)
+PrimitiveSet::PrimitiveSet(const Collection& collection, std::vector<Primitive> functions)
     : functions_(std::move(functions)) {
-    const int environment = collection.environment;
-    for (const rules::TerminalName& t : rules::terminalsOf(environment))
-        if (!fixedIn(collection, t.terminal)) terminals_.push_back(t.terminal);
+    for (const rules::TerminalName& t : rules::terminalsOf(collection.environment))
+        if (!rules::fixedIn(collection, t.terminal)) terminals_.push_back(t.terminal);
 }
 
 Node PrimitiveSet::leaf(RandomStream& random) const {

@@ -21,19 +21,19 @@ using rules::Tree;
 
 namespace {
 
-constexpr int kSingle = 0;
-constexpr int kJobShop = 3;
+constexpr Environment kSingle = Environment::Single;
+constexpr Environment kJobShop = Environment::JobShop;
 
 Node op(Primitive p) { return Node{p}; }
 Node term(Terminal t) { return Node{Primitive::Terminal, t}; }
 Node constant(double v) { return Node{Primitive::Constant, Terminal::Processing, v}; }
 
-std::string canonical(const std::string& text, int environment = kSingle) {
+std::string canonical(const std::string& text, Environment environment = kSingle) {
     return rules::toInfix(rules::parseInfix(text, environment), environment);
 }
 
 // The message of the RuleError that reading `text` throws, or "" if it reads.
-std::string errorOf(const std::string& text, int environment = kSingle) {
+std::string errorOf(const std::string& text, Environment environment = kSingle) {
     try {
         rules::parseInfix(text, environment);
     } catch (const RuleError& error) {

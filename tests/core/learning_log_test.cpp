@@ -3,19 +3,19 @@
 #include <cmath>
 #include <string>
 
-#include "report/learner_log.h"
+#include "core/learning_log.h"
 
 namespace {
 
-using report::parseLearnerLog;
+using learning_log::parseLearnerLog;
 
 const std::string kHeader =
     "generation,best_fitness,mean_fitness,best_size,best_depth,rules_measured\n";
 
 TEST(LearnerLog, RowsAreReadInOrderWithEveryColumn) {
-    const report::LearnerLog log = parseLearnerLog("log.csv", kHeader + "0,12.5,40,7,3,99\r\n\n1,1e+06,nan,9,4,-0\n");
+    const learning_log::LearnerLog log = parseLearnerLog("log.csv", kHeader + "0,12.5,40,7,3,99\r\n\n1,1e+06,nan,9,4,-0\n");
     ASSERT_EQ(log.generations.size(), 2u);
-    const report::Generation& g = log.generations[1];
+    const learning_log::Generation& g = log.generations[1];
     EXPECT_EQ(g.generation, 1);
     EXPECT_EQ(g.bestFitness, 1e6);
     EXPECT_TRUE(std::isnan(g.meanFitness));
