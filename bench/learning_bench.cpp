@@ -10,7 +10,7 @@
 #include <string>
 
 #include "bench/bench_instances.h"
-#include "learner/evolution.h"
+#include "learner/run_outputs.h"
 
 namespace {
 

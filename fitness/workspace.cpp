@@ -35,16 +35,21 @@ Workspace::Workspace(const Collection& c) : collection(c), jobCapacity_(std::max
     candidates.reserve(candidateCapacity());
 }
 
-void Workspace::takeListSet(int set, int n, int m) {
+void Workspace::takeSet(int set, int n, int m) {
     const Collection& c = collection;
     rows = SetInHand{};
     rows.set = set;
     rows.n = n;
     rows.m = m;
-    rows.p = c.processingTimes.rowData(set);
     rows.d = c.dueDates.rowData(set);
     rows.w = c.weights.rowData(set);
     rows.r = c.releaseTimes.rowData(set);
+}
+
+void Workspace::takeListSet(int set, int n, int m) {
+    const Collection& c = collection;
+    takeSet(set, n, m);
+    rows.p = c.processingTimes.rowData(set);
     if (c.environment == Environment::Uniform) rows.v = c.speeds.rowData(set);
     rows.work = c.environment == Environment::Unrelated ? c.jobMeanDurations.rowData(set) : rows.p;
     rows.SP = c.processingSum.get(set);
@@ -52,13 +57,7 @@ void Workspace::takeListSet(int set, int n, int m) {
 
 void Workspace::takeShopSet(int set, int n, int m) {
     const Collection& c = collection;
-    rows = SetInHand{};
-    rows.set = set;
-    rows.n = n;
-    rows.m = m;
-    rows.d = c.dueDates.rowData(set);
-    rows.w = c.weights.rowData(set);
-    rows.r = c.releaseTimes.rowData(set);
+    takeSet(set, n, m);
     rows.durations = c.operationDurations.rowData(set);
     rows.machines = c.operationMachines.rowData(set);
     rows.machineMeans = c.machineMeanDuration.rowData(set);

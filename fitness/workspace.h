@@ -87,5 +87,6 @@ public:
 
 private:
     int jobCapacity_;
+    void takeSet(int set, int n, int m);  // the rows every environment has
     void computeLookAhead(int n);
 };

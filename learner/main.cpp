@@ -8,7 +8,7 @@
 
 #include "core/fatal.h"
 #include "fitness/collection.h"
-#include "learner/evolution.h"
+#include "learner/run_outputs.h"
 #include "learner/rule_test.h"
 
 namespace {

@@ -347,18 +347,24 @@ const std::vector<OperatorName>& operatorNames() {
     return kNames;
 }
 
-std::string keyOf(const Tree& tree) {
-    std::string key;
-    key.reserve(tree.nodes.size() * 2);
+std::uint64_t hashOf(const Tree& tree) {
+    // splitmix64's finaliser on each node's fields in turn.
+    const auto mix = [](std::uint64_t x) {
+        x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ull;
+        x = (x ^ (x >> 27)) * 0x94d049bb133111ebull;
+        return x ^ (x >> 31);
+    };
+    std::uint64_t hash = 0x9e3779b97f4a7c15ull;
     for (const Node& node : tree.nodes) {
-        key += static_cast<char>(node.primitive);
-        if (node.primitive == Primitive::Terminal) key += static_cast<char>(node.terminal);
+        std::uint64_t word = static_cast<std::uint64_t>(node.primitive);
+        if (node.primitive == Primitive::Terminal) word |= static_cast<std::uint64_t>(node.terminal) << 8;
+        hash = mix(hash ^ mix(word));
         if (node.primitive != Primitive::Constant) continue;
-        char bits[sizeof node.value];
-        std::memcpy(bits, &node.value, sizeof bits);
-        key.append(bits, sizeof bits);
+        std::uint64_t bits;
+        std::memcpy(&bits, &node.value, sizeof bits);
+        hash = mix(hash ^ bits);
     }
-    return key;
+    return hash;
 }
 
 Tree parseInfix(std::string_view text, Environment environment) { return Parser(text, environment).parse(); }

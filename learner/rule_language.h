@@ -70,8 +70,18 @@ struct OperatorName {
 };
 const std::vector<OperatorName>& operatorNames();
 
-// The tree's nodes as bytes: equal keys, equal trees (constants compared bit for bit).
-std::string keyOf(const Tree& tree);
+// A 64-bit hash of the tree's nodes: equal trees (constants compared bit for bit) have equal
+// hashes, so trees are looked up by it and compared node by node only when it matches.
+std::uint64_t hashOf(const Tree& tree);
+
+// The entry filed under `hash` in a multimap whose tree equals `tree`, or null; treeOf gives an
+// entry's tree.
+template <class Map, class TreeOf>
+auto findTree(Map& entries, std::uint64_t hash, const Tree& tree, TreeOf treeOf) -> decltype(&entries.begin()->second) {
+    for (auto [at, end] = entries.equal_range(hash); at != end; ++at)
+        if (treeOf(at->second) == tree) return &at->second;
+    return nullptr;
+}
 
 // A terminal with its name in an environment (learner/terminals.h lists them).
 struct TerminalName {

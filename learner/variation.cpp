@@ -1,7 +1,7 @@
 #include "learner/variation.h"
 
-#include <set>
-#include <string>
+#include <cstdint>
+#include <unordered_map>
 
 #include "learner/terminals.h"
 
@@ -65,14 +65,16 @@ std::vector<Tree> rampedHalfAndHalf(const PrimitiveSet& primitives, RandomStream
                                     int maxDepth) {
     const int depths = maxDepth - minDepth + 1;
     std::vector<Tree> trees;
-    std::set<std::string> seen;
+    std::unordered_multimap<std::uint64_t, std::size_t> seen;  // index in trees
+    const auto isSeen = [&](const Tree& tree) {
+        return rules::findTree(seen, rules::hashOf(tree), tree, [&](std::size_t i) -> const Tree& { return trees[i]; });
+    };
     for (int i = 0; i < count; ++i) {
         const int depth = minDepth + (i / 2) % depths;
         const bool full = i % 2 == 1;
         Tree tree = randomTree(primitives, random, depth, full);
-        for (int draw = 1; draw < kFreshDraws && seen.count(rules::keyOf(tree)); ++draw)
-            tree = randomTree(primitives, random, depth, full);
-        seen.insert(rules::keyOf(tree));
+        for (int draw = 1; draw < kFreshDraws && isSeen(tree); ++draw) tree = randomTree(primitives, random, depth, full);
+        seen.emplace(rules::hashOf(tree), trees.size());
         trees.push_back(std::move(tree));
     }
     return trees;

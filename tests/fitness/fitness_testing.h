@@ -41,6 +41,14 @@ Matrix scheduled(const Collection& collection, Rule rule) {
     return scheduled(work, rule);
 }
 
+// The schedules a heuristic of its own kind makes (minMin, nwt, ...).
+inline Matrix madeBy(void (*heuristic)(Workspace&, Matrix&), const Collection& collection) {
+    Workspace work(collection);
+    Matrix schedule;
+    heuristic(work, schedule);
+    return schedule;
+}
+
 // The environment's criteria of a schedule, totals last.
 inline Matrix measured(const Collection& collection, const Matrix& schedule) {
     Workspace work(collection);

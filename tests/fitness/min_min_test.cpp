@@ -20,12 +20,7 @@ CollectionBuilder unrelatedSet(const Table& times, const std::vector<double>& re
         .releases({releases});
 }
 
-Matrix minMinOf(const Collection& collection) {
-    Workspace work(collection);
-    Matrix schedule;
-    minMin(work, schedule);
-    return schedule;
-}
+Matrix minMinOf(const Collection& collection) { return madeBy(minMin, collection); }
 
 struct Plan {
     const char* name;

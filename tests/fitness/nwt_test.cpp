@@ -9,12 +9,7 @@ using namespace fitness_testing;
 
 namespace {
 
-Matrix repaired(const Collection& collection) {
-    Workspace work(collection);
-    Matrix schedule;
-    nwt(work, schedule);
-    return schedule;
-}
+Matrix repaired(const Collection& collection) { return madeBy(nwt, collection); }
 
 struct Repair {
     const char* name;

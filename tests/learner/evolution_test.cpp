@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "learner/compiled_rule.h"
-#include "learner/evolution.h"
+#include "learner/run_outputs.h"
 #include "learner/rule_scheduling.h"
 #include "learner/rule_xml.h"
 #include "learning_collections.h"

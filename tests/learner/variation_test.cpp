@@ -98,9 +98,7 @@ void expectValid(const Tree& tree, Environment environment) {
     EXPECT_NO_THROW(rules::CompiledRule(tree, environment)) << infix;
 }
 
-bool sameNode(const Node& a, const Node& b) {
-    return rules::keyOf(Tree{{a}}) == rules::keyOf(Tree{{b}});
-}
+bool sameNode(const Node& a, const Node& b) { return Tree{{a}} == Tree{{b}}; }
 
 bool sameRun(const Tree& a, int aFrom, const Tree& b, int bFrom, int length) {
     for (int i = 0; i < length; ++i)
@@ -143,10 +141,10 @@ bool swapsOneSubtreeEach(const Tree& firstChild, const Tree& secondChild, const 
     return false;
 }
 
-std::multiset<std::string> nodeKeys(std::initializer_list<const Tree*> trees) {
-    std::multiset<std::string> keys;
+std::multiset<std::uint64_t> nodeKeys(std::initializer_list<const Tree*> trees) {
+    std::multiset<std::uint64_t> keys;
     for (const Tree* tree : trees)
-        for (const Node& node : tree->nodes) keys.insert(rules::keyOf(Tree{{node}}));
+        for (const Node& node : tree->nodes) keys.insert(rules::hashOf(Tree{{node}}));
     return keys;
 }
 
@@ -187,14 +185,14 @@ TEST(TreeConstruction, RampedHalfAndHalfCoversTheDepthsWithinTheLimitsAndStartsD
     const std::vector<Tree> trees = gp::rampedHalfAndHalf(primitives, random, 101, minDepth, maxDepth);
     ASSERT_EQ(trees.size(), 101u);
     std::set<int> fullDepths;
-    std::set<std::string> distinct;
+    std::set<std::uint64_t> distinct;
     for (const Tree& tree : trees) {
         expectValid(tree, Single);
         EXPECT_LE(tree.depth(), maxDepth);
         const std::vector<int> depths = leafDepths(tree);
         const bool full = std::all_of(depths.begin(), depths.end(), [&](int d) { return d == depths[0]; });
         if (full && tree.depth() >= minDepth) fullDepths.insert(tree.depth());
-        distinct.insert(rules::keyOf(tree));
+        distinct.insert(rules::hashOf(tree));
     }
     // Every depth of the ramp has its full trees.
     EXPECT_EQ(fullDepths, (std::set<int>{2, 3, 4, 5}));
