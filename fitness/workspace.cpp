@@ -26,9 +26,10 @@ int largestSet(const Collection& c) {
 }  // namespace
 
 // Without constraints the precedence tables stay all zero: no job waits for a predecessor, LNS and
-// HLF read 0 and every predecessor-ready time is 0. With them each set builds its own.
+// HLF read 0 and every predecessor-ready time is 0 (and of the lists only the waiting and successor
+// counts are read). With them each set builds its own.
 Workspace::Workspace(const Collection& c) : collection(c), jobCapacity_(std::max(largestSet(c), 1)) {
-    precedenceLists.initZero(jobCapacity_, jobCapacity_ + 1);
+    precedenceLists.initZero(jobCapacity_, 2);
     levels.initZero(jobCapacity_, 1);
     predecessorReady.initZero(jobCapacity_, 1);
     dispatched.assign(static_cast<std::size_t>(jobCapacity_), 0);
