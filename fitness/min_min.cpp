@@ -21,7 +21,7 @@ constexpr int kLineNoReleaseTimes = 1049;
 class MinMinPlanner {
 public:
     MinMinPlanner(Workspace& work, int set, int n, int m)
-        : work_(work), set_(set), n_(n), m_(m), p_(work.collection.processingTimes.rowData(set)),
+        : work_(work), n_(n), m_(m), p_(work.collection.processingTimes.rowData(set)),
           r_(work.collection.releaseTimes.rowData(set)), withSetups_(work.collection.hasSetups),
           started_(static_cast<std::size_t>(n), 0), queue_(static_cast<std::size_t>(n) * m),
           queued_(static_cast<std::size_t>(m), 0), committed_(static_cast<std::size_t>(m), 0),
@@ -47,7 +47,6 @@ public:
 
 private:
     Workspace& work_;
-    const int set_;
     const int n_;
     const int m_;
     const double* p_;

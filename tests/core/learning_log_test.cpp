@@ -24,6 +24,16 @@ TEST(LearnerLog, RowsAreReadInOrderWithEveryColumn) {
     EXPECT_EQ(log.generations[0].rulesMeasured, 99);
 }
 
+TEST(LearnerLog, ARowAsTheLearnerWritesItReadsBack) {
+    const std::string row = learning_log::row(12, 0.1 + 0.2, 1e-300, 31, 6, 123456);
+    EXPECT_EQ(row, "12,0.3,1e-300,31,6,123456");
+    const learning_log::Generation g = parseLearnerLog("l", kHeader + row + "\n").generations.at(0);
+    EXPECT_EQ(g.generation, 12);
+    EXPECT_EQ(g.bestFitness, 0.3);  // ten digits: the sum's last bits are not kept
+    EXPECT_EQ(g.meanFitness, 1e-300);
+    EXPECT_EQ(g.rulesMeasured, 123456);
+}
+
 TEST(LearnerLog, AnUnfinishedLastLineIsLeftOutAndAFinishedOneKept) {
     EXPECT_EQ(parseLearnerLog("l", kHeader + "0,1,2,3,4,5\n1,2,3").generations.size(), 1u);
     EXPECT_EQ(parseLearnerLog("l", kHeader + "0,1,2,3,4,5\n1,2,3,4,5,6").generations.size(), 2u);

@@ -4,6 +4,7 @@
 // bring their own, so the test is skipped there.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <new>
 #include <string>
@@ -23,7 +24,8 @@
 
 #if COUNTS_ALLOCATIONS
 namespace {
-long long allocations = 0;
+// Other tests of this program allocate from several threads at once.
+std::atomic<long long> allocations{0};
 }
 
 void* operator new(std::size_t size) {

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <random>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "learner/rule_xml.h"
@@ -229,4 +231,22 @@ TEST(RuleXml, SeedFilesNameThemselvesWhenTheyHoldNoRule) {
     } catch (const RuleError& error) {
         EXPECT_EQ(std::string(error.what()), "Seed file \"" + dir.file("absent.obm") + "\": cannot be read.");
     }
+}
+
+// Equal trees share a hash, trees that differ in a terminal, an operator or a constant's bits do
+// not, and a lookup by hash still compares the trees it finds.
+TEST(TreeHash, TellsTreesApartAndLookupsCompareThem) {
+    const auto hashOf = [](const char* text) { return rules::hashOf(rules::parseInfix(text, kSingle)); };
+    EXPECT_EQ(hashOf("w / (p + 0.5)"), hashOf("w / (p + 0.5)"));
+    for (const char* other : {"d / (p + 0.5)", "w * (p + 0.5)", "w / (p + 0.25)", "w / (p + 0.5) + 0"})
+        EXPECT_NE(hashOf("w / (p + 0.5)"), hashOf(other)) << other;
+    const Tree zero{{Node{Primitive::Constant, Terminal::Processing, 0.0}}};
+    const Tree negativeZero{{Node{Primitive::Constant, Terminal::Processing, -0.0}}};
+    EXPECT_NE(rules::hashOf(zero), rules::hashOf(negativeZero));
+
+    const std::vector<Tree> trees = {rules::parseInfix("p", kSingle), rules::parseInfix("d", kSingle)};
+    const std::unordered_multimap<std::uint64_t, std::size_t> filed = {{7, 0}, {7, 1}};  // one hash for both
+    const auto treeOf = [&](std::size_t i) -> const Tree& { return trees[i]; };
+    EXPECT_EQ(*rules::findTree(filed, 7, trees[1], treeOf), 1u);
+    EXPECT_EQ(rules::findTree(filed, 7, rules::parseInfix("w", kSingle), treeOf), nullptr);
 }
