@@ -45,7 +45,8 @@ template <class Rule, class Competes>
 int highestPriority(Rule& rule, const ListDecision& at, CandidateBatch& batch, int incumbent, Competes competes) {
     batch.clear();
     batch.add(incumbent);
-    for (int j = 0; j < at.work.rows.n; ++j)
+    const int n = at.work.rows.n;  // read once: the batch's stores could otherwise alias it
+    for (int j = 0; j < n; ++j)
         if (competes(j)) batch.add(j);
     rateCandidates(rule, at, batch);
     return batch.chosen();

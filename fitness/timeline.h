@@ -28,32 +28,33 @@ struct Occupation {
     double completion;
 };
 
-// The job at position k of a single-machine sequence, read checked. An entry that cannot be a job
-// index (negative, not a number, beyond any table) ends the run as the table access would.
-inline int sequencedJob(const Matrix& schedule, int set, int k) {
-    const double entry = schedule.get(set, k);
-    if (!(entry > -1.0 && entry < 2147483648.0)) tableAccessFailed();
-    return static_cast<int>(entry);
-}
+// Ends the run as an out-of-range table access would unless every entry of a single-machine
+// sequence of n jobs is a job index whose release and processing times, setups and due date the
+// set's tables hold (a schedule file may name any job), and the tables hold the n positions whose
+// weights and processing times the criteria sum; then the walk and the criteria read them unchecked.
+void requireSequenceInTables(const Workspace& work, const Matrix& schedule, int set, int n);
 
 // One set of a single-machine schedule. The times are whole numbers: the release time that moves
-// the machine, the processing time and the setup are truncated before they are added. The
-// instance tables are read checked, since a schedule file may name any job.
+// the machine, the processing time and the setup are truncated before they are added.
 template <class Visit>
 void singleMachineSet(Workspace& work, const Matrix& schedule, int set, Visit&& visit) {
     const Collection& c = work.collection;
     const int n = c.jobsIn(set);
     if (c.hasSetups) work.buildSetupTimes(set);
+    requireSequenceInTables(work, schedule, set, n);
+    const double* sequence = n > 0 ? schedule.rowData(set) : nullptr;
+    const double* p = c.processingTimes.rowData(set);
+    const double* r = c.releaseTimes.rowData(set);
     double C = 0;
     int previous = n;
     for (int k = 0; k < n; ++k) {
-        const int j = sequencedJob(schedule, set, k);
-        if (c.hasReleaseTimes && c.releaseTimes.get(set, j) > C) C = std::trunc(c.releaseTimes.get(set, j));
+        const int j = static_cast<int>(sequence[k]);
+        if (c.hasReleaseTimes && r[j] > C) C = std::trunc(r[j]);
         const double start = C;
-        C = C + std::trunc(c.processingTimes.get(set, j));
+        C = C + std::trunc(p[j]);
         double setup = 0;
         if (c.hasSetups) {
-            setup = std::trunc(work.setupTimes.get(previous, j));
+            setup = std::trunc(work.setupTimes.at(previous, j));
             C = C + setup;
         }
         previous = j;
