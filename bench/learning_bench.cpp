@@ -10,7 +10,7 @@
 #include <string>
 
 #include "bench/bench_instances.h"
-#include "learner/evolution.h"
+#include "learner/run_outputs.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ struct Timing {
     gp::Outcome outcome;
 };
 
-Timing timedRun(const Scheduler& collection, gp::Settings settings, int threads) {
+Timing timedRun(const Collection& collection, gp::Settings settings, int threads) {
     settings.threads = threads;
     const auto start = std::chrono::steady_clock::now();
     gp::Outcome outcome = gp::evolve(collection, settings);
@@ -52,8 +52,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: learning_bench [population >= 2] [generations >= 1] [sets >= 1] [jobs >= 2]\n");
         return 1;
     }
-    Scheduler collection;
-    bench::fillSingleMachineInstance(collection, sets, jobs, false);
+    const Collection collection = bench::singleMachineCollection(sets, jobs, false);
     std::printf("population %d, %d generations, %d sets of %d jobs with release times and weights\n",
                 settings.population, settings.generations, sets, jobs);
     const Timing one = timedRun(collection, settings, 1);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "bench/bench_instances.h"
+#include "fitness/rules.h"
 #include "fitness/single_machine.h"
 #include "learner/compiled_rule.h"
 #include "learner/rule_language.h"
@@ -30,12 +31,16 @@ double fastestNanoseconds(int repetitions, Action action) {
 }
 
 // How often the dispatcher asks the rule for a priority on this instance.
-long long candidatesOf(Scheduler& s) {
+long long candidatesOf(Workspace& work) {
     long long count = 0;
-    s.listScheduleSingle([&count](const Scheduler& sch, int set, int job, int previous, double time, int machine) {
-        ++count;
-        return sch.priorityRM(set, job, previous, time, machine);
-    });
+    Matrix schedule;
+    listScheduleSingle(
+        work,
+        [&count](const ListDecision& at, int job) {
+            ++count;
+            return priorityRM(at, job);
+        },
+        schedule);
     return count;
 }
 
@@ -49,19 +54,22 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: rule_expression_bench [sets >= 1] [jobs >= 2] [repetitions >= 1]\n");
         return 1;
     }
-    Scheduler s;
-    bench::fillSingleMachineInstance(s, sets, jobs, false);
-    const long long candidates = candidatesOf(s);
+    const Collection collection = bench::singleMachineCollection(sets, jobs, false);
+    Workspace work(collection);
+    Matrix schedule;
+    Matrix results;
+    const long long candidates = candidatesOf(work);
 
-    s.listScheduleSingle(RuleOf<&Scheduler::priorityRM>{});
-    const double builtInTotal = s.singleMachineCriteria();
+    listScheduleSingle(work, RuleOf<priorityRM>{}, schedule);
+    const double builtInTotal = singleMachineCriteria(work, schedule, results);
     const double builtIn =
-        fastestNanoseconds(repetitions, [&] { s.listScheduleSingle(RuleOf<&Scheduler::priorityRM>{}); });
+        fastestNanoseconds(repetitions, [&] { listScheduleSingle(work, RuleOf<priorityRM>{}, schedule); });
 
-    rules::CompiledRule rule(rules::parseInfix(kRM, Single), Single);
-    s.listScheduleSingle(rules::RuleRef(rule));
-    const double expressionTotal = s.singleMachineCriteria();
-    const double expression = fastestNanoseconds(repetitions, [&] { s.listScheduleSingle(rules::RuleRef(rule)); });
+    rules::CompiledRule rule(rules::parseInfix(kRM, Environment::Single), Environment::Single);
+    listScheduleSingle(work, rules::RuleRef(rule), schedule);
+    const double expressionTotal = singleMachineCriteria(work, schedule, results);
+    const double expression =
+        fastestNanoseconds(repetitions, [&] { listScheduleSingle(work, rules::RuleRef(rule), schedule); });
 
     std::printf("%d sets of %d jobs with release times, %lld candidates per run, fastest of %d runs\n", sets, jobs,
                 candidates, repetitions);

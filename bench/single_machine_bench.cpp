@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "bench/bench_instances.h"
+#include "fitness/rules.h"
 #include "fitness/single_machine.h"
 
 namespace {
@@ -19,10 +20,12 @@ double millisecondsOf(Action action) {
 }
 
 template <auto Rule>
-void timeRule(Scheduler& s, const char* name) {
-    const double scheduling = millisecondsOf([&] { s.listScheduleSingle(RuleOf<Rule>{}); });
+void timeRule(Workspace& work, const char* name) {
+    Matrix schedule;
+    Matrix results;
+    const double scheduling = millisecondsOf([&] { listScheduleSingle(work, RuleOf<Rule>{}, schedule); });
     double total = 0;
-    const double criteria = millisecondsOf([&] { total = s.singleMachineCriteria(); });
+    const double criteria = millisecondsOf([&] { total = singleMachineCriteria(work, schedule, results); });
     std::printf("%-9s list scheduling %9.2f ms   criteria %7.2f ms   Twt total %g\n", name, scheduling, criteria,
                 total);
 }
@@ -36,13 +39,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: single_machine_bench [sets >= 1] [jobs >= 2]\n");
         return 1;
     }
-    Scheduler s;
-    bench::fillSingleMachineInstance(s, sets, jobs, true);
+    const Collection collection = bench::singleMachineCollection(sets, jobs, true);
+    Workspace work(collection);
     std::printf("%d sets of %d jobs, release times and setups\n", sets, jobs);
-    timeRule<&Scheduler::priorityEDD>(s, "EDD");
-    timeRule<&Scheduler::priorityWSPT>(s, "WSPT");
-    timeRule<&Scheduler::priorityRM>(s, "R&M");
-    timeRule<&Scheduler::priorityXDRM>(s, "X-D R&M");
-    timeRule<&Scheduler::priorityATCS>(s, "ATCS");
+    timeRule<priorityEDD>(work, "EDD");
+    timeRule<priorityWSPT>(work, "WSPT");
+    timeRule<priorityRM>(work, "R&M");
+    timeRule<priorityXDRM>(work, "X-D R&M");
+    timeRule<priorityATCS>(work, "ATCS");
     return 0;
 }

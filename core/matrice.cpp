@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "core/fatal.h"
+#include "core/names.h"
 #include "core/output_files.h"
 
 namespace {
 
 // Line numbers of the matrix assertions; stored files and scripts grep for them.
 constexpr int kLineAllocate = 27;
-constexpr int kLineGet = 188;
 constexpr int kLineGetColumn0 = 194;
 constexpr int kLineSet = 202;
 constexpr int kLineSetColumn0 = 209;
@@ -193,7 +193,7 @@ void Matrix::initZero(int rowCount, int colCount) {
 }
 
 double Matrix::get(int row, int col) const {
-    if (!data || row < 0 || row >= rows || col < 0 || col >= cols) matrixAssertion(kLineGet);
+    if (!data || row < 0 || row >= rows || col < 0 || col >= cols) tableAccessFailed();
     return at(row, col);
 }
 

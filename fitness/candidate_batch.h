@@ -2,12 +2,8 @@
 
 // The candidates of one dispatching decision, rated together and then compared. A dispatcher
 // lists the jobs it would have asked the rule about, in the order it would have asked, then one
-// call rates them all: a classical rule is asked job by job, while a rule that can rate a whole
-// decision at once (a compiled expression) pays its interpretation once per decision instead of
-// once per candidate. The comparison is the dispatchers' own tie rule.
+// call rates them all (fitness/decision.h). The comparison is the dispatchers' own tie rule.
 #include <vector>
-
-class Scheduler;
 
 class CandidateBatch {
 public:
@@ -44,46 +40,3 @@ private:
     std::vector<double> priorities_;
     int size_ = 0;
 };
-
-// Rates the candidates of a list-scheduling decision on `machine` at `time` after `previous`.
-template <class Rule>
-void rateListCandidates(Rule& rule, const Scheduler& s, int set, CandidateBatch& batch, int previous, double time,
-                        int machine) {
-    if constexpr (requires { rule.rateList(s, set, batch, previous, time, machine); }) {
-        rule.rateList(s, set, batch, previous, time, machine);
-    } else {
-        const int* jobs = batch.jobs();
-        double* priorities = batch.priorities();
-        for (int i = 0; i < batch.size(); ++i) priorities[i] = rule(s, set, jobs[i], previous, time, machine);
-    }
-}
-
-// Rates the candidates of a job-shop decision: each job's next operation (nextOperation[job]),
-// ready at jobReady[job], on a machine that can start at `time` after `lastJob`.
-template <class Rule>
-void rateShopCandidates(Rule& rule, const Scheduler& s, int set, CandidateBatch& batch, const int* nextOperation,
-                        const double* jobReady, double time, int lastJob) {
-    if constexpr (requires { rule.rateShop(s, set, batch, nextOperation, jobReady, time, lastJob); }) {
-        rule.rateShop(s, set, batch, nextOperation, jobReady, time, lastJob);
-    } else {
-        const int* jobs = batch.jobs();
-        double* priorities = batch.priorities();
-        for (int i = 0; i < batch.size(); ++i) {
-            const int j = jobs[i];
-            priorities[i] = rule(s, set, j, nextOperation[j], time, jobReady[j], lastJob);
-        }
-    }
-}
-
-// A list-scheduling decision: the incumbent, then every job below n that `competes`, in index
-// order (the incumbent again if it competes), rated and compared.
-template <class Rule, class Competes>
-int highestPriority(Rule& rule, const Scheduler& s, int set, CandidateBatch& batch, int incumbent, int n,
-                    Competes competes, int previous, double time, int machine) {
-    batch.clear();
-    batch.add(incumbent);
-    for (int j = 0; j < n; ++j)
-        if (competes(j)) batch.add(j);
-    rateListCandidates(rule, s, set, batch, previous, time, machine);
-    return batch.chosen();
-}

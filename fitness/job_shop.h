@@ -1,137 +1,101 @@
 #pragma once
 
-// The job shop's non-delay dispatcher and the machine and job state it shares with the replay of
-// a schedule; the job-shop run and the tests include this header.
-#include <algorithm>
-#include <vector>
+// The job shop: every job passes the machines along its own route, one operation per machine. The
+// non-delay dispatcher repeatedly takes the machine that can start an operation first and lets the
+// rule choose among the operations that can start on it then. A schedule holds each machine's job
+// sequence in turn (machine-major, n columns per machine).
+#include "fitness/decision.h"
+#include "fitness/workspace.h"
 
-#include "fitness/candidate_batch.h"
-#include "fitness/scheduler.h"
+namespace job_shop {
 
-// Machine and job state of one set while its operations are dispatched or replayed. The storage
-// is kept from set to set, so once the largest set has been seen no set allocates.
-class ShopFloor {
-public:
-    std::vector<double> machineFree;  // when each machine finishes its last operation
-    std::vector<double> waiting;      // earliest ready time of the jobs queued for a machine; -1: none
-    std::vector<int> lastJob;         // n before the machine's first job
-    std::vector<int> sequenced;       // operations given to (or replayed on) each machine so far
-    std::vector<double> jobReady;     // release time, then completion of the job's last operation
-    std::vector<int> nextOperation;   // m once the job is finished
-
-    void reset(int n, int m, const double* releaseTimes) {
-        jobs_ = n;
-        machines_ = m;
-        machineFree.assign(static_cast<std::size_t>(m), 0.0);
-        waiting.assign(static_cast<std::size_t>(m), -1.0);
-        lastJob.assign(static_cast<std::size_t>(m), n);
-        sequenced.assign(static_cast<std::size_t>(m), 0);
-        jobReady.assign(releaseTimes, releaseTimes + n);
-        nextOperation.assign(static_cast<std::size_t>(n), 0);
-    }
-
-    // The machine of the job's next operation, or -1 when the job is finished.
-    int nextMachine(int job, const Matrix& operationMachines) const {
-        const int o = nextOperation[job];
-        return o < machines_ ? static_cast<int>(operationMachines.at(job, o)) : -1;
-    }
-
-    // The smallest ready time among the jobs whose next operation needs the machine, or -1.
-    double earliestQueuedFor(int machine, const Matrix& operationMachines) const {
-        double earliest = -1;
-        bool found = false;
-        for (int j = 0; j < jobs_; ++j) {
-            if (nextMachine(j, operationMachines) != machine) continue;
-            if (!found || jobReady[j] < earliest) earliest = jobReady[j];
-            found = true;
-        }
-        return earliest;
-    }
-
-    // The machine that can start an operation first, the lower index on a tie; -1 when no job
-    // is queued anywhere.
-    int firstStartingMachine() const {
-        int first = -1;
-        double firstStart = 0;
-        for (int k = 0; k < machines_; ++k) {
-            if (!(waiting[k] >= 0)) continue;
-            const double start = std::max(machineFree[k], waiting[k]);
-            if (first < 0 || start < firstStart) {
-                first = k;
-                firstStart = start;
-            }
-        }
-        return first;
-    }
-
-    // Processes the job's next operation on the machine, starting no earlier than notBefore
-    // and the job's ready time; setups is null when the instance has no setup times.
-    void perform(int job, int machine, double notBefore, double duration, const Matrix* setups) {
-        const double setup = setups ? setups->at(lastJob[machine], job) : 0.0;
-        lastJob[machine] = job;
-        const double start = std::max(notBefore, jobReady[job]);
-        machineFree[machine] = start + setup + duration;
-        jobReady[job] = machineFree[machine];
-        ++nextOperation[job];
-        ++sequenced[machine];
-    }
-
-private:
-    int jobs_ = 0;
-    int machines_ = 0;
-};
-
+// Dispatches every operation of the set in hand (taken with Workspace::takeShopSet) into its
+// schedule row.
 template <class Rule>
-void Scheduler::jobShopSchedule(Rule rule) {
-    const int sets = processingTimes.rows;
-    schedule.initZero(sets, processingTimes.cols);
-    initOperationTables();
-    ShopFloor floor;
-    CandidateBatch candidates;
-    candidates.reserve(processingTimes.cols);
-    for (int set = 0; set < sets; ++set) {
-        const int n = jobsIn(set);
-        if (n == 0) continue;  // nothing to dispatch, and no setups to draw
-        const int m = machinesIn(set);
-        decodeOperations(set, n, m);
-        floor.reset(n, m, releaseTimes.rowData(set));
+class SetDispatcher {
+public:
+    SetDispatcher(Workspace& work, Rule& rule, double* sequence)
+        : work_(work), floor_(work.floor), rule_(rule), sequence_(sequence), n_(work.rows.n), m_(work.rows.m) {}
 
-        machineMeanDuration.initZero(m, 1);
-        for (int j = 0; j < n; ++j)
-            for (int o = 0; o < m; ++o)
-                machineMeanDuration.at(static_cast<int>(operationMachines.at(j, o)), 0) += operationDurations.at(j, o);
-        for (int k = 0; k < m; ++k) {
-            floor.waiting[k] = floor.earliestQueuedFor(k, operationMachines);
-            machineMeanDuration.at(k, 0) /= n;
-        }
-        if (hasSetups) buildSetupTimes(set);
-        const Matrix* setups = hasSetups ? &setupTimes : nullptr;
-
-        double* sequence = schedule.rowData(set);
-        for (int step = 0; step < n * m; ++step) {
-            const int machine = floor.firstStartingMachine();
+    void run() {
+        floor_.reset(n_, m_, work_.rows.r, work_.rows.machines);
+        for (int k = 0; k < m_; ++k) floor_.waiting[k] = floor_.earliestQueuedFor(k);
+        if (work_.collection.hasSetups) work_.buildSetupTimes(work_.rows.set);
+        for (int step = 0; step < n_ * m_; ++step) {
+            const int machine = floor_.firstStartingMachine();
             // Only a release time below 0 (or not a number) can hide a queue from the machine
             // choice or leave it without a candidate; the rest of such a set stays unscheduled.
             if (machine < 0) break;
-            const double time = std::max(floor.machineFree[machine], floor.waiting[machine]);
-
-            candidates.clear();
-            for (int j = 0; j < n; ++j)
-                if (floor.nextMachine(j, operationMachines) == machine && floor.jobReady[j] <= time) candidates.add(j);
-            if (candidates.size() == 0) break;
-            rateShopCandidates(rule, *this, set, candidates, floor.nextOperation.data(), floor.jobReady.data(), time,
-                               floor.lastJob[machine]);
-            const int chosen = candidates.chosen();
-
-            const int operation = floor.nextOperation[chosen];
-            sequence[machine * n + floor.sequenced[machine]] = chosen;
-            floor.perform(chosen, machine, time, operationDurations.at(chosen, operation), setups);
-            const int following = floor.nextMachine(chosen, operationMachines);
-            if (following >= 0) {
-                double& queue = floor.waiting[following];
-                queue = queue < 0 ? floor.jobReady[chosen] : std::min(queue, floor.jobReady[chosen]);
-            }
-            floor.waiting[machine] = floor.earliestQueuedFor(machine, operationMachines);
+            const double time = std::max(floor_.machineFree[machine], floor_.waiting[machine]);
+            const int chosen = choose(machine, time);
+            if (chosen < 0) break;
+            dispatch(chosen, machine, time);
         }
     }
+
+private:
+    Workspace& work_;
+    ShopFloor& floor_;
+    Rule& rule_;
+    double* sequence_;
+    const int n_;
+    const int m_;
+
+    // The candidate of greatest priority among the jobs queued for the machine and ready by `time`;
+    // -1 when there is none.
+    int choose(int machine, double time) {
+        CandidateBatch& candidates = work_.candidates;
+        candidates.clear();
+        for (int j = 0; j < n_; ++j)
+            if (floor_.nextMachine(j) == machine && floor_.jobReady[j] <= time) candidates.add(j);
+        if (candidates.size() == 0) return -1;
+        const ShopDecision at{work_, time, floor_.lastJob[machine], floor_.nextOperation.data(),
+                              floor_.jobReady.data()};
+        rateCandidates(rule_, at, candidates);
+        return candidates.chosen();
+    }
+
+    void dispatch(int chosen, int machine, double time) {
+        const int operation = floor_.nextOperation[chosen];
+        sequence_[machine * n_ + floor_.sequenced[machine]] = chosen;
+        const double setup =
+            work_.collection.hasSetups ? work_.setupTimes.at(floor_.lastJob[machine], chosen) : 0.0;
+        floor_.perform(chosen, machine, time, work_.rows.durations[chosen * m_ + operation], setup);
+        const int following = floor_.nextMachine(chosen);
+        if (following >= 0) {
+            double& queue = floor_.waiting[following];
+            queue = queue < 0 ? floor_.jobReady[chosen] : std::min(queue, floor_.jobReady[chosen]);
+        }
+        floor_.waiting[machine] = floor_.earliestQueuedFor(machine);
+    }
+};
+
+}  // namespace job_shop
+
+// Fills `schedule` (one row per set) with the rule's machine sequences.
+template <class Rule>
+void jobShopSchedule(Workspace& work, Rule rule, Matrix& schedule) {
+    const Collection& c = work.collection;
+    const int sets = c.processingTimes.rows;
+    schedule.initZero(sets, c.processingTimes.cols);
+    for (int set = 0; set < sets; ++set) {
+        const int n = c.jobsIn(set);
+        if (n == 0) continue;  // nothing to dispatch, and no setups to draw
+        work.takeShopSet(set, n, c.machinesIn(set));
+        job_shop::SetDispatcher<Rule>(work, rule, schedule.rowData(set)).run();
+    }
 }
+
+// The seven criteria of every set's machine sequences (Twt, Uwt, Fwt, Cmax, mean tardiness, share
+// of tardy jobs, mean flowtime) and their totals in a last row; returns the Cmax total.
+double jobShopCriteria(Workspace& work, const Matrix& schedule, Matrix& results);
+
+// Part of the job shop's loading: setups need "max_length", and every route must name machines of
+// its set, each once; a fault ends the run with a message naming the duration file, the set and the
+// job. Decodes the operation codes (duration + 1000 x machine) into the collection's operation
+// tables, with each machine's mean duration and each set's total.
+void decodeJobShop(Collection& collection);
+
+// Entries of a schedule file that name jobs outside the set end the run with a message naming the
+// file, the set and the position.
+void checkJobShopSchedule(const Collection& collection, const Matrix& schedule, const char* fileName);

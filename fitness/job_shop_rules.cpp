@@ -1,66 +1,77 @@
 // The seven dispatching rules of the job shop. Each rates the candidate job's next operation
-// (position `operation` of its route) when its machine can start at `time` and the job is ready
-// at `jobReady`; the greatest value is dispatched. The last job of the machine is not used.
+// when its machine can start at the decision's time and the job is ready when the decision says;
+// the greatest value is dispatched. The last job of the machine is not used.
 #include <algorithm>
 #include <cmath>
 
-#include "fitness/scheduler.h"
+#include "fitness/rules.h"
 
 namespace {
 
-// Read only when the instance has weights: without them every job counts as 1.
-double weightOf(const Scheduler& s, int set, int job) { return s.hasWeights ? s.weights.at(set, job) : 1.0; }
+// What the formulas read of one candidate at one decision.
+struct Operation {
+    int position;     // in the job's route
+    double duration;
+    double wait;      // how long the job would keep the machine idle before it is ready
+    double weight;    // 1 for every job without a weight file
+};
 
-// How long the job would keep the machine idle before it is ready.
-double waitFor(double time, double jobReady) { return std::max(jobReady - time, 0.0); }
-
-double durationOf(const Scheduler& s, int job, int operation) { return s.operationDurations.at(job, operation); }
+Operation operationOf(const ShopDecision& at, int job) {
+    const SetInHand& set = at.work.rows;
+    const int o = at.nextOperation[job];
+    const double weight = at.work.collection.hasWeights ? set.w[job] : 1.0;
+    return {o, set.durations[job * set.m + o], std::max(at.jobReady[job] - at.time, 0.0), weight};
+}
 
 }  // namespace
 
-double Scheduler::remainingWork(int set, int job, int first) const {
-    const int m = static_cast<int>(machineCount.at(set, 0));
+double remainingWork(const SetInHand& set, int job, int first) {
     double work = 0;
-    for (int l = first; l < m; ++l) work += operationDurations.at(job, l);
+    for (int l = first; l < set.m; ++l) work += set.durations[job * set.m + l];
     return work;
 }
 
-double Scheduler::jobShopWSPT(int set, int job, int operation, double time, double jobReady, int) const {
-    return weightOf(*this, set, job) / (durationOf(*this, job, operation) + waitFor(time, jobReady));
+double jobShopWSPT(const ShopDecision& at, int job) {
+    const Operation o = operationOf(at, job);
+    return o.weight / (o.duration + o.wait);
 }
 
-double Scheduler::jobShopWSPTTWKR(int set, int job, int operation, double time, double jobReady, int) const {
-    const double wait = waitFor(time, jobReady);
-    const double remaining = remainingWork(set, job, operation);
-    return weightOf(*this, set, job) * (wait + remaining) / (wait + durationOf(*this, job, operation));
+double jobShopWSPTTWKR(const ShopDecision& at, int job) {
+    const Operation o = operationOf(at, job);
+    const double remaining = remainingWork(at.work.rows, job, o.position);
+    return o.weight * (o.wait + remaining) / (o.wait + o.duration);
 }
 
-double Scheduler::jobShopCOVERT(int set, int job, int operation, double time, double jobReady, int) const {
-    const double after = remainingWork(set, job, operation + 1);
-    const double slack = positivePart(dueDates.at(set, job) - 4 * after - time);
+double jobShopCOVERT(const ShopDecision& at, int job) {
+    const Operation o = operationOf(at, job);
+    const double after = remainingWork(at.work.rows, job, o.position + 1);
+    const double slack = positivePart(at.work.rows.d[job] - 4 * after - at.time);
     // On a last operation `after` is 0 and the quotient infinite (or 0/0): the factor is 0 then,
     // as it is whenever the slack exceeds half the remaining work.
     const double factor = 1 - slack / (0.5 * after);
     const double clipped = factor > 0 ? factor : 0.0;
-    return weightOf(*this, set, job) * clipped / (durationOf(*this, job, operation) + waitFor(time, jobReady));
+    return o.weight * clipped / (o.duration + o.wait);
 }
 
-double Scheduler::jobShopSlackTWKR(int set, int job, int operation, double time, double jobReady, int) const {
-    const double work = waitFor(time, jobReady) + remainingWork(set, job, operation);
-    return weightOf(*this, set, job) * work / (dueDates.at(set, job) - work);
+double jobShopSlackTWKR(const ShopDecision& at, int job) {
+    const Operation o = operationOf(at, job);
+    const double work = o.wait + remainingWork(at.work.rows, job, o.position);
+    return o.weight * work / (at.work.rows.d[job] - work);
 }
 
-double Scheduler::jobShopRM(int set, int job, int operation, double time, double jobReady, int) const {
-    const double after = remainingWork(set, job, operation + 1);
-    const double slack = positivePart(dueDates.at(set, job) - 3 * after - time);
-    const int machine = static_cast<int>(operationMachines.at(job, operation));
-    const double lookAhead = 10 * machineMeanDuration.at(machine, 0);
-    return weightOf(*this, set, job) * std::exp(-slack / lookAhead) /
-           (durationOf(*this, job, operation) + waitFor(time, jobReady));
+double jobShopRM(const ShopDecision& at, int job) {
+    const SetInHand& set = at.work.rows;
+    const Operation o = operationOf(at, job);
+    const double after = remainingWork(set, job, o.position + 1);
+    const double slack = positivePart(set.d[job] - 3 * after - at.time);
+    const int machine = static_cast<int>(set.machines[job * set.m + o.position]);
+    const double lookAhead = 10 * set.machineMeans[machine];
+    return o.weight * std::exp(-slack / lookAhead) / (o.duration + o.wait);
 }
 
-double Scheduler::jobShopEDD(int set, int job, int, double, double, int) const { return -dueDates.at(set, job); }
+double jobShopEDD(const ShopDecision& at, int job) { return -at.work.rows.d[job]; }
 
-double Scheduler::jobShopWTWKR(int set, int job, int operation, double time, double jobReady, int) const {
-    return weightOf(*this, set, job) / (waitFor(time, jobReady) + remainingWork(set, job, operation));
+double jobShopWTWKR(const ShopDecision& at, int job) {
+    const Operation o = operationOf(at, job);
+    return o.weight / (o.wait + remainingWork(at.work.rows, job, o.position));
 }

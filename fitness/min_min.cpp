@@ -11,8 +11,6 @@
 
 #include "core/fatal.h"
 #include "fitness/parallel_machines.h"
-#include "fitness/run_sequence.h"
-#include "fitness/scheduler.h"
 
 namespace {
 
@@ -22,8 +20,9 @@ constexpr int kLineNoReleaseTimes = 1049;
 // The events of one set, from the first release to the last.
 class MinMinPlanner {
 public:
-    MinMinPlanner(Scheduler& s, int set, int n, int m)
-        : s_(s), set_(set), n_(n), m_(m), p_(s.processingTimes.rowData(set)), r_(s.releaseTimes.rowData(set)),
+    MinMinPlanner(Workspace& work, int set, int n, int m)
+        : work_(work), n_(n), m_(m), p_(work.collection.processingTimes.rowData(set)),
+          r_(work.collection.releaseTimes.rowData(set)), withSetups_(work.collection.hasSetups),
           started_(static_cast<std::size_t>(n), 0), queue_(static_cast<std::size_t>(n) * m),
           queued_(static_cast<std::size_t>(m), 0), committed_(static_cast<std::size_t>(m), 0),
           ready_(static_cast<std::size_t>(m), 0.0), lastStarted_(static_cast<std::size_t>(m), n),
@@ -32,7 +31,7 @@ public:
         open_.reserve(static_cast<std::size_t>(n));
     }
 
-    void run() {
+    void run(double* sequence) {
         double previousEvent = -1;
         int released = 0;  // jobs started so far plus the candidates of the last event
         while (released < n_) {
@@ -43,16 +42,16 @@ public:
             previousEvent = T;
             planCandidates();
         }
-        writeScheduleRow();
+        writeScheduleRow(sequence);
     }
 
 private:
-    Scheduler& s_;
-    const int set_;
+    Workspace& work_;
     const int n_;
     const int m_;
     const double* p_;
     const double* r_;
+    const bool withSetups_;
     std::vector<char> started_;
     std::vector<int> queue_;        // row k: the jobs of machine k in processing order
     std::vector<int> queued_;       // entries in the queue of each machine
@@ -65,7 +64,7 @@ private:
     std::vector<int> open_;         // candidates not yet planned, ascending
 
     double duration(int job, int machine) const { return p_[job * m_ + machine]; }
-    double setup(int before, int job) const { return s_.setupTimes.at(before, job); }
+    double setup(int before, int job) const { return work_.setupTimes.at(before, job); }
     int& slot(int machine, int position) { return queue_[static_cast<std::size_t>(machine) * n_ + position]; }
     double& estimate(int job, int machine) { return estimate_[static_cast<std::size_t>(job) * m_ + machine]; }
 
@@ -88,7 +87,7 @@ private:
                 const int b = slot(k, c);
                 started_[b] = 1;
                 ready_[k] = std::max(ready_[k], r_[b]) + duration(b, k);
-                if (s_.hasSetups) {
+                if (withSetups_) {
                     ready_[k] += setup(lastStarted_[k], b);
                     lastStarted_[k] = b;
                 }
@@ -110,7 +109,7 @@ private:
         for (const int j : candidates_) {
             for (int k = 0; k < m_; ++k) {
                 estimate(j, k) = ready_[k] + duration(j, k);
-                if (s_.hasSetups) estimate(j, k) += setup(lastStarted_[k], j);
+                if (withSetups_) estimate(j, k) += setup(lastStarted_[k], j);
             }
         }
         open_ = candidates_;
@@ -158,21 +157,21 @@ private:
         slot(k, position) = u;
         queued_[k] = position + 1;
         double added = duration(u, k);
-        if (s_.hasSetups) added += setup(before, u);
+        if (withSetups_) added += setup(before, u);
         return added;
     }
 
     // Machine by machine, each machine's jobs in processing order.
-    void writeScheduleRow() {
+    void writeScheduleRow(double* sequence) {
         int q = 0;
         for (int k = 0; k < m_; ++k)
-            for (int l = 0; l < queued_[k]; ++l) s_.schedule.at(set_, q++) = parallel_machines::encode(slot(k, l), k);
+            for (int l = 0; l < queued_[k]; ++l) sequence[q++] = parallel_machines::encode(slot(k, l), k);
     }
 };
 
 // A release that is not a number is never the next event, so the planning would wait forever.
-void requireReleasesAreNumbers(const Scheduler& s, int set, int n) {
-    const double* r = s.releaseTimes.rowData(set);
+void requireReleasesAreNumbers(const Collection& c, int set, int n) {
+    const double* r = c.releaseTimes.rowData(set);
     for (int j = 0; j < n; ++j)
         if (std::isnan(r[j]))
             fatalError("Release times: set " + std::to_string(set) + ", job " + std::to_string(j) +
@@ -181,35 +180,21 @@ void requireReleasesAreNumbers(const Scheduler& s, int set, int n) {
 
 }  // namespace
 
-void Scheduler::minMin() {
-    const int sets = jobCount.rows;
-    schedule.initZero(sets, weights.cols);
+void minMin(Workspace& work, Matrix& schedule) {
+    const Collection& c = work.collection;
+    const int sets = c.jobCount.rows;
+    schedule.initZero(sets, c.weights.cols);
     for (int set = 0; set < sets; ++set) {
-        const int n = jobsIn(set);
-        const int m = machinesIn(set);
+        const int n = c.jobsIn(set);
+        const int m = c.machinesIn(set);
         // No precedence construction: the constraints do not change min-min's schedule, and the
         // levels it computes are not defined on unrelated machines.
-        if (hasSetups && n > 0) buildSetupTimes(set);
-        if (!hasReleaseTimes) assertionFailed("scheduler", kLineNoReleaseTimes);
+        if (c.hasSetups && n > 0) work.buildSetupTimes(set);
+        if (!c.hasReleaseTimes) assertionFailed("scheduler", kLineNoReleaseTimes);
         if (n <= 0) continue;
-        parallel_machines::requireSchedulableSet(*this, set);
-        parallel_machines::requireParallelRow(*this, set, n, m);
-        requireReleasesAreNumbers(*this, set, n);
-        MinMinPlanner(*this, set, n, m).run();
+        c.requireSchedulableSet(set);
+        c.requireParallelRow(set, n, m);
+        requireReleasesAreNumbers(c, set, n);
+        MinMinPlanner(work, set, n, m).run(schedule.rowData(set));
     }
 }
-
-namespace {
-
-void prepareUnrelatedRun(Scheduler& s) { parallel_machines::requireSchedulableSets(s); }
-void minMinSchedules(Scheduler& s) { s.minMin(); }
-
-// Min-min's schedule is kept, before its results; nothing is compared on unrelated machines.
-const Heuristic kUnrelatedHeuristics[] = {
-    {"Min-min", always, minMinSchedules, "Min-min: %g\n",
-     {scheduleTo("raspored_minmin.txt"), resultsTo("rezultat_minmin.txt")}, nullptr},
-};
-
-}  // namespace
-
-const RunSequence kUnrelatedRun{prepareUnrelatedRun, kUnrelatedHeuristics};

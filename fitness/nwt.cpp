@@ -1,6 +1,7 @@
 // The Nwt heuristic for the weighted number of tardy jobs on one machine: the earliest-due-date
 // order, repaired by moving, whenever a job would finish late, the job of least weight per unit
 // of processing time among those up to it behind all the others.
+#include "fitness/rules.h"
 #include "fitness/single_machine.h"
 
 namespace {
@@ -46,13 +47,14 @@ void repairSequence(double* r, const double* p, const double* d, const double* w
 
 }  // namespace
 
-void Scheduler::nwt() {
-    listScheduleSingle(RuleOf<&Scheduler::priorityEDD>{});
+void nwt(Workspace& work, Matrix& schedule) {
+    const Collection& c = work.collection;
+    listScheduleSingle(work, RuleOf<priorityEDD>{}, schedule);
     for (int set = 0; set < schedule.rows; ++set) {
-        const int n = jobsIn(set);
+        const int n = c.jobsIn(set);
         if (n == 0) continue;
-        requireInstanceRow(set, n, n);
-        repairSequence(schedule.rowData(set), processingTimes.rowData(set), dueDates.rowData(set),
-                       weights.rowData(set), n);
+        c.requireInstanceRow(set, n, n);
+        repairSequence(schedule.rowData(set), c.processingTimes.rowData(set), c.dueDates.rowData(set),
+                       c.weights.rowData(set), n);
     }
 }

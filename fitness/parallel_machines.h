@@ -7,11 +7,8 @@
 // entries stands for its processing time in the remaining-work mean. Both parallel environments
 // store a schedule entry as job + 1000 x machine, in dispatch order, so that each machine's
 // sequence can be replayed by the criteria.
-#include <utility>
-#include <vector>
-
-#include "fitness/candidate_batch.h"
-#include "fitness/scheduler.h"
+#include "fitness/decision.h"
+#include "fitness/workspace.h"
 
 namespace parallel_machines {
 
@@ -32,64 +29,42 @@ inline Placement decode(double entry) {
     return {e - kMachineStride * machine, machine};
 }
 
-// Ends the run with a clear message when a set with jobs has no machine, or more jobs than the
-// encoding can tell apart: the dispatchers and the criteria would index machines that do not exist.
-void requireSchedulableSet(const Scheduler& s, int set);
-// The same for every set, so that a run sequence stops before it writes its first file.
-void requireSchedulableSets(const Scheduler& s);
-// Asserts, as an out-of-range table access would, that the instance tables hold what the loops
-// of set `set` read unchecked: n jobs, the processing times of the environment (n x m entries on
-// unrelated machines), and on uniform machines the m speeds and the SP the rules read.
-void requireParallelRow(const Scheduler& s, int set, int n, int m);
-// The working values of a set before its first dispatch: the inverse speeds (m on unrelated
-// machines, whose speed factors are 1), then what every list scheduling prepares.
-void prepareParallelSet(Scheduler& s, int set, int n, int m);
+// Takes a checked set in hand with the working values of its first dispatch: the inverse speeds
+// (m on unrelated machines, whose speed factors are 1), then what every list scheduling prepares.
+void prepareSet(Workspace& work, int set, int n, int m);
 
-// Per-machine state of the list scheduling, kept across sets so that it is allocated once.
-struct Machines {
-    std::vector<double> ready;  // moment from which the machine is free
-    std::vector<int> last;      // job processed last, n before the first
-    CandidateBatch candidates;  // of the decision in hand
-};
-
-// Dispatches the jobs of one set, whose tables were validated by the caller.
+// Dispatches the jobs of the set in hand into its schedule row.
 template <class Rule>
 class SetDispatcher {
 public:
-    SetDispatcher(Scheduler& scheduler, Rule& rule, Machines& machines, std::vector<char>& dispatched, int set,
-                  int n, int m)
-        : s_(scheduler), rule_(rule), ready_(machines.ready), last_(machines.last), batch_(machines.candidates),
-          dispatched_(dispatched),
-          set_(set), n_(n), m_(m), unrelated_(scheduler.environment == Unrelated),
-          p_(scheduler.processingTimes.rowData(set)), r_(scheduler.releaseTimes.rowData(set)),
-          v_(unrelated_ ? nullptr : scheduler.speeds.rowData(set)),
-          work_(unrelated_ ? scheduler.jobMeanDurations.rowData(0) : p_) {
-        ready_.assign(static_cast<std::size_t>(m), 0.0);
-        last_.assign(static_cast<std::size_t>(m), n);
-        dispatched_.assign(static_cast<std::size_t>(n), 0);
+    SetDispatcher(Workspace& work, Rule& rule, double* sequence)
+        : work_(work), rule_(rule), sequence_(sequence), ready_(work.machineReady), last_(work.machineLast),
+          n_(work.rows.n), m_(work.rows.m), unrelated_(work.collection.environment == Environment::Unrelated),
+          p_(work.rows.p), r_(work.rows.r), v_(work.rows.v), counted_(work.rows.work) {
+        ready_.assign(static_cast<std::size_t>(m_), 0.0);
+        last_.assign(static_cast<std::size_t>(m_), n_);
+        for (int j = 0; j < n_; ++j) work_.dispatched[j] = 0;
     }
 
     void run() {
         int remaining = n_;
         for (int q = 0; q < n_; ++q) {
             const int k = earliestFreeMachine();
-            const int c = s_.hasReleaseTimes ? chooseWithReleaseTimes(k) : chooseWithoutReleaseTimes(k);
-            s_.meanRemainingDuration = (remaining * s_.meanRemainingDuration - work_[c]) / (remaining - 1);
+            const int c = work_.collection.hasReleaseTimes ? chooseWithReleaseTimes(k) : chooseWithoutReleaseTimes(k);
+            work_.meanRemainingDuration = (remaining * work_.meanRemainingDuration - counted_[c]) / (remaining - 1);
             --remaining;
-            dispatched_[c] = 1;
-            s_.schedule.at(set_, q) = encode(c, k);
+            work_.dispatched[c] = 1;
+            sequence_[q] = encode(c, k);
             occupy(k, c);
         }
     }
 
 private:
-    Scheduler& s_;
+    Workspace& work_;
     Rule& rule_;
+    double* sequence_;
     std::vector<double>& ready_;
     std::vector<int>& last_;
-    CandidateBatch& batch_;
-    std::vector<char>& dispatched_;
-    const int set_;
     const int n_;
     const int m_;
     const bool unrelated_;
@@ -99,7 +74,7 @@ private:
     const double* p_;
     const double* r_;
     const double* v_;
-    const double* work_;  // per job: what the remaining-work mean counts
+    const double* counted_;  // per job: what the remaining-work mean counts
 
     // The processing time that competes for the shortest released job on machine k: the table's
     // entry (before the speed factor on uniform machines).
@@ -107,8 +82,8 @@ private:
     double duration(int j, int k) const { return unrelated_ ? p_[j * m_ + k] : p_[j] * v_[k]; }
 
     // Not dispatched and no predecessor still waiting.
-    bool eligible(int j) const { return !dispatched_[j] && !(s_.precedenceLists.at(j, 0) > 0); }
-    double predecessorsDone(int j) const { return s_.predecessorReady.at(j, 0); }
+    bool eligible(int j) const { return !work_.dispatched[j] && !(work_.precedenceLists.at(j, 0) > 0); }
+    double predecessorsDone(int j) const { return work_.predecessorReady.at(j, 0); }
 
     int firstEligible() const {
         int c = 0;
@@ -127,9 +102,8 @@ private:
     // Candidate c and every eligible job that passes `considered` compete for machine k.
     template <class Considered>
     int highestPriority(int c, int k, Considered considered) {
-        return ::highestPriority(
-            rule_, std::as_const(s_), set_, batch_, c, n_, [&](int j) { return eligible(j) && considered(j); },
-            last_[k], time_, k);
+        const ListDecision at{work_, last_[k], time_, k};
+        return ::highestPriority(rule_, at, work_.candidates, c, [&](int j) { return eligible(j) && considered(j); });
     }
 
     // The time moves to the earliest release or to the machine's ready time, whichever is
@@ -161,7 +135,7 @@ private:
     int chooseWithoutReleaseTimes(int k) {
         time_ = ready_[k];
         int c = firstEligible();
-        if (s_.hasConstraints) {
+        if (work_.collection.hasConstraints) {
             for (int j = c; j < n_; ++j)
                 if (eligible(j) && predecessorsDone(j) < predecessorsDone(c)) c = j;
             if (predecessorsDone(c) > time_) time_ = predecessorsDone(c);
@@ -171,18 +145,19 @@ private:
 
     // Machine k processes c from the current time; its successors learn when it ends.
     void occupy(int k, int c) {
-        const double setup = s_.hasSetups ? s_.setupTimes.at(last_[k], c) : 0;
+        const double setup = work_.collection.hasSetups ? work_.setupTimes.at(last_[k], c) : 0;
         last_[k] = c;
         ready_[k] = time_ + setup + duration(c, k);
-        if (s_.hasConstraints) releaseSuccessors(c, ready_[k]);
+        if (work_.collection.hasConstraints) releaseSuccessors(c, ready_[k]);
     }
 
     void releaseSuccessors(int c, double finish) {
-        const int successors = static_cast<int>(s_.precedenceLists.at(c, 1));
+        Matrix& lists = work_.precedenceLists;
+        const int successors = static_cast<int>(lists.at(c, 1));
         for (int i = 0; i < successors; ++i) {
-            const int u = static_cast<int>(s_.precedenceLists.at(c, 2 + i));
-            s_.precedenceLists.at(u, 0) -= 1;
-            double& predecessorsReady = s_.predecessorReady.at(u, 0);
+            const int u = static_cast<int>(lists.at(c, 2 + i));
+            lists.at(u, 0) -= 1;
+            double& predecessorsReady = work_.predecessorReady.at(u, 0);
             if (finish > predecessorsReady) predecessorsReady = finish;
         }
     }
@@ -190,27 +165,30 @@ private:
 
 }  // namespace parallel_machines
 
+// Fills `schedule` (one row per set) with the rule's dispatch order on uniform or unrelated machines.
 template <class Rule>
-void Scheduler::listScheduleParallel(Rule rule) {
-    const int sets = processingTimes.rows;
-    const int maxJobs = processingTimes.cols;
-    schedule.initZero(sets, maxJobs);
-    // Sized like the tables the precedence construction builds, so that without constraints no
-    // job waits, LNS and HLF read zeros and every predecessor-ready time is 0.
-    precedenceLists.initZero(maxJobs, maxJobs + 1);
-    levels.initZero(maxJobs, 1);
-    predecessorReady.initZero(maxJobs, 1);
-    if (environment == Unrelated) jobMeanDurations.initZero(1, maxJobs);
-    parallel_machines::Machines machines;
-    machines.candidates.reserve(maxJobs + 1);
-    std::vector<char> dispatched;
+void listScheduleParallel(Workspace& work, Rule rule, Matrix& schedule, ScheduleWidth width = ScheduleWidth::File) {
+    const Collection& c = work.collection;
+    const int sets = c.processingTimes.rows;
+    schedule.initZero(sets, c.scheduleColumns(width));
     for (int set = 0; set < sets; ++set) {
-        const int n = jobsIn(set);
+        const int n = c.jobsIn(set);
         if (n <= 0) continue;  // nothing to dispatch, and nothing to construct for it
-        const int m = machinesIn(set);
-        parallel_machines::requireSchedulableSet(*this, set);
-        parallel_machines::requireParallelRow(*this, set, n, m);
-        parallel_machines::prepareParallelSet(*this, set, n, m);
-        parallel_machines::SetDispatcher<Rule>(*this, rule, machines, dispatched, set, n, m).run();
+        const int m = c.machinesIn(set);
+        c.requireSchedulableSet(set);
+        c.requireParallelRow(set, n, m);
+        parallel_machines::prepareSet(work, set, n, m);
+        parallel_machines::SetDispatcher<Rule>(work, rule, schedule.rowData(set)).run();
     }
 }
+
+// The criteria Twt, Uwt, Fwt, Cmax and Tmax of every set's schedule on uniform or unrelated
+// machines, and their totals in a last row; returns the Twt total.
+double parallelMachineCriteria(Workspace& work, const Matrix& schedule, Matrix& results);
+
+// Min-min for unrelated machines, extended to jobs that arrive over time.
+void minMin(Workspace& work, Matrix& schedule);
+
+// Entries of a schedule file that name jobs or machines outside the set end the run with a
+// message naming the file, the set and the position.
+void checkParallelSchedule(const Collection& collection, const Matrix& schedule, const char* fileName);

@@ -6,46 +6,45 @@
 // report only computes, the fitness run also prints, writes its files and compares.
 #include <span>
 
-#include "fitness/scheduler.h"
+#include "core/matrice.h"
+#include "fitness/collection.h"
+#include "fitness/results.h"
+#include "fitness/workspace.h"
 
 // A table the fitness run writes after a heuristic has been measured, and its file.
-struct KeptTable {
-    Matrix Scheduler::*table;
+struct KeptFile {
+    enum Table { None, Results, Schedule } table;
     const char* file;
 };
 
 struct Heuristic {
-    const char* name;                   // how a reader knows it ("R&M", "Min-min", ...)
-    bool (*applies)(const Scheduler&);  // whether the instance's flags call for it
-    void (*makeSchedules)(Scheduler&);  // fills `schedule`, one row per set
-    const char* line;                   // printf format of the criteria total in the fitness run
-    KeptTable kept[2];                  // written in this order; an entry without a file ends the list
-    const char* label;                  // its row of the comparison table; null: not compared
+    const char* name;                                      // how a reader knows it ("R&M", "Min-min", ...)
+    bool (*applies)(const Collection&);                    // whether the collection's features call for it
+    void (*makeSchedules)(Workspace&, Matrix& schedule);   // one row per set
+    const char* line;                                      // printf format of the headline total in the fitness run
+    KeptFile kept[2];                                      // written in this order; None ends the list
+    const char* label;                                     // its row of the comparison table; null: not compared
 };
 
-struct RunSequence {
-    // Checks and loads what every heuristic of the environment needs; runs before the first one.
-    void (*prepare)(Scheduler&);
-    std::span<const Heuristic> heuristics;
-};
+// The heuristics of an environment, in the order of its run.
+std::span<const Heuristic> heuristicsOf(Environment environment);
 
-// The loaded environment's sequence.
-const RunSequence& runSequenceOf(int environment);
+// Every heuristic of the collection's environment that applies, in the run's order: its schedules
+// are made and measured, then visit(heuristic, schedule, results, headline total). A fault ends the
+// run where the heuristic meets it, after the earlier heuristics' visits.
+template <class Visit>
+void forEachHeuristic(Workspace& work, Visit&& visit) {
+    Matrix schedule;
+    Matrix results;
+    for (const Heuristic& heuristic : heuristicsOf(work.collection.environment)) {
+        if (!heuristic.applies(work.collection)) continue;
+        heuristic.makeSchedules(work, schedule);
+        const double total = measureSchedules(work, schedule, results);
+        visit(heuristic, schedule, results, total);
+    }
+}
 
-// Defined with the environments' schedulers.
-extern const RunSequence kSingleMachineRun;
-extern const RunSequence kUniformRun;
-extern const RunSequence kUnrelatedRun;
-extern const RunSequence kJobShopRun;
-
-// Helpers for the tables.
-inline bool always(const Scheduler&) { return true; }
-inline void nothingToPrepare(Scheduler&) {}
-constexpr KeptTable resultsTo(const char* file) { return {&Scheduler::results, file}; }
-constexpr KeptTable scheduleTo(const char* file) { return {&Scheduler::schedule, file}; }
-
-// The GP learner's schedules, one row per set in the environment's encoding.
-inline constexpr const char* kGPScheduleFile = "raspored_GP.txt";
-// Reads them into `schedule`; on parallel machines and in the job shop an entry that names a job or
-// machine outside its set ends the run with a message naming the file, the set and the position.
-void readGPSchedules(Scheduler& s);
+// The GP learner's schedules (raspored_GP.txt), one row per set in the environment's encoding. On
+// parallel machines and in the job shop an entry that names a job or machine outside its set ends
+// the run with a message naming the file, the set and the position.
+Matrix readGPSchedules(const Collection& collection);

@@ -1,8 +1,6 @@
-// The single-machine evaluation: per-set preparation of the list scheduling, the criteria
-// Twt, Uwt, Fwt and Cmax, the per-set best values and the table of the classical heuristics.
+// The single-machine criteria Twt, Uwt, Fwt and Cmax.
 #include <cmath>
 
-#include "fitness/run_sequence.h"
 #include "fitness/single_machine.h"
 #include "fitness/timeline.h"
 
@@ -15,92 +13,59 @@ struct SetCriteria {
 // Measures the sequence of one set. Completion times are whole numbers (the timeline truncates
 // the times that move C), and so is the due date they are compared with; the weight and
 // processing-time sums and the release time subtracted for the flowtime are taken as stored.
-SetCriteria measureSet(Scheduler& s, int set) {
-    const int n = s.jobsIn(set);
+SetCriteria measureSet(Workspace& work, const Matrix& schedule, int set) {
+    const Collection& c = work.collection;
+    const int n = c.jobsIn(set);
     double C = 0, weightedTardiness = 0, tardyWeight = 0, flowtime = 0, W = 0, P = 0;
-    timeline::singleMachineSet(s, set, [&](const timeline::Occupation& placed) {
+    // The walk has checked that the tables hold every job and position it places, but for the
+    // weight of a tardy job, which only a tardy job needs.
+    timeline::singleMachineSet(work, schedule, set, [&](const timeline::Occupation& placed) {
         const int j = placed.job;
         C = placed.completion;
-        const double due = std::trunc(s.dueDates.get(set, j));
+        const double due = std::trunc(c.dueDates.at(set, j));
         if (C > due) {
             const double T = C - due;
-            weightedTardiness += s.weights.get(set, j) * T;
-            tardyWeight += s.weights.get(set, j);
+            weightedTardiness += c.weights.get(set, j) * T;
+            tardyWeight += c.weights.get(set, j);
         }
-        flowtime += s.hasReleaseTimes ? C - s.releaseTimes.get(set, j) : C;
-        W += s.weights.get(set, placed.position);
-        P += s.processingTimes.get(set, placed.position);
+        flowtime += c.hasReleaseTimes ? C - c.releaseTimes.at(set, j) : C;
+        W += c.weights.at(set, placed.position);
+        P += c.processingTimes.at(set, placed.position);
     });
     return {{weightedTardiness * n / (W * P), tardyWeight / W, flowtime * n / (W * P), C / P}};
 }
 
 }  // namespace
 
-double Scheduler::singleMachineCriteria() {
+void timeline::requireSequenceInTables(const Workspace& work, const Matrix& schedule, int set, int n) {
+    if (n <= 0) return;
+    const Collection& c = work.collection;
+    const auto holds = [set](const Matrix& table, int column) {
+        return set >= 0 && set < table.rows && column < table.cols;
+    };
+    if (!holds(schedule, n - 1) || !holds(c.weights, n - 1) || !holds(c.processingTimes, n - 1)) tableAccessFailed();
+    const double* sequence = schedule.rowData(set);
+    for (int k = 0; k < n; ++k) {
+        const double entry = sequence[k];
+        if (!(entry > -1.0 && entry < 2147483648.0)) tableAccessFailed();  // not a job index at all
+        const int j = static_cast<int>(entry);
+        if ((c.hasReleaseTimes && !holds(c.releaseTimes, j)) || !holds(c.processingTimes, j) ||
+            (c.hasSetups && j >= n) || !holds(c.dueDates, j))
+            tableAccessFailed();
+    }
+}
+
+double singleMachineCriteria(Workspace& work, const Matrix& schedule, Matrix& results) {
     const int sets = schedule.rows;
     results.initZero(sets + 1, 4);
     double totals[4] = {0, 0, 0, 0};
     for (int set = 0; set < sets; ++set) {
-        const SetCriteria criteria = measureSet(*this, set);
-        for (int c = 0; c < 4; ++c) {
-            results.at(set, c) = criteria.values[c];
-            totals[c] += criteria.values[c];
+        const SetCriteria criteria = measureSet(work, schedule, set);
+        for (int col = 0; col < 4; ++col) {
+            results.at(set, col) = criteria.values[col];
+            totals[col] += criteria.values[col];
         }
     }
-    for (int c = 0; c < 4; ++c) results.at(sets, c) = totals[c];
+    for (int col = 0; col < 4; ++col) results.at(sets, col) = totals[col];
     return totals[0];
 }
-
-void Scheduler::updateBest() {
-    for (int i = 0; i < results.rows - 1; ++i)
-        for (int c = 0; c < 4; ++c)
-            if (best.get(i, c) > results.get(i, c)) best.set(i, c, results.get(i, c));
-}
-
-namespace {
-
-// Nwt repairs the plain due-date order, which means nothing with release times, precedence
-// or setups.
-bool plainInstances(const Scheduler& s) { return !s.hasConstraints && !s.hasSetups && !s.hasReleaseTimes; }
-bool withConstraints(const Scheduler& s) { return s.hasConstraints; }
-bool withSetups(const Scheduler& s) { return s.hasSetups; }
-
-template <auto Rule>
-void listSchedule(Scheduler& s) {
-    s.listScheduleSingle(RuleOf<Rule>{});
-}
-
-void repairDueDateOrder(Scheduler& s) { s.nwt(); }
-
-// Sidney's sequences are made elsewhere and number the jobs from 1.
-void readSidneySchedules(Scheduler& s) {
-    s.schedule.read("raspored_Sidney.txt");
-    s.schedule = s.schedule + -1.0;
-}
-
-const Heuristic kHeuristics[] = {
-    {"EDD", always, listSchedule<&Scheduler::priorityEDD>, "EDD:\t %g\n", {resultsTo("rezultat_EDD.txt")}, "EDD"},
-    {"WSPT", always, listSchedule<&Scheduler::priorityWSPT>, "WSPT:\t %g\n", {resultsTo("rezultat_WSPT.txt")},
-     "WSPT"},
-    {"R&M", always, listSchedule<&Scheduler::priorityRM>, "R&M:\t %g\n",
-     {resultsTo("rezultat_RM.txt"), scheduleTo("raspored_RM.txt")}, "RM"},
-    {"X-D R&M", always, listSchedule<&Scheduler::priorityXDRM>, "X-D R&M:\t %g\n", {resultsTo("rezultat_XD.txt")},
-     "XD"},
-    {"MON", always, listSchedule<&Scheduler::priorityMON>, "MON:\t %g\n", {resultsTo("rezultat_MON.txt")}, "MON"},
-    {"Nwt", plainInstances, repairDueDateOrder, "Nwt heuristika 1:\t %g\n", {resultsTo("rezultat_Nwt.txt")},
-     "Nwt_1"},
-    {"Sidney", withConstraints, readSidneySchedules, "Sidney:\t %g\n", {resultsTo("rezultat_Sidney.txt")},
-     "Sidney"},
-    {"HLF", withConstraints, listSchedule<&Scheduler::priorityHLF>, "HLF:\t %g\n", {resultsTo("rezultat_HLF.txt")},
-     "HLF"},
-    {"LNS", withConstraints, listSchedule<&Scheduler::priorityLNS>, "LNS:\t %g\n", {resultsTo("rezultat_LNS.txt")},
-     "LNS"},
-    {"ATCS", withSetups, listSchedule<&Scheduler::priorityATCS>, "ATCS:\t %g\n", {resultsTo("rezultat_ATCS.txt")},
-     "ATCS"},
-    {"SDS-BD makespan", withSetups, listSchedule<&Scheduler::prioritySetupMakespan>, "SDS-BD makespan:\t %g\n",
-     {resultsTo("rezultat_SQSBD_makespan.txt")}, "makespan"},
-};
-
-}  // namespace
-
-const RunSequence kSingleMachineRun{nothingToPrepare, kHeuristics};

@@ -3,59 +3,53 @@
 // Single-machine list scheduling: one job sequence per set, built by asking a priority rule for
 // every eligible job at every dispatch and taking the greatest priority. The rule is a template
 // argument so that it is inlined (or at least called directly) in the n-squared candidate scan.
-#include <utility>
-#include <vector>
-
-#include "fitness/candidate_batch.h"
-#include "fitness/scheduler.h"
+#include "fitness/decision.h"
+#include "fitness/workspace.h"
 
 namespace single_machine {
 
-// Dispatches the jobs of one set. The set's tables were validated by the caller, so they are
-// read through raw row pointers.
+// Dispatches the jobs of the set in hand into its schedule row. The set's tables were checked by
+// the caller, so they are read through raw row pointers.
 template <class Rule>
 class SetDispatcher {
 public:
-    SetDispatcher(Scheduler& scheduler, Rule& rule, std::vector<char>& dispatched, CandidateBatch& batch, int set,
-                  int n)
-        : s_(scheduler), rule_(rule), dispatched_(dispatched), batch_(batch), set_(set), n_(n), previous_(n),
-          p_(scheduler.processingTimes.rowData(set)), r_(scheduler.releaseTimes.rowData(set)) {}
+    SetDispatcher(Workspace& work, Rule& rule, double* sequence)
+        : work_(work), rule_(rule), sequence_(sequence), n_(work.rows.n), previous_(work.rows.n), p_(work.rows.p),
+          r_(work.rows.r), withReleaseTimes_(work.collection.hasReleaseTimes) {}
 
     void run() {
-        for (int j = 0; j < n_; ++j) dispatched_[j] = 0;
+        for (int j = 0; j < n_; ++j) work_.dispatched[j] = 0;
         int remaining = n_;
         for (int k = 0; k < n_; ++k) {
-            const int c = s_.hasReleaseTimes ? chooseWithReleaseTimes() : chooseWithoutReleaseTimes();
+            const int c = withReleaseTimes_ ? chooseWithReleaseTimes() : chooseWithoutReleaseTimes();
             releaseSuccessors(c);
-            s_.meanRemainingDuration = (remaining * s_.meanRemainingDuration - p_[c]) / (remaining - 1);
+            work_.meanRemainingDuration = (remaining * work_.meanRemainingDuration - p_[c]) / (remaining - 1);
             --remaining;
-            dispatched_[c] = 1;
-            s_.schedule.at(set_, k) = c;
+            work_.dispatched[c] = 1;
+            sequence_[k] = c;
             advanceTime(c);
         }
     }
 
 private:
-    Scheduler& s_;
+    Workspace& work_;
     Rule& rule_;
-    std::vector<char>& dispatched_;
-    CandidateBatch& batch_;
-    const int set_;
+    double* sequence_;
     const int n_;
     int previous_;
     double time_ = 0;
     const double* p_;
     const double* r_;
+    const bool withReleaseTimes_;
 
     // Not dispatched and no predecessor still waiting.
-    bool eligible(int j) const { return !dispatched_[j] && !(s_.precedenceLists.at(j, 0) > 0); }
+    bool eligible(int j) const { return !work_.dispatched[j] && !(work_.precedenceLists.at(j, 0) > 0); }
 
     // Candidate c and every eligible job that passes `considered` compete.
     template <class Considered>
     int highestPriority(int c, Considered considered) {
-        return ::highestPriority(
-            rule_, std::as_const(s_), set_, batch_, c, n_, [&](int j) { return eligible(j) && considered(j); },
-            previous_, time_, 0);
+        const ListDecision at{work_, previous_, time_, 0};
+        return ::highestPriority(rule_, at, work_.candidates, c, [&](int j) { return eligible(j) && considered(j); });
     }
 
     // An eligible job always exists while jobs remain: predecessors have lower indices, so the
@@ -90,18 +84,16 @@ private:
 
     // Successors of c wait for one predecessor fewer.
     void releaseSuccessors(int c) {
-        if (!s_.hasConstraints) return;
-        const int successors = static_cast<int>(s_.precedenceLists.at(c, 1));
-        for (int q = 0; q < successors; ++q) {
-            const int successor = static_cast<int>(s_.precedenceLists.at(c, 2 + q));
-            s_.precedenceLists.at(successor, 0) -= 1;
-        }
+        if (!work_.collection.hasConstraints) return;
+        Matrix& lists = work_.precedenceLists;
+        const int successors = static_cast<int>(lists.at(c, 1));
+        for (int q = 0; q < successors; ++q) lists.at(static_cast<int>(lists.at(c, 2 + q)), 0) -= 1;
     }
 
     void advanceTime(int c) {
         double start = time_;
-        if (s_.hasSetups) start += s_.setupTimes.at(previous_, c);
-        if (s_.hasReleaseTimes && r_[c] > start) start = r_[c];
+        if (work_.collection.hasSetups) start += work_.setupTimes.at(previous_, c);
+        if (withReleaseTimes_ && r_[c] > start) start = r_[c];
         time_ = start + p_[c];
         previous_ = c;
     }
@@ -109,24 +101,25 @@ private:
 
 }  // namespace single_machine
 
+// Fills `schedule` (one row per set) with the rule's sequences.
 template <class Rule>
-void Scheduler::listScheduleSingle(Rule rule) {
-    const int sets = processingTimes.rows;
-    const int maxJobs = processingTimes.cols;
-    schedule.init(sets, maxJobs);  // asserts unless both are positive
-    std::vector<char> dispatched(static_cast<std::size_t>(maxJobs));
-    CandidateBatch batch;
-    batch.reserve(maxJobs + 1);
-    // Sized like the table the precedence construction builds, so that LNS may read its
-    // successor counts (all zero) without constraints.
-    precedenceLists.initZero(maxJobs, maxJobs + 1);
-    levels.initZero(maxJobs, 1);
+void listScheduleSingle(Workspace& work, Rule rule, Matrix& schedule, ScheduleWidth width = ScheduleWidth::File) {
+    const Collection& c = work.collection;
+    const int sets = c.processingTimes.rows;
+    schedule.init(sets, c.scheduleColumns(width));  // asserts unless both are positive
     for (int set = 0; set < sets; ++set) {
-        const int n = jobsIn(set);
+        const int n = c.jobsIn(set);
         if (n == 0) continue;  // nothing to sequence, and nothing to construct for it
-        requireInstanceRow(set, n, n);
-        processingSum.get(set);  // a checked read of the SP that MON reads unchecked
-        prepareListScheduling(set, n, processingTimes.rowData(set));
-        single_machine::SetDispatcher<Rule>(*this, rule, dispatched, batch, set, n).run();
+        c.requireInstanceRow(set, n, n);
+        work.takeListSet(set, n, 1);
+        work.prepareListScheduling();
+        single_machine::SetDispatcher<Rule>(work, rule, schedule.rowData(set)).run();
     }
 }
+
+// The criteria Twt, Uwt, Fwt and Cmax of every set's sequence, and their totals in a last row;
+// returns the Twt total.
+double singleMachineCriteria(Workspace& work, const Matrix& schedule, Matrix& results);
+
+// The Nwt heuristic: the earliest-due-date order, repaired for the weighted number of tardy jobs.
+void nwt(Workspace& work, Matrix& schedule);

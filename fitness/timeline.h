@@ -1,19 +1,18 @@
 #pragma once
 
 // When each job or operation of a schedule starts and ends, computed in one place per environment.
-// A walk replays one set of `schedule` the way the criteria measure it and hands every job (single
+// A walk replays one set of a schedule the way the criteria measure it and hands every job (single
 // and parallel machines) or operation (job shop) it places to a visitor. The criteria add up their
 // sums in the visitor; the report draws its Gantt bars from the same calls, so a chart shows
 // exactly the times that were measured. The visitor is a template argument, so in the criteria it
 // is inlined into the loop.
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
-#include "core/fatal.h"
-#include "fitness/job_shop.h"
+#include "core/matrice.h"
+#include "core/names.h"
 #include "fitness/parallel_machines.h"
-#include "fitness/scheduler.h"
+#include "fitness/workspace.h"
 
 namespace timeline {
 
@@ -29,38 +28,33 @@ struct Occupation {
     double completion;
 };
 
-// Per-machine state of the parallel-machine walk, kept from set to set so that it is allocated once.
-struct MachineClocks {
-    std::vector<double> completion;  // when each machine finishes its last job so far
-    std::vector<int> last;           // the job each machine processed last, n before the first
-};
-
-// The job at position k of a single-machine sequence, read checked. An entry that cannot be a job
-// index (negative, not a number, beyond any table) ends the run as the table access would.
-inline int sequencedJob(const Matrix& schedule, int set, int k) {
-    constexpr int kLineGet = 188;  // the matrix's checked two-index access
-    const double entry = schedule.get(set, k);
-    if (!(entry > -1.0 && entry < 2147483648.0)) assertionFailed("matrice", kLineGet);
-    return static_cast<int>(entry);
-}
+// Ends the run as an out-of-range table access would unless every entry of a single-machine
+// sequence of n jobs is a job index whose release and processing times, setups and due date the
+// set's tables hold (a schedule file may name any job), and the tables hold the n positions whose
+// weights and processing times the criteria sum; then the walk and the criteria read them unchecked.
+void requireSequenceInTables(const Workspace& work, const Matrix& schedule, int set, int n);
 
 // One set of a single-machine schedule. The times are whole numbers: the release time that moves
-// the machine, the processing time and the setup are truncated before they are added. The
-// instance tables are read checked, since a schedule file may name any job.
+// the machine, the processing time and the setup are truncated before they are added.
 template <class Visit>
-void singleMachineSet(Scheduler& s, int set, Visit&& visit) {
-    const int n = s.jobsIn(set);
-    if (s.hasSetups) s.buildSetupTimes(set);
+void singleMachineSet(Workspace& work, const Matrix& schedule, int set, Visit&& visit) {
+    const Collection& c = work.collection;
+    const int n = c.jobsIn(set);
+    if (c.hasSetups) work.buildSetupTimes(set);
+    requireSequenceInTables(work, schedule, set, n);
+    const double* sequence = n > 0 ? schedule.rowData(set) : nullptr;
+    const double* p = c.processingTimes.rowData(set);
+    const double* r = c.releaseTimes.rowData(set);
     double C = 0;
     int previous = n;
     for (int k = 0; k < n; ++k) {
-        const int j = sequencedJob(s.schedule, set, k);
-        if (s.hasReleaseTimes && s.releaseTimes.get(set, j) > C) C = std::trunc(s.releaseTimes.get(set, j));
+        const int j = static_cast<int>(sequence[k]);
+        if (c.hasReleaseTimes && r[j] > C) C = std::trunc(r[j]);
         const double start = C;
-        C = C + std::trunc(s.processingTimes.get(set, j));
+        C = C + std::trunc(p[j]);
         double setup = 0;
-        if (s.hasSetups) {
-            setup = std::trunc(s.setupTimes.get(previous, j));
+        if (c.hasSetups) {
+            setup = std::trunc(work.setupTimes.at(previous, j));
             C = C + setup;
         }
         previous = j;
@@ -69,33 +63,35 @@ void singleMachineSet(Scheduler& s, int set, Visit&& visit) {
 }
 
 // One set of a uniform or unrelated schedule (entries job + 1000 x machine), each machine's jobs
-// replayed in the order of the row. Times are taken as stored. Afterwards machines.completion
+// replayed in the order of the row. Times are taken as stored. Afterwards work.clocks.completion
 // holds when every machine of the set finishes (0 for a machine without jobs).
 template <class Visit>
-void parallelMachineSet(Scheduler& s, int set, MachineClocks& machines, Visit&& visit) {
-    const int n = s.jobsIn(set);
-    const int m = s.machinesIn(set);
-    parallel_machines::requireSchedulableSet(s, set);
-    parallel_machines::requireParallelRow(s, set, n, m);
+void parallelMachineSet(Workspace& work, const Matrix& schedule, int set, Visit&& visit) {
+    const Collection& c = work.collection;
+    const int n = c.jobsIn(set);
+    const int m = c.machinesIn(set);
+    c.requireSchedulableSet(set);
+    c.requireParallelRow(set, n, m);
+    MachineClocks& machines = work.clocks;
     machines.completion.assign(static_cast<std::size_t>(m), 0.0);
-    if (s.hasSetups) {
-        s.buildSetupTimes(set);
+    if (c.hasSetups) {
+        work.buildSetupTimes(set);
         machines.last.assign(static_cast<std::size_t>(m), n);
     }
-    const bool uniform = s.environment == Uniform;
-    const double* p = s.processingTimes.rowData(set);
-    const double* r = s.releaseTimes.rowData(set);
-    const double* v = uniform ? s.speeds.rowData(set) : nullptr;
+    const bool uniform = c.environment == Environment::Uniform;
+    const double* p = c.processingTimes.rowData(set);
+    const double* r = c.releaseTimes.rowData(set);
+    const double* v = uniform ? c.speeds.rowData(set) : nullptr;
     for (int q = 0; q < n; ++q) {
-        const auto [j, k] = parallel_machines::decode(s.schedule.get(set, q));
+        const auto [j, k] = parallel_machines::decode(schedule.get(set, q));
         double& C = machines.completion[static_cast<std::size_t>(k)];
-        if (s.hasReleaseTimes && r[j] > C) C = r[j];
+        if (c.hasReleaseTimes && r[j] > C) C = r[j];
         const double start = C;
         C += uniform ? v[k] * p[j] : p[j * m + k];
         double setup = 0;
-        if (s.hasSetups) {
+        if (c.hasSetups) {
             int& last = machines.last[static_cast<std::size_t>(k)];
-            setup = s.setupTimes.at(last, j);
+            setup = work.setupTimes.at(last, j);
             C += setup;
             last = j;
         }
@@ -107,56 +103,54 @@ void parallelMachineSet(Scheduler& s, int set, MachineClocks& machines, Visit&& 
 // machine play its next listed operation if that is the job's next one. A pass that plays nothing
 // leaves the state as it was, so no later pass could play anything either: the sequences block
 // each other (or are done), and the operations left have no times. A job listed again after its
-// last operation keeps its machine waiting in the same way. Needs the operation tables shaped
-// (initOperationTables); afterwards floor.jobReady holds each job's completion (its release time
-// if nothing of it was played). Returns the set's total processing time.
+// last operation keeps its machine waiting in the same way. Afterwards work.floor.jobReady holds
+// each job's completion (its release time if nothing of it was played). Returns the set's total
+// processing time.
 template <class Visit>
-double jobShopSet(Scheduler& s, int set, ShopFloor& floor, Visit&& visit) {
-    const int n = s.jobsIn(set);
-    const int m = s.machinesIn(set);
-    const double total = s.decodeOperations(set, n, m);
-    floor.reset(n, m, s.releaseTimes.rowData(set));
-    if (s.hasSetups) s.buildSetupTimes(set);
-    const Matrix* setups = s.hasSetups ? &s.setupTimes : nullptr;
+double jobShopSet(Workspace& work, const Matrix& schedule, int set, Visit&& visit) {
+    const Collection& c = work.collection;
+    const int n = c.jobsIn(set);
+    const int m = c.machinesIn(set);
+    c.requireOperationRow(set, n, m);
+    if (n <= 0) return 0;
+    work.takeShopSet(set, n, m);
+    ShopFloor& floor = work.floor;
+    floor.reset(n, m, work.rows.r, work.rows.machines);
+    if (c.hasSetups) work.buildSetupTimes(set);
     for (int pass = 0; pass < n * m; ++pass) {
         bool played = false;
         for (int k = 0; k < m; ++k) {
             if (floor.sequenced[k] >= n) continue;
             const int position = k * n + floor.sequenced[k];
-            const int j = static_cast<int>(s.schedule.get(set, position));
-            if (floor.nextMachine(j, s.operationMachines) != k) continue;
+            const int j = static_cast<int>(schedule.get(set, position));
+            if (floor.nextMachine(j) != k) continue;
             const int operation = floor.nextOperation[j];
             // Where perform places the operation: the setup follows the machine's last job.
             const double start = std::max(floor.machineFree[k], floor.jobReady[j]);
-            const double setup = setups ? setups->at(floor.lastJob[k], j) : 0.0;
-            floor.perform(j, k, floor.machineFree[k], s.operationDurations.at(j, operation), setups);
+            const double setup = c.hasSetups ? work.setupTimes.at(floor.lastJob[k], j) : 0.0;
+            floor.perform(j, k, floor.machineFree[k], work.rows.durations[j * m + operation], setup);
             visit(Occupation{j, k, operation, position, start, setup, floor.machineFree[k]});
             played = true;
         }
         if (!played) break;
     }
-    return total;
+    return c.operationTotal.at(set, 0);
 }
 
-// Walks one set of the schedule in hand, whatever the environment, for callers that look at a
-// few sets rather than measure them all.
+// Walks one set of a schedule, whatever the environment, for callers that look at a few sets
+// rather than measure them all.
 template <class Visit>
-void walkSet(Scheduler& s, int set, Visit&& visit) {
-    switch (s.environment) {
-        case Single:
-            singleMachineSet(s, set, visit);
+void walkSet(Workspace& work, const Matrix& schedule, int set, Visit&& visit) {
+    switch (work.collection.environment) {
+        case Environment::Single:
+            singleMachineSet(work, schedule, set, visit);
             return;
-        case JobShop: {
-            s.initOperationTables();
-            ShopFloor floor;
-            jobShopSet(s, set, floor, visit);
+        case Environment::JobShop:
+            jobShopSet(work, schedule, set, visit);
             return;
-        }
-        default: {
-            MachineClocks machines;
-            parallelMachineSet(s, set, machines, visit);
+        default:
+            parallelMachineSet(work, schedule, set, visit);
             return;
-        }
     }
 }
 

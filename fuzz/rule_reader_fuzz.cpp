@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "fitness/candidate_batch.h"
+#include "fitness/decision.h"
 #include "fuzz/fuzz_support.h"
 #include "learner/compiled_rule.h"
 #include "learner/rule_language.h"
@@ -13,22 +13,21 @@
 namespace {
 
 // Three jobs of one set on one machine, with release times, setups and successors in place.
-Scheduler smallSet() {
-    Scheduler s;
-    s.environment = Single;
-    s.hasSetups = 1;
-    for (Matrix* table : {&s.processingTimes, &s.dueDates, &s.weights, &s.releaseTimes, &s.speeds}) table->init(1, 3);
-    s.processingSum.init(1, 1);
-    s.setupTimes.init(4, 3);
-    s.precedenceLists.initZero(3, 4);
+Collection smallSet() {
+    Collection c;
+    c.hasSetups = true;
+    c.setupFactor = 1;
+    for (Matrix* table : {&c.processingTimes, &c.dueDates, &c.weights, &c.releaseTimes}) table->init(1, 3);
+    c.processingSum.init(1, 1);
+    c.jobCount.init(1, 1);
+    c.jobCount.at(0, 0) = 3;
     for (int j = 0; j < 3; ++j) {
-        s.processingTimes.at(0, j) = 1 + 2 * j;
-        s.dueDates.at(0, j) = 10 - j;
-        s.weights.at(0, j) = 1 + j % 2;
-        s.releaseTimes.at(0, j) = j;
-        for (int q = 0; q < 4; ++q) s.setupTimes.at(q, j) = (q + j) % 3;
+        c.processingTimes.at(0, j) = 1 + 2 * j;
+        c.dueDates.at(0, j) = 10 - j;
+        c.weights.at(0, j) = 1 + j % 2;
+        c.releaseTimes.at(0, j) = j;
     }
-    return s;
+    return c;
 }
 
 bool holdsNegativeConstant(const rules::Tree& tree) {
@@ -37,7 +36,7 @@ bool holdsNegativeConstant(const rules::Tree& tree) {
     return false;
 }
 
-void checkRoundTrips(const rules::Tree& tree, int environment) {
+void checkRoundTrips(const rules::Tree& tree, Environment environment) {
     // A negative constant prints as the negation of its magnitude: the same value, another tree.
     if (!holdsNegativeConstant(tree) && !(rules::parseInfix(rules::toInfix(tree, environment), environment) == tree))
         std::abort();
@@ -45,12 +44,15 @@ void checkRoundTrips(const rules::Tree& tree, int environment) {
 }
 
 void rate(const rules::Tree& tree) {
-    static Scheduler s = smallSet();
+    static const Collection collection = smallSet();
+    Workspace work(collection);
+    work.takeListSet(0, 3, 1);
+    work.prepareListScheduling();
     CandidateBatch batch;
     batch.reserve(3);
     for (int j = 0; j < 3; ++j) batch.add(j);
-    rules::CompiledRule rule(tree, Single);
-    rule.rateList(s, 0, batch, 3, 1.5, 0);
+    rules::CompiledRule rule(tree, Environment::Single);
+    rule.rate(ListDecision{work, 3, 1.5, 0}, batch);
 }
 
 }  // namespace
@@ -58,13 +60,13 @@ void rate(const rules::Tree& tree) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
     fuzzing::startInput();
-    const int environment = data[0] % 4;
+    const Environment environment = kEnvironments[data[0] % 4];
     const std::string_view text = fuzzing::asText(data + 1, size - 1);
     const auto attempt = [&](auto read) {
         try {
             const rules::Tree tree = read();
             checkRoundTrips(tree, environment);
-            if (environment == Single) rate(tree);
+            if (environment == Environment::Single) rate(tree);
         } catch (const rules::RuleError&) {
             // refused with a message: the answer a bad rule must get
         }

@@ -12,48 +12,12 @@
 #include <vector>
 
 #include "fitness/candidate_batch.h"
-#include "fitness/scheduler.h"
+#include "fitness/decision.h"
+#include "fitness/rules.h"
 #include "learner/rule_language.h"
+#include "learner/terminals.h"
 
 namespace rules {
-
-// The terminal reads, each with its own slot (its value) and bit (whether a rule uses it).
-enum class Load : std::uint8_t {
-    // list-scheduling environments
-    Processing,
-    UnrelatedProcessing,
-    DueDate,
-    Weight,
-    Ready,
-    Time,
-    Wait,
-    Setup,
-    Speed,
-    InverseSpeedSum,
-    RemainingMeanDuration,
-    MeanDuration,
-    MeanSetup,
-    ProcessingSum,
-    Successors,
-    SingleSlack,
-    UniformSlack,
-    UnrelatedSlack,
-    // job shop
-    OperationDuration,
-    RemainingWork,
-    WorkAfter,
-    MachineMean,
-    OperationsLeft,
-    JobShopDueDate,
-    JobShopWeight,
-    JobShopTime,
-    JobReady,
-    JobShopWait,
-    JobShopSlack,
-    Count
-};
-inline constexpr int kLoads = static_cast<int>(Load::Count);
-static_assert(kLoads <= 32, "a rule's terminal reads are kept as bits of one 32-bit word");
 
 enum class Op : std::uint8_t { Add, Sub, Mul, Div, Neg, Max, Min, Pos, Exp };
 
@@ -95,21 +59,28 @@ decltype(auto) withOperation(Op op, Visit visit) {
     __builtin_unreachable();  // every operation has its case
 }
 
+// A terminal's column and how a decision fills it.
+template <class Decision>
+struct Load {
+    std::uint32_t slot;
+    Gather<Decision> gather;
+};
+
 // A compiled rule keeps its slots with it, so one rule object serves one thread at a time; every
 // worker of a parallel evaluation compiles its own. It rates a whole decision at once: each slot
 // is a column with one value per candidate, and each operation runs down its columns, so the
-// program is interpreted once per decision rather than once per candidate.
+// program is interpreted once per decision rather than once per candidate. Only the terminals the
+// rule reads are gathered.
 class CompiledRule {
 public:
-    CompiledRule(const Tree& tree, int environment);
+    CompiledRule(const Tree& tree, Environment environment);
 
     // Room for decisions of `candidates` candidates; larger decisions make room themselves.
     void reserve(int candidates);
 
-    // The dispatchers' batch interface (see fitness/candidate_batch.h).
-    void rateList(const Scheduler& s, int set, CandidateBatch& batch, int previous, double time, int machine);
-    void rateShop(const Scheduler& s, int set, CandidateBatch& batch, const int* nextOperation, const double* jobReady,
-                  double time, int lastJob);
+    // The dispatchers' batch interface (fitness/decision.h).
+    void rate(const ListDecision& at, CandidateBatch& batch) { rateWith(listLoads_, at, batch); }
+    void rate(const ShopDecision& at, CandidateBatch& batch) { rateWith(shopLoads_, at, batch); }
 
     std::size_t operations() const { return code_.size(); }
     // The candidates this rule has rated, for throughput figures.
@@ -120,19 +91,26 @@ private:
         std::uint32_t slot;
         double value;
     };
+    std::vector<Load<ListDecision>> listLoads_;  // the terminals the rule reads, by scheme
+    std::vector<Load<ShopDecision>> shopLoads_;
     std::vector<Instruction> code_;
     std::vector<ConstantSlot> constants_;
-    std::uint32_t slotCount_ = kLoads;  // kLoads terminal slots, then constants, then results
-    std::uint32_t used_ = 0;            // bit i: the rule reads Load i
+    std::uint32_t slotCount_ = 0;  // terminals, constants and results, in the order first met
     std::uint32_t result_ = 0;
     int capacity_ = 0;
     std::uint64_t rated_ = 0;
     std::vector<double> columns_;  // slot i holds candidates [i * capacity_, (i + 1) * capacity_)
 
-    bool uses(Load load) const { return used_ & (std::uint32_t{1} << static_cast<int>(load)); }
     double* column(std::uint32_t slot) { return columns_.data() + static_cast<std::size_t>(slot) * capacity_; }
-    double* column(Load load) { return column(static_cast<std::uint32_t>(load)); }
-    void fill(Load load, double value, int count);
+
+    template <class Decision>
+    void rateWith(const std::vector<Load<Decision>>& loads, const Decision& at, CandidateBatch& batch) {
+        const int count = batch.size();
+        reserve(count);
+        for (const Load<Decision>& load : loads) load.gather(at, batch.jobs(), count, column(load.slot));
+        execute(count);
+        deliver(batch);
+    }
     void execute(int count);
     void deliver(CandidateBatch& batch);
 
@@ -144,12 +122,9 @@ private:
 class RuleRef {
 public:
     explicit RuleRef(CompiledRule& rule) : rule_(&rule) {}
-    void rateList(const Scheduler& s, int set, CandidateBatch& batch, int previous, double time, int machine) {
-        rule_->rateList(s, set, batch, previous, time, machine);
-    }
-    void rateShop(const Scheduler& s, int set, CandidateBatch& batch, const int* nextOperation, const double* jobReady,
-                  double time, int lastJob) {
-        rule_->rateShop(s, set, batch, nextOperation, jobReady, time, lastJob);
+    template <class Decision>
+    void rate(const Decision& at, CandidateBatch& batch) {
+        rule_->rate(at, batch);
     }
 
 private:

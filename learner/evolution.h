@@ -5,49 +5,35 @@
 // scheduled and measured exactly as `learner --test` does; lower is better, and of equal totals
 // the smaller tree is better. All random draws are made by one stream in one order, so a seed and
 // the settings give the same run (and byte-identical hall of fame and log) on any number of threads.
+//
+// The engine (Evolution) knows nothing of files or the console: after each generation it hands a
+// summary to its observers, which write the hall of fame, the log and the progress line
+// (learner/run_outputs.h).
 #include <cstdint>
+#include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
-#include "fitness/scheduler.h"
-#include "learner/learning_log.h"
+#include "fitness/collection.h"
+#include "learner/parallel_evaluator.h"
 #include "learner/random_stream.h"
 #include "learner/rule_language.h"
+#include "learner/settings.h"
+#include "learner/variation.h"
 
 namespace gp {
 
-struct Settings {
-    int population = 500;
-    int generations = 50;
-    int tournament = 7;
-    double crossover = 0.85;
-    double mutation = 0.1;
-    double reproduction = 0.05;
-    int elitism = 1;
-    int maxDepth = 6;
-    int initMinDepth = 2;
-    int initMaxDepth = 5;
-    int mutationDepth = 4;
-    // The operators trees are made of; unary minus is left out by default, as 0 - x does its work.
-    std::string functions = "+,-,*,/,max,min,pos,exp";
-    std::uint64_t seed = 0;
-    int threads = 1;
-    std::string criterion;  // empty: Twt, or Cmax in the job shop
-    std::string hallOfFame = "learner_hof.txt";
-    std::string log = learning_log::kDefaultFile;
-    std::string definition = "fitness.txt";
-    bool showProgress = true;  // the per-generation lines and the closing report on standard output
-};
-
-// What is wrong with the settings, or "" if nothing.
-std::string settingsProblem(const Settings& settings);
-
 struct Individual {
     rules::Tree tree;
+    std::uint64_t hash = 0;      // of the tree, kept with it
     std::vector<double> totals;  // every criterion's total; empty until measured
     double fitness = 0;
     int generation = 0;  // when the tree was first measured in this run
 };
+
+// A new, unmeasured individual.
+Individual individualOf(rules::Tree tree);
 
 // True when a is better than b: a lower fitness, or the same fitness and a smaller tree.
 bool better(const Individual& a, const Individual& b);
@@ -56,14 +42,73 @@ bool better(const Individual& a, const Individual& b);
 // equals the first drawn wins.
 int tournament(const std::vector<Individual>& population, int size, RandomStream& random);
 
+// What the observers learn after each generation.
+struct GenerationSummary {
+    int generation;
+    const Individual& best;            // so far
+    const Individual& generationBest;  // of this generation
+    double meanFitness;
+    std::size_t rulesMeasured;  // distinct rules so far
+};
+
 struct Outcome {
     Individual best;
     std::size_t rulesMeasured = 0;      // distinct rules
     std::uint64_t candidatesRated = 0;  // over every decision of every rule measured
 };
 
-// Runs the evolution on a collection as loadCollection returns it, writing the hall of fame and
-// the log after every generation and reporting progress on standard output.
-Outcome evolve(const Scheduler& collection, const Settings& settings);
+class RunObserver {
+public:
+    virtual ~RunObserver() = default;
+    virtual void generationDone(const GenerationSummary& summary) = 0;
+    virtual void runDone(const Outcome&) {}
+};
+
+// The evolving population and everything the next generation depends on.
+class Evolution {
+public:
+    Evolution(const Collection& collection, const Settings& settings);
+
+    // The first generation, measured.
+    void start();
+    // The next generation: the elite and children of tournament winners, measured.
+    void step();
+    GenerationSummary summary() const;
+    Outcome outcome() const { return {best_, rulesMeasured_, evaluator_.candidatesRated()}; }
+
+    // Every generation, each followed by the observers in order.
+    Outcome run(std::span<RunObserver* const> observers);
+
+    const std::string& criterion() const { return criterion_; }
+    int threads() const { return evaluator_.threads(); }
+
+private:
+    struct Remembered {
+        rules::Tree tree;
+        std::vector<double> totals;
+        int generation;
+    };
+
+    const Settings& settings_;
+    const std::string criterion_;
+    const int column_;
+    const PrimitiveSet primitives_;
+    RandomStream random_;
+    ParallelEvaluator evaluator_;
+    std::unordered_multimap<std::uint64_t, Remembered> measured_;  // rules measured so far, by hash
+    std::size_t rulesMeasured_ = 0;
+    std::vector<Individual> population_;
+    int generation_ = 0;
+    const Individual* generationBest_ = nullptr;
+    double meanFitness_ = 0;
+    Individual best_;
+
+    double fitnessOf(const std::vector<double>& totals) const;
+    void measure();
+    void measureNew(const std::vector<const Individual*>& pending);
+    std::vector<Individual> offspring();
+    std::vector<Individual> children();
+    void takeStock();
+};
 
 }  // namespace gp

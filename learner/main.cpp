@@ -7,8 +7,8 @@
 #include <thread>
 
 #include "core/fatal.h"
-#include "learner/collection.h"
-#include "learner/evolution.h"
+#include "fitness/collection.h"
+#include "learner/run_outputs.h"
 #include "learner/rule_test.h"
 
 namespace {
@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
     }
     const std::string problem = gp::settingsProblem(settings);
     if (!problem.empty()) fatalError("learner: " + problem);
-    const Scheduler collection = rules::loadCollection(settings.definition);
+    const Collection collection = loadCollection(settings.definition);
     gp::evolve(collection, settings);
     return 0;
 }

@@ -1,45 +1,73 @@
 #include "learner/parallel_evaluator.h"
 
-#include <atomic>
-#include <thread>
-
 #include "learner/compiled_rule.h"
 #include "learner/rule_scheduling.h"
 
 namespace gp {
 
-ParallelEvaluator::ParallelEvaluator(const Scheduler& loaded, int threads)
-    : workers_(static_cast<std::size_t>(threads < 1 ? 1 : threads), Worker{loaded, 0}) {}
+ParallelEvaluator::ParallelEvaluator(const Collection& collection, int threads) : collection_(collection) {
+    for (int w = 0; w < (threads < 1 ? 1 : threads); ++w) workers_.push_back(std::make_unique<Worker>(collection));
+    for (std::size_t w = 1; w < workers_.size(); ++w) helpers_.emplace_back(&ParallelEvaluator::help, this, std::ref(*workers_[w]));
+}
+
+ParallelEvaluator::~ParallelEvaluator() {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    for (std::thread& helper : helpers_) helper.join();
+}
 
 void ParallelEvaluator::measureOne(Worker& worker, const rules::Tree& tree, std::vector<double>& totals) {
-    Scheduler& s = worker.scheduler;
-    rules::CompiledRule rule(tree, s.environment);
-    rules::scheduleWithRule(s, rule);
+    rules::CompiledRule rule(tree, collection_.environment);
+    rules::measureRule(worker.work, rule, worker.schedule, worker.results);
     worker.rated += rule.candidatesRated();
-    const int last = s.results.rows - 1;
-    totals.assign(s.results.rowData(last), s.results.rowData(last) + s.results.cols);
+    const Matrix& results = worker.results;
+    totals.assign(results.rowData(results.rows - 1), results.rowData(results.rows - 1) + results.cols);
+}
+
+// Takes trees of the batch in hand until none is left.
+void ParallelEvaluator::drain(Worker& worker) {
+    const std::vector<const rules::Tree*>& trees = *trees_;
+    for (std::size_t i = next_++; i < trees.size(); i = next_++) measureOne(worker, *trees[i], (*totals_)[i]);
+}
+
+void ParallelEvaluator::help(Worker& worker) {
+    std::uint64_t done = 0;
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            wake_.wait(lock, [&] { return stopping_ || batch_ != done; });
+            if (stopping_) return;
+            done = batch_;
+        }
+        drain(worker);
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (--busy_ == 0) finished_.notify_one();
+    }
 }
 
 void ParallelEvaluator::measure(const std::vector<const rules::Tree*>& trees,
                                 std::vector<std::vector<double>>& totals) {
     totals.resize(trees.size());
-    std::atomic<std::size_t> next{0};
-    const auto work = [&](Worker& worker) {
-        for (std::size_t i = next++; i < trees.size(); i = next++) measureOne(worker, *trees[i], totals[i]);
-    };
-    if (workers_.size() == 1) {
-        work(workers_[0]);
-        return;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        trees_ = &trees;
+        totals_ = &totals;
+        next_ = 0;
+        busy_ = helpers_.size();
+        ++batch_;
     }
-    std::vector<std::thread> threads;
-    for (std::size_t w = 1; w < workers_.size(); ++w) threads.emplace_back(work, std::ref(workers_[w]));
-    work(workers_[0]);
-    for (std::thread& thread : threads) thread.join();
+    wake_.notify_all();
+    drain(*workers_[0]);
+    std::unique_lock<std::mutex> lock(mutex_);
+    finished_.wait(lock, [&] { return busy_ == 0; });
 }
 
 std::uint64_t ParallelEvaluator::candidatesRated() const {
     std::uint64_t rated = 0;
-    for (const Worker& worker : workers_) rated += worker.rated;
+    for (const auto& worker : workers_) rated += worker->rated;
     return rated;
 }
 

@@ -6,43 +6,11 @@
 #include <cstring>
 #include <system_error>
 
+#include "learner/terminals.h"
+
 namespace rules {
 
 namespace {
-
-const std::vector<TerminalName> kListSchedulingTerminals = {
-    {"p", Terminal::Processing},
-    {"d", Terminal::DueDate},
-    {"w", Terminal::Weight},
-    {"r", Terminal::Ready},
-    {"t", Terminal::Time},
-    {"wait", Terminal::Wait},
-    {"s", Terminal::Setup},
-    {"v", Terminal::Speed},
-    {"L", Terminal::InverseSpeedSum},
-    {"K", Terminal::RemainingMeanDuration},
-    {"pmean", Terminal::MeanDuration},
-    {"smean", Terminal::MeanSetup},
-    {"SP", Terminal::ProcessingSum},
-    {"succ", Terminal::Successors},
-    {"slack", Terminal::Slack},
-};
-
-const std::vector<TerminalName> kJobShopTerminals = {
-    {"p", Terminal::Processing},
-    {"twkr", Terminal::RemainingWork},
-    {"rem", Terminal::WorkAfter},
-    {"pm", Terminal::MachineMean},
-    {"ops", Terminal::OperationsLeft},
-    {"d", Terminal::DueDate},
-    {"w", Terminal::Weight},
-    {"t", Terminal::Time},
-    {"r", Terminal::Ready},
-    {"wait", Terminal::Wait},
-    {"slack", Terminal::Slack},
-};
-
-constexpr int kJobShop = 3;
 
 struct Function {
     std::string_view name;
@@ -55,7 +23,7 @@ bool isNameStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z
 bool isNameChar(char c) { return isNameStart(c) || (c >= '0' && c <= '9'); }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::string terminalList(int environment) {
+std::string terminalList(Environment environment) {
     std::string list;
     for (const TerminalName& t : terminalsOf(environment)) {
         if (!list.empty()) list += ", ";
@@ -71,7 +39,7 @@ std::string terminalList(int environment) {
 //   primary := number | terminal | function "(" sum ["," sum] ")" | "(" sum ")"
 class Parser {
 public:
-    Parser(std::string_view text, int environment) : text_(text), environment_(environment) {}
+    Parser(std::string_view text, Environment environment) : text_(text), environment_(environment) {}
 
     Tree parse() {
         skipBlanks();
@@ -86,7 +54,7 @@ public:
 
 private:
     std::string_view text_;
-    int environment_;
+    Environment environment_;
     std::size_t pos_ = 0;
     Tree tree_;
 
@@ -211,7 +179,7 @@ private:
             return;
         }
         failAt(start, "unknown name \"" + std::string(word) + "\"; expected a terminal of the " +
-                          std::string(environmentName(environment_)) + " environment (" + terminalList(environment_) +
+                          std::string(namesOf(environment_).adjective) + " environment (" + terminalList(environment_) +
                           ") or a function (max, min, pos, exp)");
     }
 };
@@ -252,7 +220,7 @@ std::string_view functionName(Primitive primitive) {
 
 class Printer {
 public:
-    Printer(const Tree& tree, int environment) : tree_(tree), environment_(environment) {}
+    Printer(const Tree& tree, Environment environment) : tree_(tree), environment_(environment) {}
 
     // Prints the subtree at `at` and returns the position after it.
     int print(int at, std::string& out) const {
@@ -303,7 +271,7 @@ public:
 
 private:
     const Tree& tree_;
-    int environment_;
+    Environment environment_;
 
     // Prints an operand in parentheses when it binds less tightly than `needed`.
     int operand(int at, int needed, std::string& out) const {
@@ -379,38 +347,29 @@ const std::vector<OperatorName>& operatorNames() {
     return kNames;
 }
 
-std::string keyOf(const Tree& tree) {
-    std::string key;
-    key.reserve(tree.nodes.size() * 2);
+std::uint64_t hashOf(const Tree& tree) {
+    // splitmix64's finaliser on each node's fields in turn.
+    const auto mix = [](std::uint64_t x) {
+        x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ull;
+        x = (x ^ (x >> 27)) * 0x94d049bb133111ebull;
+        return x ^ (x >> 31);
+    };
+    std::uint64_t hash = 0x9e3779b97f4a7c15ull;
     for (const Node& node : tree.nodes) {
-        key += static_cast<char>(node.primitive);
-        if (node.primitive == Primitive::Terminal) key += static_cast<char>(node.terminal);
+        std::uint64_t word = static_cast<std::uint64_t>(node.primitive);
+        if (node.primitive == Primitive::Terminal) word |= static_cast<std::uint64_t>(node.terminal) << 8;
+        hash = mix(hash ^ mix(word));
         if (node.primitive != Primitive::Constant) continue;
-        char bits[sizeof node.value];
-        std::memcpy(bits, &node.value, sizeof bits);
-        key.append(bits, sizeof bits);
+        std::uint64_t bits;
+        std::memcpy(&bits, &node.value, sizeof bits);
+        hash = mix(hash ^ bits);
     }
-    return key;
+    return hash;
 }
 
-const std::vector<TerminalName>& terminalsOf(int environment) {
-    return environment == kJobShop ? kJobShopTerminals : kListSchedulingTerminals;
-}
+Tree parseInfix(std::string_view text, Environment environment) { return Parser(text, environment).parse(); }
 
-std::string_view nameOf(Terminal terminal, int environment) {
-    for (const TerminalName& t : terminalsOf(environment))
-        if (t.terminal == terminal) return t.name;
-    return "?";
-}
-
-std::string_view environmentName(int environment) {
-    static constexpr std::string_view kNames[] = {"single-machine", "uniform-machine", "unrelated-machine", "job-shop"};
-    return environment >= 0 && environment <= kJobShop ? kNames[environment] : "unknown";
-}
-
-Tree parseInfix(std::string_view text, int environment) { return Parser(text, environment).parse(); }
-
-std::string toInfix(const Tree& tree, int environment) {
+std::string toInfix(const Tree& tree, Environment environment) {
     std::string out;
     if (!tree.nodes.empty()) Printer(tree, environment).print(0, out);
     return out;

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/names.h"
+
 namespace rules {
 
 enum class Primitive : std::uint8_t { Add, Sub, Mul, Div, Neg, Max, Min, Pos, Exp, Constant, Terminal };
@@ -68,19 +70,24 @@ struct OperatorName {
 };
 const std::vector<OperatorName>& operatorNames();
 
-// The tree's nodes as bytes: equal keys, equal trees (constants compared bit for bit).
-std::string keyOf(const Tree& tree);
+// A 64-bit hash of the tree's nodes: equal trees (constants compared bit for bit) have equal
+// hashes, so trees are looked up by it and compared node by node only when it matches.
+std::uint64_t hashOf(const Tree& tree);
 
-// The terminals a rule may use in one environment (the codes of the definition file's environment
-// keyword: 0 single, 1 uniform, 2 unrelated, 3 job shop), with their names.
+// The entry filed under `hash` in a multimap whose tree equals `tree`, or null; treeOf gives an
+// entry's tree.
+template <class Map, class TreeOf>
+auto findTree(Map& entries, std::uint64_t hash, const Tree& tree, TreeOf treeOf) -> decltype(&entries.begin()->second) {
+    for (auto [at, end] = entries.equal_range(hash); at != end; ++at)
+        if (treeOf(at->second) == tree) return &at->second;
+    return nullptr;
+}
+
+// A terminal with its name in an environment (learner/terminals.h lists them).
 struct TerminalName {
     std::string_view name;
     Terminal terminal;
 };
-const std::vector<TerminalName>& terminalsOf(int environment);
-std::string_view nameOf(Terminal terminal, int environment);
-// "single-machine", "uniform-machine", ... for messages.
-std::string_view environmentName(int environment);
 
 // A rule that cannot be read: the message says where (1-based character position for infix text)
 // and what was expected.
@@ -93,10 +100,10 @@ public:
 // bounded stack space.
 inline constexpr int kMaxDepth = 200;
 
-Tree parseInfix(std::string_view text, int environment);
+Tree parseInfix(std::string_view text, Environment environment);
 // The canonical text: blanks around binary operators, parentheses only where the tree needs them,
 // constants in their shortest form that reads back to the same double.
-std::string toInfix(const Tree& tree, int environment);
+std::string toInfix(const Tree& tree, Environment environment);
 
 // The shortest decimal text of a finite constant that reads back to the same double.
 std::string constantText(double value);

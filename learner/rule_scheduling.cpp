@@ -2,50 +2,36 @@
 
 #include "fitness/job_shop.h"
 #include "fitness/parallel_machines.h"
+#include "fitness/results.h"
 #include "fitness/single_machine.h"
 
 namespace rules {
 
-void scheduleWithRule(Scheduler& s, CompiledRule& rule) {
-    rule.reserve(s.dueDates.cols + 1);  // the largest decision: the incumbent and every job
-    switch (s.environment) {
-        case Single:
-            s.listScheduleSingle(RuleRef(rule));
-            s.singleMachineCriteria();
-            break;
-        case JobShop:
-            s.jobShopSchedule(RuleRef(rule));
-            s.jobShopCriteria();
-            break;
+void scheduleWithRule(Workspace& work, CompiledRule& rule, Matrix& schedule, ScheduleWidth width) {
+    rule.reserve(work.candidateCapacity());  // the largest decision: the incumbent and every job
+    switch (work.collection.environment) {
+        case Environment::Single:
+            listScheduleSingle(work, RuleRef(rule), schedule, width);
+            return;
+        case Environment::JobShop:
+            jobShopSchedule(work, RuleRef(rule), schedule);
+            return;
         default:
-            s.listScheduleParallel(RuleRef(rule));
-            s.parallelMachineCriteria();
-            break;
+            listScheduleParallel(work, RuleRef(rule), schedule, width);
+            return;
     }
 }
 
-const std::vector<std::string_view>& criterionNames(int environment) {
-    static const std::vector<std::string_view> kSingle = {"Twt", "Uwt", "Fwt", "Cmax"};
-    static const std::vector<std::string_view> kParallel = {"Twt", "Uwt", "Fwt", "Cmax", "Tmax"};
-    // The job shop adds the unweighted mean tardiness, share of tardy jobs and mean flowtime.
-    static const std::vector<std::string_view> kJobShop = {"Twt", "Uwt", "Fwt", "Cmax", "T", "U", "F"};
-    switch (environment) {
-        case Single:
-            return kSingle;
-        case JobShop:
-            return kJobShop;
-        default:
-            return kParallel;
-    }
+void measureRule(Workspace& work, CompiledRule& rule, Matrix& schedule, Matrix& results) {
+    scheduleWithRule(work, rule, schedule, ScheduleWidth::Measured);
+    measureSchedules(work, schedule, results);
 }
 
-int criterionColumn(std::string_view name, int environment) {
-    const std::vector<std::string_view>& names = criterionNames(environment);
-    for (std::size_t c = 0; c < names.size(); ++c)
-        if (names[c] == name) return static_cast<int>(c);
-    return -1;
+Matrix criteriaOfRule(Workspace& work, CompiledRule& rule) {
+    Matrix schedule;
+    Matrix results;
+    measureRule(work, rule, schedule, results);
+    return results;
 }
-
-double criterionTotal(const Scheduler& s, int column) { return s.results.get(s.results.rows - 1, column); }
 
 }  // namespace rules

@@ -1,27 +1,27 @@
 #pragma once
 
-// A rule's schedules for every set of a loaded instance collection, made by the evaluator's own
-// dispatcher of the environment and measured by its own criteria, so that the totals are the
-// ones `fitness` prints for the same schedules.
-#include <string_view>
-#include <vector>
-
-#include "fitness/scheduler.h"
+// A rule's schedules for every set of a loaded collection, made by the evaluator's own dispatcher
+// of the environment and measured by its own criteria, so that the totals are the ones `fitness`
+// prints for the same schedules.
+#include "core/matrice.h"
+#include "fitness/workspace.h"
 #include "learner/compiled_rule.h"
 
 namespace rules {
 
-// Fills s.schedule and s.results (one row per set, then the totals). The Scheduler was loaded
-// and prepared as its run sequence prepares it (loadCollection does both).
-void scheduleWithRule(Scheduler& s, CompiledRule& rule);
+// Fills `schedule` with the rule's schedules, one row per set, in the environment's encoding.
+void scheduleWithRule(Workspace& work, CompiledRule& rule, Matrix& schedule,
+                      ScheduleWidth width = ScheduleWidth::File);
 
-// The names of the columns of `results` in an environment, in order.
-const std::vector<std::string_view>& criterionNames(int environment);
+// The rule's schedules measured: `results` gets the criteria of every set and their totals in a
+// last row. `schedule` is working storage, kept by the caller so that measuring rule after rule
+// allocates nothing.
+void measureRule(Workspace& work, CompiledRule& rule, Matrix& schedule, Matrix& results);
 
-// The column of a criterion's name in an environment, or -1.
-int criterionColumn(std::string_view name, int environment);
+// The same as a value: the criteria of every set of the collection, totals last.
+Matrix criteriaOfRule(Workspace& work, CompiledRule& rule);
 
-// The total of one criterion after scheduleWithRule.
-double criterionTotal(const Scheduler& s, int column);
+// The total of one criterion of a results table.
+inline double criterionTotal(const Matrix& results, int column) { return results.get(results.rows - 1, column); }
 
 }  // namespace rules

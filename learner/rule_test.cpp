@@ -3,7 +3,9 @@
 #include <cstdio>
 
 #include "core/fatal.h"
-#include "learner/collection.h"
+#include "core/names.h"
+#include "fitness/collection.h"
+#include "fitness/results.h"
 #include "learner/rule_scheduling.h"
 #include "learner/rule_xml.h"
 
@@ -11,9 +13,7 @@ namespace rules {
 
 namespace {
 
-constexpr const char* kScheduleFile = "raspored_GP.txt";
-
-Tree readRule(const RuleSource& source, int environment) {
+Tree readRule(const RuleSource& source, Environment environment) {
     try {
         if (!source.seedFile.empty()) return readSeedFile(source.seedFile, environment);
         return parseInfix(source.infix, environment);
@@ -23,20 +23,36 @@ Tree readRule(const RuleSource& source, int environment) {
     }
 }
 
+// A rule's schedules and criteria on the collection, which is let go before the schedules are
+// written: on unrelated machines the schedule file's text is the largest thing a run holds.
+struct RuleRun {
+    Environment environment;
+    Tree tree;
+    Matrix schedule;
+    Matrix results;
+};
+
+RuleRun runRule(const std::string& definitionFile, const RuleSource& source) {
+    const Collection collection = loadCollection(definitionFile);
+    RuleRun run{collection.environment, readRule(source, collection.environment), {}, {}};
+    CompiledRule rule(run.tree, run.environment);
+    Workspace work(collection);
+    scheduleWithRule(work, rule, run.schedule);
+    measureSchedules(work, run.schedule, run.results);
+    return run;
+}
+
 }  // namespace
 
 void testRule(const std::string& definitionFile, const RuleSource& source) {
-    Scheduler s = loadCollection(definitionFile);
-    const Tree tree = readRule(source, s.environment);
-    CompiledRule rule(tree, s.environment);
-    scheduleWithRule(s, rule);
-    std::printf("Rule: %s\n", toInfix(tree, s.environment).c_str());
-    const std::vector<std::string_view>& names = criterionNames(s.environment);
-    for (std::size_t c = 0; c < names.size(); ++c)
-        std::printf("%.*s: %g\n", static_cast<int>(names[c].size()), names[c].data(),
-                    criterionTotal(s, static_cast<int>(c)));
-    s.schedule.write(kScheduleFile);
-    std::printf("Schedules written to %s\n", kScheduleFile);
+    const RuleRun run = runRule(definitionFile, source);
+    std::printf("Rule: %s\n", toInfix(run.tree, run.environment).c_str());
+    const auto criteria = criteriaOf(run.environment);
+    for (std::size_t c = 0; c < criteria.size(); ++c)
+        std::printf("%.*s: %g\n", static_cast<int>(criteria[c].name.size()), criteria[c].name.data(),
+                    criterionTotal(run.results, static_cast<int>(c)));
+    run.schedule.write(kGPScheduleFile);
+    std::printf("Schedules written to %s\n", kGPScheduleFile);
 }
 
 }  // namespace rules

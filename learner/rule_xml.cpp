@@ -6,11 +6,13 @@
 #include <pugixml.hpp>
 #include <system_error>
 
+#include "learner/terminals.h"
+
 namespace rules {
 
 namespace {
 
-std::string_view xmlName(const Node& node, int environment) {
+std::string_view xmlName(const Node& node, Environment environment) {
     if (node.primitive == Primitive::Terminal) return nameOf(node.terminal, environment);
     if (node.primitive == Primitive::Constant) return "const";
     for (const OperatorName& o : operatorNames())
@@ -31,7 +33,7 @@ bool readInt(const char* text, int& value) {
 
 class Reader {
 public:
-    explicit Reader(int environment) : environment_(environment) {}
+    explicit Reader(Environment environment) : environment_(environment) {}
 
     Tree read(const pugi::xml_node& genotype) {
         const pugi::xml_node root = onlyChild(genotype, "the tree");
@@ -43,7 +45,7 @@ public:
     }
 
 private:
-    int environment_;
+    Environment environment_;
     Tree tree_;
 
     // The one element child of `parent`, or an empty node when there is none.
@@ -84,7 +86,7 @@ private:
             if (t.name == name) return Node{Primitive::Terminal, t.terminal};
         failAt(element, "unknown primitive \"" + std::string(name) + "\"; expected an operator (+ - * / neg max " +
                             "min pos exp), \"const\" or a terminal of the " +
-                            std::string(environmentName(environment_)) + " environment");
+                            std::string(namesOf(environment_).adjective) + " environment");
     }
 
     static double constant(const pugi::xml_node& element) {
@@ -108,7 +110,7 @@ private:
     }
 };
 
-Tree genotypeOf(const pugi::xml_node& holder, int environment) {
+Tree genotypeOf(const pugi::xml_node& holder, Environment environment) {
     const pugi::xml_node genotype = holder.child("Genotype");
     if (!genotype) throw RuleError("no <Genotype> element; expected the rule's tree");
     return Reader(environment).read(genotype);
@@ -116,7 +118,7 @@ Tree genotypeOf(const pugi::xml_node& holder, int environment) {
 
 }  // namespace
 
-std::string toXml(const Tree& tree, int environment) {
+std::string toXml(const Tree& tree, Environment environment) {
     std::string out = "<Genotype type=\"gptree\" size=\"" + std::to_string(tree.size()) + "\" depth=\"" +
                       std::to_string(tree.depth()) + "\">";
     // Closing tags owed, as the number of children each open element still awaits.
@@ -141,14 +143,14 @@ std::string toXml(const Tree& tree, int environment) {
     return out + "</Genotype>";
 }
 
-Tree fromXml(std::string_view text, int environment) {
+Tree fromXml(std::string_view text, Environment environment) {
     pugi::xml_document document;
     const pugi::xml_parse_result parsed = document.load_buffer(text.data(), text.size());
     if (!parsed) throw RuleError("character " + std::to_string(parsed.offset + 1) + ": " + parsed.description());
     return genotypeOf(document, environment);
 }
 
-Tree readSeedFile(const std::string& fileName, int environment) {
+Tree readSeedFile(const std::string& fileName, Environment environment) {
     const std::string named = "Seed file \"" + fileName + "\": ";
     pugi::xml_document document;
     const pugi::xml_parse_result parsed = document.load_file(fileName.c_str());

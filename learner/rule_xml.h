@@ -14,11 +14,11 @@
 
 namespace rules {
 
-std::string toXml(const Tree& tree, int environment);
+std::string toXml(const Tree& tree, Environment environment);
 // Reads the text of one <Genotype> element; throws RuleError naming the offending element.
-Tree fromXml(std::string_view text, int environment);
+Tree fromXml(std::string_view text, Environment environment);
 // The tree of the first individual of a seed file (<Beagle><Seeds><Individual>); throws RuleError
 // with a message that names the file when it is missing, not XML or holds no valid individual.
-Tree readSeedFile(const std::string& fileName, int environment);
+Tree readSeedFile(const std::string& fileName, Environment environment);
 
 }  // namespace rules

@@ -1,7 +1,9 @@
 #include "learner/variation.h"
 
-#include <set>
-#include <string>
+#include <cstdint>
+#include <unordered_map>
+
+#include "learner/terminals.h"
 
 namespace gp {
 
@@ -28,37 +30,12 @@ void grow(Tree& tree, const PrimitiveSet& primitives, RandomStream& random, int 
     for (int i = 0; i < rules::arity(function.primitive); ++i) grow(tree, primitives, random, depth - 1, full);
 }
 
-// Terminals that are the same number at every decision of the collection.
-bool fixedIn(const Scheduler& s, rules::Terminal terminal) {
-    using rules::Terminal;
-    switch (terminal) {
-        case Terminal::Speed:
-            return s.environment != Uniform;
-        case Terminal::InverseSpeedSum:
-            return s.environment == Single;
-        case Terminal::Setup:
-        case Terminal::MeanSetup:
-            return !s.hasSetups;
-        case Terminal::Successors:
-            return !s.hasConstraints;
-        case Terminal::Weight:
-            return !s.hasWeights;
-        case Terminal::Ready:
-        case Terminal::Wait:
-            // In the job shop r is also when the job's previous operation ends.
-            return !s.hasReleaseTimes && s.environment != JobShop;
-        default:
-            return false;
-    }
-}
-
 }  // namespace
 
-PrimitiveSet::PrimitiveSet(const Scheduler& collection, std::vector<Primitive> functions)
+PrimitiveSet::PrimitiveSet(const Collection& collection, std::vector<Primitive> functions)
     : functions_(std::move(functions)) {
-    const int environment = collection.environment;
-    for (const rules::TerminalName& t : rules::terminalsOf(environment))
-        if (!fixedIn(collection, t.terminal)) terminals_.push_back(t.terminal);
+    for (const rules::TerminalName& t : rules::terminalsOf(collection.environment))
+        if (!rules::fixedIn(collection, t.terminal)) terminals_.push_back(t.terminal);
 }
 
 Node PrimitiveSet::leaf(RandomStream& random) const {
@@ -88,14 +65,16 @@ std::vector<Tree> rampedHalfAndHalf(const PrimitiveSet& primitives, RandomStream
                                     int maxDepth) {
     const int depths = maxDepth - minDepth + 1;
     std::vector<Tree> trees;
-    std::set<std::string> seen;
+    std::unordered_multimap<std::uint64_t, std::size_t> seen;  // index in trees
+    const auto isSeen = [&](const Tree& tree) {
+        return rules::findTree(seen, rules::hashOf(tree), tree, [&](std::size_t i) -> const Tree& { return trees[i]; });
+    };
     for (int i = 0; i < count; ++i) {
         const int depth = minDepth + (i / 2) % depths;
         const bool full = i % 2 == 1;
         Tree tree = randomTree(primitives, random, depth, full);
-        for (int draw = 1; draw < kFreshDraws && seen.count(rules::keyOf(tree)); ++draw)
-            tree = randomTree(primitives, random, depth, full);
-        seen.insert(rules::keyOf(tree));
+        for (int draw = 1; draw < kFreshDraws && isSeen(tree); ++draw) tree = randomTree(primitives, random, depth, full);
+        seen.emplace(rules::hashOf(tree), trees.size());
         trees.push_back(std::move(tree));
     }
     return trees;

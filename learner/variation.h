@@ -5,7 +5,7 @@
 // maximum depth. Every tree they return is complete and valid in its environment.
 #include <vector>
 
-#include "fitness/scheduler.h"
+#include "fitness/collection.h"
 #include "learner/random_stream.h"
 #include "learner/rule_language.h"
 
@@ -17,7 +17,7 @@ namespace gp {
 // under another name.
 class PrimitiveSet {
 public:
-    PrimitiveSet(const Scheduler& collection, std::vector<rules::Primitive> functions);
+    PrimitiveSet(const Collection& collection, std::vector<rules::Primitive> functions);
 
     // A terminal or a fresh random constant, each of the environment's terminals and the constant
     // equally likely.

@@ -6,10 +6,13 @@
 #include <pugixml.hpp>
 
 #include "report/evaluation.h"
-#include "report/learner_log.h"
+#include "core/learning_log.h"
 #include "report/svg.h"
 
 namespace report {
+
+using learning_log::Generation;
+using learning_log::LearnerLog;
 
 // The time axis shared by all charts of one set, so that they can be compared by eye: from 0 (or an
 // earlier start) to the last completion, release or due date of any contender's schedule.

@@ -7,43 +7,42 @@
 #include <string>
 
 #include "core/fatal.h"
+#include "fitness/results.h"
 #include "fitness/run_sequence.h"
+#include "fitness/workspace.h"
 
 namespace report {
 
 namespace {
 
-SetView viewOf(const Scheduler& s, int set) {
+SetView viewOf(const Collection& c, int set) {
     SetView view;
     view.set = set;
-    view.jobs = s.jobsIn(set);
-    view.machines = s.environment == Single ? 1 : s.machinesIn(set);
-    view.operationsPerJob = s.environment == JobShop ? view.machines : 1;
-    view.hasReleaseTimes = s.hasReleaseTimes;
+    view.jobs = c.jobsIn(set);
+    view.machines = c.environment == Environment::Single ? 1 : c.machinesIn(set);
+    view.operationsPerJob = c.environment == Environment::JobShop ? view.machines : 1;
+    view.hasReleaseTimes = c.hasReleaseTimes;
     for (int j = 0; j < view.jobs; ++j) {
-        view.release.push_back(s.releaseTimes.get(set, j));
+        view.release.push_back(c.releaseTimes.get(set, j));
         // The single-machine criteria compare whole numbers.
-        const double due = s.dueDates.get(set, j);
-        view.due.push_back(s.environment == Single ? std::trunc(due) : due);
+        const double due = c.dueDates.get(set, j);
+        view.due.push_back(c.environment == Environment::Single ? std::trunc(due) : due);
     }
     return view;
 }
 
-// Measures the schedules in hand as the next contender: its criteria, the best values so far (as
-// the fitness run keeps them) and the bars of the chosen sets.
-void addContender(Scheduler& s, Evaluation& evaluation, const char* name, bool isGP) {
-    s.evaluateCriteria();
-    if (evaluation.contenders.empty())
-        s.best = s.results;
-    else
-        s.updateBest();
-    evaluation.contenders.push_back({name, isGP, s.results, {}});
-    const int measuredSets = s.results.rows - 1;
+// One more contender: its criteria compared with the others' and the bars of the chosen sets.
+void addContender(Workspace& work, Evaluation& evaluation, Comparison& comparison, const char* name, bool isGP,
+                  const Matrix& schedule, const Matrix& results) {
+    comparison.record(name, results);
+    evaluation.contenders.push_back({name, isGP, results, {}});
+    const int measuredSets = results.rows - 1;
     for (SetView& view : evaluation.views) {
         Chart chart;
         chart.measured = view.set < measuredSets;
         if (chart.measured)
-            timeline::walkSet(s, view.set, [&](const timeline::Occupation& placed) { chart.placed.push_back(placed); });
+            timeline::walkSet(work, schedule, view.set,
+                              [&](const timeline::Occupation& placed) { chart.placed.push_back(placed); });
         view.charts.push_back(std::move(chart));
     }
 }
@@ -74,44 +73,31 @@ void requireSetsInCollection(const std::vector<int>& chosen, int sets) {
                        std::to_string(sets) + " set(s), numbered 0 to " + std::to_string(sets - 1) + ".");
 }
 
-Evaluation evaluate(Scheduler& s, const std::vector<int>& chosen) {
+Evaluation evaluate(const Collection& c, const std::vector<int>& chosen) {
     Evaluation evaluation;
-    evaluation.environment = s.environment;
-    evaluation.sets = s.jobCount.rows;
-    evaluation.hasReleaseTimes = s.hasReleaseTimes;
-    evaluation.hasWeights = s.hasWeights;
-    evaluation.hasSetups = s.hasSetups;
-    evaluation.hasConstraints = s.hasConstraints;
-    requireSetsInCollection(chosen, evaluation.sets);
+    evaluation.environment = c.environment;
+    evaluation.sets = c.sets();
+    evaluation.hasReleaseTimes = c.hasReleaseTimes;
+    evaluation.hasWeights = c.hasWeights;
+    evaluation.hasSetups = c.hasSetups;
+    evaluation.hasConstraints = c.hasConstraints;
+    for (const int set : chosen) evaluation.views.push_back(viewOf(c, set));
 
-    const RunSequence& sequence = runSequenceOf(s.environment);
-    sequence.prepare(s);
-    for (const int set : chosen) evaluation.views.push_back(viewOf(s, set));
-    for (const Heuristic& heuristic : sequence.heuristics) {
-        if (!heuristic.applies(s)) continue;
-        heuristic.makeSchedules(s);
-        addContender(s, evaluation, heuristic.name, false);
-    }
+    Workspace work(c);
+    Comparison comparison;
+    forEachHeuristic(work, [&](const Heuristic& heuristic, const Matrix& schedule, const Matrix& results, double) {
+        addContender(work, evaluation, comparison, heuristic.name, false, schedule, results);
+    });
     evaluation.hasGP = std::filesystem::exists(kGPScheduleFile);
     if (evaluation.hasGP) {
-        readGPSchedules(s);
-        addContender(s, evaluation, "GP", true);
+        const Matrix schedule = readGPSchedules(c);
+        Matrix results;
+        measureSchedules(work, schedule, results);
+        addContender(work, evaluation, comparison, "GP", true, schedule, results);
     }
-    for (Contender& contender : evaluation.contenders) contender.shares = dominanceShares(contender.results, s.best);
+    for (std::size_t i = 0; i < evaluation.contenders.size(); ++i)
+        evaluation.contenders[i].shares = comparison.shares(comparison.entries()[i]);
     return evaluation;
 }
-
-std::vector<std::string> criteriaNames(int environment) {
-    switch (environment) {
-        case Single:
-            return {"Twt", "Uwt", "Fwt", "Cmax"};
-        case JobShop:
-            return {"Twt", "Uwt", "Fwt", "Cmax", "mean T", "tardy share", "mean F"};
-        default:
-            return {"Twt", "Uwt", "Fwt", "Cmax", "Tmax"};
-    }
-}
-
-int headlineCriterion(int environment) { return environment == JobShop ? 3 : 0; }
 
 }  // namespace report

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "core/matrice.h"
-#include "fitness/scheduler.h"
+#include "core/names.h"
+#include "fitness/collection.h"
 #include "fitness/timeline.h"
 
 namespace report {
@@ -41,7 +42,7 @@ struct SetView {
 };
 
 struct Evaluation {
-    int environment = Single;
+    Environment environment = Environment::Single;
     int sets = 0;  // the collection of the definition file
     bool hasGP = false;
     bool hasReleaseTimes = false;
@@ -58,14 +59,9 @@ std::vector<int> parseSetList(const std::string& text);
 // Ends the run with one message naming the first chosen set outside the definition's collection.
 void requireSetsInCollection(const std::vector<int>& chosen, int sets);
 
-// Measures the loaded definition (Scheduler::load) in the working folder: the environment's
-// heuristics, then the GP schedules when raspored_GP.txt is there. Bad schedule files end the run
-// with the evaluator's messages.
-Evaluation evaluate(Scheduler& s, const std::vector<int>& chosen);
-
-// The criteria columns of an environment's results, and the one its run prints (Twt; Cmax in the
-// job shop).
-std::vector<std::string> criteriaNames(int environment);
-int headlineCriterion(int environment);
+// Measures the loaded collection in the working folder: the environment's heuristics, then the GP
+// schedules when raspored_GP.txt is there. Bad schedule files end the run with the evaluator's
+// messages.
+Evaluation evaluate(const Collection& collection, const std::vector<int>& chosen);
 
 }  // namespace report

@@ -9,9 +9,9 @@
 
 #include <CLI/CLI.hpp>
 
-#include "fitness/scheduler.h"
+#include "core/learning_log.h"
+#include "fitness/collection.h"
 #include "report/evaluation.h"
-#include "report/learner_log.h"
 #include "report/page.h"
 
 int main(int argc, char** argv) {
@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     app.add_option("-s,--sets", sets, "Sets whose schedules are drawn, numbers separated by commas (e.g. 0,3,7)")
         ->capture_default_str();
     app.add_option("-l,--log", logFile,
-                   std::string("Learner log for the fitness chart (default: ") + report::kDefaultLearnerLog +
+                   std::string("Learner log for the fitness chart (default: ") + learning_log::kDefaultFile +
                        " when the folder has it)");
     try {
         app.parse(argc, argv);
@@ -37,15 +37,17 @@ int main(int argc, char** argv) {
     }
 
     const std::vector<int> chosen = report::parseSetList(sets);
-    std::optional<report::LearnerLog> log;
+    std::optional<learning_log::LearnerLog> log;
     if (!logFile.empty())
-        log = report::readLearnerLog(logFile);
-    else if (std::filesystem::exists(report::kDefaultLearnerLog))
-        log = report::readLearnerLog(report::kDefaultLearnerLog);
+        log = learning_log::readLearnerLog(logFile);
+    else if (std::filesystem::exists(learning_log::kDefaultFile))
+        log = learning_log::readLearnerLog(learning_log::kDefaultFile);
 
-    Scheduler scheduler;
-    if (!scheduler.load("fitness.txt")) return 1;  // the evaluator has said why
-    const report::Evaluation evaluation = report::evaluate(scheduler, chosen);
+    Collection collection;
+    if (!readCollection(collection, "fitness.txt")) return 1;  // the evaluator has said why
+    report::requireSetsInCollection(chosen, collection.sets());
+    prepareCollection(collection);
+    const report::Evaluation evaluation = report::evaluate(collection, chosen);
     const std::string folder = std::filesystem::current_path().filename().string();
     report::writePage(out, report::renderPage(evaluation, {folder, log ? &*log : nullptr}));
     std::printf("Report written to %s\n", out.c_str());

@@ -10,8 +10,8 @@
 
 #include <pugixml.hpp>
 
+#include "core/names.h"
 #include "core/output_files.h"
-#include "fitness/run_sequence.h"
 #include "report/charts.h"
 #include "report/svg.h"
 
@@ -77,8 +77,12 @@ svg polyline.mean { stroke: #1f77b4; stroke-dasharray: 5 3; }
 }
 )";
 
-const char* const kEnvironmentNames[] = {"single machine", "uniform parallel machines", "unrelated parallel machines",
-                                         "job shop"};
+// The column labels of an environment's criteria.
+std::vector<std::string> criteriaLabels(Environment environment) {
+    std::vector<std::string> labels;
+    for (const CriterionName& criterion : criteriaOf(environment)) labels.emplace_back(criterion.label);
+    return labels;
+}
 
 // Green for the best value of a column, through yellow to red for the worst.
 std::string shade(double badness) {
@@ -101,7 +105,7 @@ void shadeColumn(std::vector<pugi::xml_node>& cells, const std::vector<double>& 
 void summarySection(pugi::xml_node body, const Evaluation& evaluation) {
     pugi::xml_node section = element(body, "section", {{"id", "summary"}});
     textElement(section, "h2", "Summary");
-    const std::vector<std::string> criteria = criteriaNames(evaluation.environment);
+    const std::vector<std::string> criteria = criteriaLabels(evaluation.environment);
     textElement(section, "p",
                 "Totals: each criterion summed over the " + std::to_string(evaluation.sets) +
                     " sets, as in the last row of a result file (lower is better). Best on: the share of sets on "
@@ -153,7 +157,7 @@ void legendOfContenders(pugi::xml_node parent, const Evaluation& evaluation) {
 
 void perSetSection(pugi::xml_node body, const Evaluation& evaluation) {
     const int criterion = headlineCriterion(evaluation.environment);
-    const std::string name = criteriaNames(evaluation.environment)[static_cast<std::size_t>(criterion)];
+    const std::string name = criteriaLabels(evaluation.environment)[static_cast<std::size_t>(criterion)];
     pugi::xml_node section = element(body, "section", {{"id", "per-set"}});
     textElement(section, "h2", name + " per set");
     std::string note = "The evaluation's headline criterion (" + name + ", lower is better) on every set: one point per heuristic";
@@ -173,7 +177,7 @@ void perSetSection(pugi::xml_node body, const Evaluation& evaluation) {
 
 std::string setTitle(const Evaluation& evaluation, const SetView& view) {
     std::string title = "Set " + std::to_string(view.set) + ": " + std::to_string(view.jobs) + " jobs";
-    if (evaluation.environment != Single) title += " on " + std::to_string(view.machines) + " machines";
+    if (evaluation.environment != Environment::Single) title += " on " + std::to_string(view.machines) + " machines";
     return title;
 }
 
@@ -185,7 +189,7 @@ std::string chartCaption(const Evaluation& evaluation, const SetView& view, cons
     const std::vector<bool> tardy = tardyEnds(view, chart);
     const auto tardyJobs = std::count(tardy.begin(), tardy.end(), true);
     std::string caption = " — makespan " + readable(makespan);
-    const std::vector<std::string> criteria = criteriaNames(evaluation.environment);
+    const std::vector<std::string> criteria = criteriaLabels(evaluation.environment);
     for (std::size_t c = 0; c < criteria.size(); ++c)
         caption += (c == 0 ? "; " : " · ") + criteria[c] + " " + readable(contender.results.get(view.set, static_cast<int>(c)));
     caption += "; " + std::to_string(tardyJobs) + (tardyJobs == 1 ? " tardy job" : " tardy jobs");
@@ -239,7 +243,7 @@ void learningSection(pugi::xml_node body, const LearnerLog& log) {
 }
 
 std::string facts(const Evaluation& evaluation) {
-    std::string text = kEnvironmentNames[evaluation.environment];
+    std::string text(namesOf(evaluation.environment).title);
     text += " · " + std::to_string(evaluation.sets) + (evaluation.sets == 1 ? " set" : " sets");
     if (evaluation.hasReleaseTimes) text += " · release times";
     if (evaluation.hasWeights) text += " · weights";

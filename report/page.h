@@ -5,7 +5,7 @@
 #include <string>
 
 #include "report/evaluation.h"
-#include "report/learner_log.h"
+#include "report/charts.h"
 
 namespace report {
 

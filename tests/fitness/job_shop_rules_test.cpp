@@ -1,134 +1,94 @@
+// The seven job-shop rules, each checked against its formula with values worked out by hand.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "fitness/scheduler.h"
+#include "fitness/rules.h"
+#include "fitness_testing.h"
+
+using namespace fitness_testing;
 
 namespace {
 
-// One set with one job of three operations: 4 units on machine 2, 6 on machine 0, 5 on
-// machine 1. The rules are asked about position 1, where the remaining work is 11 with the
-// operation and 5 after it. Machine 0, the machine of that operation, has mean duration 2.
-class JobShopRules : public testing::Test {
-protected:
-    Scheduler s;
-    static constexpr double kWeight = 2;
+using Rule = double (*)(const ShopDecision&, int);
 
-    void SetUp() override {
-        s.environment = JobShop;
-        s.hasWeights = 1;
-        s.jobCount.init(1, 1);
-        s.jobCount.set(0, 1.0);
-        s.machineCount.init(1, 1);
-        s.machineCount.set(0, 3.0);
-        s.dueDates.init(1, 1);
-        s.weights.init(1, 1);
-        s.weights.set(0, 0, kWeight);
-        s.operationDurations.init(1, 3);
-        s.operationMachines.init(1, 3);
-        const double durations[] = {4, 6, 5};
-        const double machines[] = {2, 0, 1};
-        for (int o = 0; o < 3; ++o) {
-            s.operationDurations.set(0, o, durations[o]);
-            s.operationMachines.set(0, o, machines[o]);
-        }
-        s.machineMeanDuration.init(3, 1);
-        s.machineMeanDuration.set(0, 2.0);
-        s.machineMeanDuration.set(1, 7.0);
-        s.machineMeanDuration.set(2, 11.0);
-        due(100);
-    }
+constexpr double kWeight = 2;
 
-    void due(double d) { s.dueDates.set(0, 0, d); }
-
-    // Every rule at position 1 with the machine free at `time` and the job ready at `ready`.
-    double wspt(double time = 10, double ready = 10) const { return s.jobShopWSPT(0, 0, 1, time, ready, 1); }
-    double wsptTwkr(double time = 10, double ready = 10) const { return s.jobShopWSPTTWKR(0, 0, 1, time, ready, 1); }
-    double covert(double time = 10, double ready = 10) const { return s.jobShopCOVERT(0, 0, 1, time, ready, 1); }
-    double slackTwkr(double time = 10, double ready = 10) const { return s.jobShopSlackTWKR(0, 0, 1, time, ready, 1); }
-    double rm(double time = 10, double ready = 10) const { return s.jobShopRM(0, 0, 1, time, ready, 1); }
-    double edd() const { return s.jobShopEDD(0, 0, 1, 10, 10, 1); }
-    double wtwkr(double time = 10, double ready = 10) const { return s.jobShopWTWKR(0, 0, 1, time, ready, 1); }
+// One set with one job of three operations: 4 units on machine 2, 6 on machine 0, 5 on machine 1.
+// The rules are asked about position 1 (where the remaining work is 11 with the operation and 5
+// after it) or 2, the last one. Machine 0, the machine of position 1, has mean duration 2.
+struct Moment {
+    const char* name;
+    Rule rule;
+    double due;
+    double expected;
+    double time = 10;
+    double ready = 10;
+    bool weighted = true;
+    int position = 1;
 };
 
+class JobShopRules : public ::testing::TestWithParam<Moment> {};
+
+TEST_P(JobShopRules, GiveTheirFormulasValue) {
+    const Moment& c = GetParam();
+    CollectionBuilder instance(Environment::JobShop);
+    instance.processing({{2004, 6, 1005}}).machines({3}).due({{c.due}});
+    if (c.weighted) instance.weights({{kWeight}});
+    const Collection collection = instance;
+    Workspace work(collection);
+    work.takeShopSet(0, 1, 3);
+    const double machineMeans[] = {2, 7, 11};
+    work.rows.machineMeans = machineMeans;
+    const int nextOperation[] = {c.position};
+    const double jobReady[] = {c.ready};
+    const double priority = c.rule(ShopDecision{work, c.time, 1, nextOperation, jobReady}, 0);
+    if (c.expected == 0 || std::isinf(c.expected))
+        EXPECT_EQ(priority, c.expected);
+    else
+        EXPECT_DOUBLE_EQ(priority, c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formulas, JobShopRules,
+    ::testing::Values(
+        Moment{"ShortestFirst", jobShopWSPT, 100, kWeight / 6},
+        Moment{"ShortestOverRemainingWork", jobShopWSPTTWKR, 100, kWeight * 11 / 6},
+        Moment{"WeightOverRemainingWork", jobShopWTWKR, 100, kWeight / 11},
+        // COVERT's factor is 1 when the job is late by the lead-time estimate d - 4 R' - t.
+        Moment{"CovertLate", jobShopCOVERT, 4 * 5 + 10 - 3, kWeight / 6},
+        Moment{"CovertJustLate", jobShopCOVERT, 4 * 5 + 10, kWeight / 6},
+        Moment{"CovertFallsWithTheSlack", jobShopCOVERT, 4 * 5 + 10 + 1, kWeight * 0.6 / 6},  // 1 - 1 / 2.5
+        Moment{"CovertStopsAtZero", jobShopCOVERT, 4 * 5 + 10 + 10, 0},                      // max(1 - 10 / 2.5, 0)
+        // On a last operation a positive slack over no remaining work is infinite, no slack 0 / 0.
+        Moment{"CovertOnALastOperation", jobShopCOVERT, 100, 0, 10, 10, true, 2},
+        Moment{"CovertOnALastOperationWithoutSlack", jobShopCOVERT, 5, 0, 10, 10, true, 2},
+        // RM looks ahead with the mean duration of the operation's machine: slack 10 over 10 x 2.
+        Moment{"RmLooksAhead", jobShopRM, 3 * 5 + 10 + 10, kWeight * std::exp(-0.5) / 6},
+        Moment{"RmWithoutSlack", jobShopRM, 3 * 5 + 10 - 4, kWeight / 6},
+        // SLACK/TWKR ignores the decision time; a negative slack gives a negative priority.
+        Moment{"SlackOverRemainingWork", jobShopSlackTWKR, 33, kWeight * 11 / (33 - 11)},
+        Moment{"SlackOverRemainingWorkLater", jobShopSlackTWKR, 33, kWeight * 11 / (33 - 11), 50, 50},
+        Moment{"SlackOverRemainingWorkNegative", jobShopSlackTWKR, 5, kWeight * 11 / (5 - 11)},
+        Moment{"EddIsTheNegatedDueDate", jobShopEDD, 33, -33},
+        // The machine is free at 10, the job ready at 12: a wait of 2.
+        Moment{"WaitAddsToTheDuration", jobShopWSPT, 4 * 5 + 10, kWeight / (6 + 2), 10, 12},
+        Moment{"WaitAddsToBoth", jobShopWSPTTWKR, 4 * 5 + 10, kWeight * (2 + 11) / (2 + 6), 10, 12},
+        Moment{"WaitCovert", jobShopCOVERT, 4 * 5 + 10, kWeight * 1 / (6 + 2), 10, 12},
+        Moment{"WaitRemainingWork", jobShopWTWKR, 4 * 5 + 10, kWeight / (2 + 11), 10, 12},
+        Moment{"WaitSlack", jobShopSlackTWKR, 33, kWeight * 13 / (33 - 13), 10, 12},
+        Moment{"WaitRm", jobShopRM, 3 * 5 + 10 + 10, kWeight * std::exp(-0.5) / (6 + 2), 10, 12},
+        // A job ready before the machine waits for nothing.
+        Moment{"ReadyEarlier", jobShopWSPT, 100, kWeight / 6, 10, 3},
+        Moment{"ReadyEarlierRemainingWork", jobShopWTWKR, 100, kWeight / 11, 10, 3},
+        // Without weights every job weighs 1.
+        Moment{"UnweightedShortest", jobShopWSPT, 31, 1.0 / 6, 10, 10, false},
+        Moment{"UnweightedShortestOverRemaining", jobShopWSPTTWKR, 31, 11.0 / 6, 10, 10, false},
+        Moment{"UnweightedCovert", jobShopCOVERT, 31, 0.6 / 6, 10, 10, false},
+        Moment{"UnweightedRemainingWork", jobShopWTWKR, 31, 1.0 / 11, 10, 10, false},
+        Moment{"UnweightedSlack", jobShopSlackTWKR, 31, 11.0 / (31 - 11), 10, 10, false},
+        Moment{"UnweightedRm", jobShopRM, 35, std::exp(-0.5) / 6, 10, 10, false},
+        Moment{"UnweightedEdd", jobShopEDD, 35, -35, 10, 10, false}),
+    [](const auto& info) { return info.param.name; });
+
 }  // namespace
-
-TEST_F(JobShopRules, ShortestAndRemainingWorkRulesWithoutWait) {
-    EXPECT_DOUBLE_EQ(wspt(), kWeight / 6);
-    EXPECT_DOUBLE_EQ(wsptTwkr(), kWeight * 11 / 6);
-    EXPECT_DOUBLE_EQ(wtwkr(), kWeight / 11);
-}
-
-TEST_F(JobShopRules, CovertFactorIsOneWhenAlreadyLateByTheLeadTimeEstimate) {
-    due(4 * 5 + 10 - 3);  // d - 4 R' - t = -3
-    EXPECT_DOUBLE_EQ(covert(), kWeight / 6);
-    due(4 * 5 + 10);  // exactly 0
-    EXPECT_DOUBLE_EQ(covert(), kWeight / 6);
-}
-
-TEST_F(JobShopRules, CovertFactorFallsWithTheSlackAndStopsAtZero) {
-    due(4 * 5 + 10 + 1);  // slack 1 over 0.5 x 5: factor 1 - 0.4
-    EXPECT_DOUBLE_EQ(covert(), kWeight * 0.6 / 6);
-    due(4 * 5 + 10 + 10);  // factor max(1 - 10 / 2.5, 0)
-    EXPECT_EQ(covert(), 0.0);
-}
-
-TEST_F(JobShopRules, CovertOnALastOperationIsZero) {
-    due(100);  // positive slack over no remaining work: infinite quotient
-    EXPECT_EQ(s.jobShopCOVERT(0, 0, 2, 10, 10, 1), 0.0);
-    due(5);  // no slack over no remaining work: 0 / 0
-    EXPECT_EQ(s.jobShopCOVERT(0, 0, 2, 10, 10, 1), 0.0);
-}
-
-TEST_F(JobShopRules, RmLooksAheadWithTheMeanDurationOfTheOperationsMachine) {
-    due(3 * 5 + 10 + 10);  // slack 10 over 10 x 2
-    EXPECT_DOUBLE_EQ(rm(), kWeight * std::exp(-0.5) / 6);
-    due(3 * 5 + 10 - 4);  // no slack: exp(0)
-    EXPECT_DOUBLE_EQ(rm(), kWeight / 6);
-}
-
-TEST_F(JobShopRules, SlackOverRemainingWorkIgnoresTheDecisionTime) {
-    due(33);
-    EXPECT_DOUBLE_EQ(slackTwkr(), kWeight * 11 / (33 - 11));
-    EXPECT_DOUBLE_EQ(slackTwkr(50, 50), kWeight * 11 / (33 - 11));
-    due(5);  // negative slack, negative priority
-    EXPECT_DOUBLE_EQ(slackTwkr(), kWeight * 11 / (5 - 11));
-}
-
-TEST_F(JobShopRules, EddIsTheNegatedDueDateWhateverTheWeight) {
-    due(33);
-    EXPECT_EQ(edd(), -33.0);
-    s.weights.set(0, 0, 50);
-    EXPECT_EQ(edd(), -33.0);
-}
-
-TEST_F(JobShopRules, WaitForTheJobIsAddedToDurationAndRemainingWork) {
-    // Machine free at 10, job ready at 12: wait 2.
-    due(4 * 5 + 10);
-    EXPECT_DOUBLE_EQ(wspt(10, 12), kWeight / (6 + 2));
-    EXPECT_DOUBLE_EQ(wsptTwkr(10, 12), kWeight * (2 + 11) / (2 + 6));
-    EXPECT_DOUBLE_EQ(covert(10, 12), kWeight * 1 / (6 + 2));
-    EXPECT_DOUBLE_EQ(wtwkr(10, 12), kWeight / (2 + 11));
-    due(33);
-    EXPECT_DOUBLE_EQ(slackTwkr(10, 12), kWeight * 13 / (33 - 13));
-    due(3 * 5 + 10 + 10);
-    EXPECT_DOUBLE_EQ(rm(10, 12), kWeight * std::exp(-0.5) / (6 + 2));
-}
-
-TEST_F(JobShopRules, JobReadyBeforeTheMachineMeansNoWait) {
-    EXPECT_DOUBLE_EQ(wspt(10, 3), kWeight / 6);
-    EXPECT_DOUBLE_EQ(wtwkr(10, 3), kWeight / 11);
-}
-
-TEST_F(JobShopRules, WithoutWeightsEveryJobWeighsOne) {
-    s.hasWeights = 0;  // the table still holds 2
-    due(4 * 5 + 10 + 1);
-    EXPECT_DOUBLE_EQ(wspt(), 1.0 / 6);
-    EXPECT_DOUBLE_EQ(wsptTwkr(), 11.0 / 6);
-    EXPECT_DOUBLE_EQ(covert(), 0.6 / 6);
-    EXPECT_DOUBLE_EQ(wtwkr(), 1.0 / 11);
-    EXPECT_DOUBLE_EQ(slackTwkr(), 11.0 / (31 - 11));
-    due(3 * 5 + 10 + 10);
-    EXPECT_DOUBLE_EQ(rm(), std::exp(-0.5) / 6);
-    EXPECT_EQ(edd(), -35.0);
-}

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/definition_entries.h"
-#include "fitness/scheduler.h"
+#include "fitness/collection.h"
 #include "support/terminal.h"
 #include "support/test_support.h"
 
@@ -56,14 +56,14 @@ TEST(Loading, ReadsTablesAndDefaultsOptionalOnes) {
     TempDir dir;
     writeSingleInstance(dir, "max_length 7\n");
     ScopedChdir here(dir.path());
-    Scheduler s;
-    ASSERT_TRUE(s.load("fitness.txt"));
-    EXPECT_EQ(s.environment, Single);
+    Collection s;
+    ASSERT_TRUE(readCollection(s, "fitness.txt"));
+    EXPECT_EQ(s.environment, Environment::Single);
     EXPECT_EQ(s.maxLength, 7);
-    EXPECT_EQ(s.hasWeights, 0);
-    EXPECT_EQ(s.hasReleaseTimes, 0);
-    EXPECT_EQ(s.hasConstraints, 0);
-    EXPECT_EQ(s.hasSetups, 0);
+    EXPECT_FALSE(s.hasWeights);
+    EXPECT_FALSE(s.hasReleaseTimes);
+    EXPECT_FALSE(s.hasConstraints);
+    EXPECT_FALSE(s.hasSetups);
     EXPECT_EQ(s.jobsIn(1), 2);
     EXPECT_EQ(s.processingTimes.get(1, 1), 4.0);
     EXPECT_EQ(s.dueDates.get(0, 1), 10.0);
@@ -82,12 +82,12 @@ TEST(Loading, OptionalFilesSwitchTheirFlagsAndFilesKeepTheirOwnShape) {
     dir.write("r.txt", "2 3\n1 2 3\n4 5 6\n");  // wider than max_jobs: the file's shape wins
     dir.write("c.txt", "2 2\n0 1\n0 0\n");
     ScopedChdir here(dir.path());
-    Scheduler s;
-    ASSERT_TRUE(s.load("fitness.txt"));
-    EXPECT_EQ(s.hasWeights, 1);
-    EXPECT_EQ(s.hasReleaseTimes, 1);
-    EXPECT_EQ(s.hasConstraints, 1);
-    EXPECT_EQ(s.hasSetups, 1);
+    Collection s;
+    ASSERT_TRUE(readCollection(s, "fitness.txt"));
+    EXPECT_TRUE(s.hasWeights);
+    EXPECT_TRUE(s.hasReleaseTimes);
+    EXPECT_TRUE(s.hasConstraints);
+    EXPECT_TRUE(s.hasSetups);
     EXPECT_EQ(s.setupFactor, 0.5);
     EXPECT_EQ(s.weights.get(1, 0), 2.0);
     EXPECT_EQ(s.releaseTimes.cols, 3);
@@ -101,9 +101,9 @@ TEST(Loading, EnvironmentKeywordsAreTriedInTheirFixedOrder) {
     dir.write("fitness.txt", "jobshop 1\nunrelated 1\nuniform 1\nsets 2\nmax_jobs 2\nduration p.txt\n"
                              "deadline d.txt\nSP sp.txt\nmachine_file v.txt\njobs 2 2\nmachines 1 3\n");
     ScopedChdir here(dir.path());
-    Scheduler s;
-    ASSERT_TRUE(s.load("fitness.txt"));
-    EXPECT_EQ(s.environment, Uniform);
+    Collection s;
+    ASSERT_TRUE(readCollection(s, "fitness.txt"));
+    EXPECT_EQ(s.environment, Environment::Uniform);
     EXPECT_EQ(s.machineFileName, "v.txt");
     EXPECT_EQ(s.machinesIn(1), 3);
 }
@@ -198,8 +198,8 @@ TEST(Loading, ExtraDurationAndSumRowsBeyondTheSetsAreLeftOut) {
     dir.write("p.txt", "3 2\n3 2\n1 4\n9 9\n");  // like the Taillard files, more rows than sets
     dir.write("sp.txt", "3 1\n5\n5\n18\n");
     ScopedChdir here(dir.path());
-    Scheduler s;
-    ASSERT_TRUE(s.load("fitness.txt"));
+    Collection s;
+    ASSERT_TRUE(readCollection(s, "fitness.txt"));
     EXPECT_EQ(s.processingTimes.rows, 2);
     EXPECT_EQ(s.processingTimes.cols, 2);
     EXPECT_EQ(s.processingTimes.get(1, 1), 4.0);

@@ -1,17 +1,21 @@
 // The compiled program against a plain recursive reading of the same tree: random trees over every
-// terminal, random candidates, bit-for-bit equal priorities (folding and shared subtrees included).
+// terminal of every environment, list-scheduling and job-shop decisions, bit-for-bit equal priorities
+// (folding and shared subtrees included).
 #include "learner/compiled_rule.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <random>
 #include <vector>
 
-#include "fitness/candidate_batch.h"
+#include "fitness/decision.h"
 #include "learner/rule_language.h"
+#include "learner/terminals.h"
+#include "support/collection_builder.h"
 
 using rules::Node;
 using rules::Primitive;
@@ -20,48 +24,15 @@ using rules::Tree;
 
 namespace {
 
-constexpr int kSingle = 0;
-constexpr int kUniform = 1;
+using testing_support::CollectionBuilder;
 
-// What the terminals are worth for one candidate, read from the tables independently of the compiler.
-struct Values {
-    double p, d, w, r, t, wait, s, v, L, K, pmean, smean, SP, succ, slack;
-};
+constexpr Environment kSingle = Environment::Single;
+constexpr Environment kUniform = Environment::Uniform;
 
-double terminalValue(Terminal terminal, const Values& x) {
-    switch (terminal) {
-        case Terminal::Processing:
-            return x.p;
-        case Terminal::DueDate:
-            return x.d;
-        case Terminal::Weight:
-            return x.w;
-        case Terminal::Ready:
-            return x.r;
-        case Terminal::Time:
-            return x.t;
-        case Terminal::Wait:
-            return x.wait;
-        case Terminal::Setup:
-            return x.s;
-        case Terminal::Speed:
-            return x.v;
-        case Terminal::InverseSpeedSum:
-            return x.L;
-        case Terminal::RemainingMeanDuration:
-            return x.K;
-        case Terminal::MeanDuration:
-            return x.pmean;
-        case Terminal::MeanSetup:
-            return x.smean;
-        case Terminal::ProcessingSum:
-            return x.SP;
-        case Terminal::Slack:
-            return x.slack;
-        default:
-            return x.succ;
-    }
-}
+// What each terminal is worth for one candidate, read from the tables independently of the compiler.
+using Values = std::array<double, 19>;
+
+double terminalValue(Terminal terminal, const Values& x) { return x[static_cast<std::size_t>(terminal)]; }
 
 // The tree read the obvious way, one node at a time.
 double evaluate(const Tree& tree, int& at, const Values& x) {
@@ -102,7 +73,7 @@ double evaluate(const Tree& tree, int& at, const Values& x) {
 // (so it folds them), zeros included (so divisions by zero happen).
 class TreeMaker {
 public:
-    explicit TreeMaker(unsigned seed) : random_(seed) {}
+    TreeMaker(unsigned seed, Environment environment) : random_(seed), environment_(environment) {}
 
     Tree make(int depth) {
         Tree tree;
@@ -112,6 +83,7 @@ public:
 
 private:
     std::mt19937 random_;
+    Environment environment_;
     std::vector<Tree> kept_;
 
     int below(int n) { return static_cast<int>(random_() % static_cast<unsigned>(n)); }
@@ -143,7 +115,7 @@ private:
             tree.nodes.push_back(Node{Primitive::Constant, Terminal::Processing, kConstants[below(7)]});
             return;
         }
-        const std::vector<rules::TerminalName>& terminals = rules::terminalsOf(kUniform);
+        const std::vector<rules::TerminalName>& terminals = rules::terminalsOf(environment_);
         const int choice = below(static_cast<int>(terminals.size()));
         tree.nodes.push_back(Node{Primitive::Terminal, terminals[static_cast<std::size_t>(choice)].terminal});
     }
@@ -151,82 +123,159 @@ private:
 
 bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0 || (std::isnan(a) && std::isnan(b)); }
 
-// A uniform-machine set of five jobs with setups and successors, in hand as a dispatcher has it.
-Scheduler uniformSet() {
-    Scheduler s;
-    s.environment = Uniform;
-    s.hasSetups = 1;
-    s.processingTimes.init(2, 5);
-    s.dueDates.init(2, 5);
-    s.weights.init(2, 5);
-    s.releaseTimes.init(2, 5);
-    s.speeds.init(2, 5);
-    s.processingSum.init(2, 1);
-    s.setupTimes.init(6, 5);
-    s.precedenceLists.initZero(5, 6);
-    const double p[] = {3, 0, 7.5, 2, 11}, d[] = {10, 4, 30, 0, 25}, w[] = {1, 2, 0.5, 4, 1}, r[] = {0, 6, 2, 9, 1};
-    for (int j = 0; j < 5; ++j) {
-        s.processingTimes.at(1, j) = p[j];
-        s.dueDates.at(1, j) = d[j];
-        s.weights.at(1, j) = w[j];
-        s.releaseTimes.at(1, j) = r[j];
-        s.speeds.at(1, j) = 0.5 + j;
-        s.precedenceLists.at(j, 1) = j % 3;
-        for (int q = 0; q < 6; ++q) s.setupTimes.at(q, j) = (q * 7 + j * 3) % 5;
+void set(Values& x, Terminal terminal, double value) { x[static_cast<std::size_t>(terminal)] = value; }
+
+// Set 1 of a collection holds five jobs (on three machines where there are machines), with setups
+// and successors, in hand as a dispatcher has it at a decision on machine 2 at time 5 after job 5.
+// The compiled rule's priorities and the plain reading of the tree agree bit for bit.
+class ListScheduling {
+public:
+    explicit ListScheduling(Environment environment) : collection_(instance(environment)), work_(collection_) {
+        work_.takeListSet(1, 5, 3);
+        work_.setupTimes.init(6, 5);
+        for (int j = 0; j < 5; ++j) {
+            work_.precedenceLists.at(j, 1) = j % 3;
+            for (int q = 0; q < 6; ++q) work_.setupTimes.at(q, j) = (q * 7 + j * 3) % 5;
+        }
+        work_.inverseSpeedSum = 2.7;
+        work_.meanRemainingDuration = 4.75;
+        work_.meanDuration = 4.7;
+        work_.meanSetup = 2.2;
     }
-    s.processingSum.at(1, 0) = 23.5;
-    s.inverseSpeedSum = 2.7;
-    s.meanRemainingDuration = 4.75;
-    s.meanDuration = 4.7;
-    s.meanSetup = 2.2;
-    return s;
-}
 
-}  // namespace
+    ListDecision decision() const { return {work_, 5, 5.0, 2}; }
 
-TEST(CompiledRule, RatesEveryCandidateAsTheTreeReadsBitForBit) {
-    Scheduler s = uniformSet();
-    const int set = 1, previous = 5, machine = 2;
-    const double time = 5;
+    Values values(int j) const {
+        const Collection& c = collection_;
+        const bool unrelated = c.environment == Environment::Unrelated, uniform = c.environment == Environment::Uniform;
+        const double p = c.processingTimes.get(1, unrelated ? j * 3 + 2 : j), d = c.dueDates.get(1, j);
+        const double r = c.releaseTimes.get(1, j), v = uniform ? c.speeds.get(1, 2) : 1.0;
+        Values x{};
+        set(x, Terminal::Processing, p);
+        set(x, Terminal::DueDate, d);
+        set(x, Terminal::Weight, c.weights.get(1, j));
+        set(x, Terminal::Ready, r);
+        set(x, Terminal::Time, 5);
+        set(x, Terminal::Wait, std::max(r - 5, 0.0));
+        set(x, Terminal::Setup, work_.setupTimes.get(5, j));
+        set(x, Terminal::Speed, v);
+        set(x, Terminal::InverseSpeedSum, c.environment == Environment::Single ? 1.0 : 2.7);
+        set(x, Terminal::RemainingMeanDuration, 4.75);
+        set(x, Terminal::MeanDuration, 4.7);
+        set(x, Terminal::MeanSetup, 2.2);
+        set(x, Terminal::ProcessingSum, c.processingSum.get(1));
+        set(x, Terminal::Successors, j % 3);
+        set(x, Terminal::Slack, uniform ? d - p * v - 5 : d - p - 5);
+        return x;
+    }
+
+private:
+    Collection collection_;
+    Workspace work_;
+
+    static Collection instance(Environment environment) {
+        const std::vector<double> p = {3, 0, 7.5, 2, 11};
+        std::vector<double> perMachine;  // job j on machine k at j x 3 + k; machine 2 has p
+        for (const double x : p) perMachine.insert(perMachine.end(), {x + 1, 2 * x, x});
+        const bool unrelated = environment == Environment::Unrelated;
+        return CollectionBuilder(environment)
+            .processing({std::vector<double>(unrelated ? 15 : 5, 1.0), unrelated ? perMachine : p})
+            .machines({3, 3})
+            .speeds({{1, 1, 1}, {0.5, 1.5, 2.5}})
+            .due({{1, 1, 1, 1, 1}, {10, 4, 30, 0, 25}})
+            .weights({{1, 1, 1, 1, 1}, {1, 2, 0.5, 4, 1}})
+            .releases({{0, 0, 0, 0, 0}, {0, 6, 2, 9, 1}})
+            .sums({{1}, {23.5}})
+            .setups(1);
+    }
+};
+
+// Set 1 of a job shop holds three jobs of three operations each; the machine can start at 5, after
+// job 3 (none yet), and the jobs wait at different places of their routes.
+class JobShop {
+public:
+    JobShop() : collection_(instance()), work_(collection_) { work_.takeShopSet(1, 3, 3); }
+
+    ShopDecision decision() const { return {work_, 5.0, 3, next_, ready_}; }
+
+    Values values(int j) const {
+        const Collection& c = collection_;
+        const int o = next_[j];
+        double twkr = 0;
+        for (int l = o; l < 3; ++l) twkr += c.operationDurations.get(1, j * 3 + l);
+        const double p = c.operationDurations.get(1, j * 3 + o), d = c.dueDates.get(1, j);
+        Values x{};
+        set(x, Terminal::Processing, p);
+        set(x, Terminal::RemainingWork, twkr);
+        set(x, Terminal::WorkAfter, twkr - p);
+        set(x, Terminal::MachineMean, c.machineMeanDuration.get(1, static_cast<int>(c.operationMachines.get(1, j * 3 + o))));
+        set(x, Terminal::OperationsLeft, 3 - o);
+        set(x, Terminal::DueDate, d);
+        set(x, Terminal::Weight, c.weights.get(1, j));
+        set(x, Terminal::Time, 5);
+        set(x, Terminal::Ready, ready_[j]);
+        set(x, Terminal::Wait, std::max(ready_[j] - 5, 0.0));
+        set(x, Terminal::Slack, d - twkr - 5);
+        return x;
+    }
+
+private:
+    Collection collection_;
+    Workspace work_;
+    const int next_[3] = {0, 1, 2};
+    const double ready_[3] = {2, 9, 5};
+
+    static Collection instance() {
+        const std::vector<double> routes = {2004, 6, 1005, 3, 1002, 2008, 1001, 2009, 7};
+        return CollectionBuilder(Environment::JobShop)
+            .processing({routes, routes})
+            .machines({3, 3})
+            .due({{1, 1, 1}, {30, 12, 4}})
+            .weights({{1, 1, 1}, {2, 0.5, 3}});
+    }
+};
+
+// Rates random trees over the environment's terminals on a batch of candidates in any order, a
+// job twice, and compares each priority with the tree's plain reading.
+template <class Setting>
+void expectBitForBit(const Setting& setting, Environment environment, std::initializer_list<int> candidates) {
     CandidateBatch batch;
-    batch.reserve(6);
-    for (const int j : {4, 0, 1, 2, 3, 0}) batch.add(j);  // in any order, a job twice
-
-    TreeMaker maker(2024);
+    batch.reserve(static_cast<int>(candidates.size()));
+    for (const int j : candidates) batch.add(j);
+    TreeMaker maker(2024, environment);
     int trees = 0;
     for (int i = 0; i < 3000; ++i) {
         const Tree tree = maker.make(1 + i % 8);
         if (tree.depth() > rules::kMaxDepth) continue;
-        rules::CompiledRule rule(tree, kUniform);
-        rule.rateList(s, set, batch, previous, time, machine);
+        rules::CompiledRule rule(tree, environment);
+        rule.rate(setting.decision(), batch);
         for (int c = 0; c < batch.size(); ++c) {
-            const int j = batch.jobs()[c];
-            const double r = s.releaseTimes.at(set, j);
-            const Values x{s.processingTimes.at(set, j),
-                           s.dueDates.at(set, j),
-                           s.weights.at(set, j),
-                           r,
-                           time,
-                           std::max(r - time, 0.0),
-                           s.setupTimes.at(previous, j),
-                           s.speeds.at(set, machine),
-                           s.inverseSpeedSum,
-                           s.meanRemainingDuration,
-                           s.meanDuration,
-                           s.meanSetup,
-                           s.processingSum.at(set, 0),
-                           s.precedenceLists.at(j, 1),
-                           s.dueDates.at(set, j) - s.processingTimes.at(set, j) * s.speeds.at(set, machine) - time};
             int at = 0;
-            const double expected = evaluate(tree, at, x);
+            const double expected = evaluate(tree, at, setting.values(batch.jobs()[c]));
             ASSERT_TRUE(sameBits(batch.priorities()[c], expected))
-                << rules::toInfix(tree, kUniform) << " job " << j << ": " << batch.priorities()[c] << " vs "
-                << expected;
+                << rules::toInfix(tree, environment) << " job " << batch.jobs()[c] << ": " << batch.priorities()[c]
+                << " vs " << expected;
         }
         ++trees;
     }
     EXPECT_GT(trees, 2900);
 }
+
+class CompiledListRule : public ::testing::TestWithParam<Environment> {};
+
+TEST_P(CompiledListRule, RatesEveryCandidateAsTheTreeReadsBitForBit) {
+    expectBitForBit(ListScheduling(GetParam()), GetParam(), {4, 0, 1, 2, 3, 0});
+}
+
+INSTANTIATE_TEST_SUITE_P(Environments, CompiledListRule,
+                         ::testing::Values(Environment::Single, Environment::Uniform, Environment::Unrelated),
+                         [](const auto& info) { return std::string(namesOf(info.param).keyword); });
+
+TEST(CompiledShopRule, RatesEveryCandidateAsTheTreeReadsBitForBit) {
+    expectBitForBit(JobShop(), Environment::JobShop, {2, 0, 1, 0});
+}
+
+}  // namespace
 
 TEST(CompiledRule, SharesEqualSubtreesAndFoldsConstants) {
     const auto operations = [](const char* text) {
@@ -239,13 +288,13 @@ TEST(CompiledRule, SharesEqualSubtreesAndFoldsConstants) {
 }
 
 TEST(CompiledRule, DivisionByExactlyZeroGivesOne) {
-    Scheduler s = uniformSet();
+    const ListScheduling uniform(kUniform);
     CandidateBatch batch;
     batch.reserve(5);
     for (int j = 0; j < 5; ++j) batch.add(j);
     const auto rate = [&](const char* text) {
         rules::CompiledRule rule(rules::parseInfix(text, kUniform), kUniform);
-        rule.rateList(s, 1, batch, 5, 0.0, 0);
+        rule.rate(uniform.decision(), batch);
         return std::vector<double>(batch.priorities(), batch.priorities() + 5);
     };
     EXPECT_EQ(rate("w / p"), (std::vector<double>{1.0 / 3, 1, 0.5 / 7.5, 2, 1.0 / 11}));  // job 1 has p = 0

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "learner/compiled_rule.h"
-#include "learner/evolution.h"
+#include "learner/run_outputs.h"
 #include "learner/rule_scheduling.h"
 #include "learner/rule_xml.h"
 #include "learning_collections.h"
@@ -107,17 +107,18 @@ TEST(Selection, TournamentOfOneIsUniformAndOfThePopulationsSizeFavoursTheBest) {
 TEST(Evolution, TheBestRulesTotalsAreThoseOfAFreshSchedule) {
     const char* criteria[] = {"", "Fwt", "Uwt", ""};  // "" is the environment's own headline
     const char* headlines[] = {"Twt", "Fwt", "Uwt", "Cmax"};
-    for (const learning_testing::Collection& c : learning_testing::collections()) {
+    for (const learning_testing::Definition& c : learning_testing::collections()) {
         SCOPED_TRACE(c.name);
         TempDir dir;
         learning_testing::generateCollection(dir, c.definition, 61);
-        const Scheduler collection = learning_testing::loadGenerated(dir);
+        const Collection collection = learning_testing::loadGenerated(dir);
         gp::Settings settings;
         settings.population = 30;
         settings.generations = 4;
         settings.seed = 7;
         settings.threads = 3;
-        settings.criterion = criteria[c.environment];
+        const int e = static_cast<int>(c.environment);
+        settings.criterion = criteria[e];
         settings.hallOfFame = dir.file("hof.txt");
         settings.log = dir.file("log.csv");
         testing::internal::CaptureStdout();
@@ -125,15 +126,14 @@ TEST(Evolution, TheBestRulesTotalsAreThoseOfAFreshSchedule) {
         std::fflush(stdout);
         testing::internal::GetCapturedStdout();
 
-        Scheduler fresh = collection;
+        Workspace fresh(collection);
         rules::CompiledRule rule(best.tree, c.environment);
-        rules::scheduleWithRule(fresh, rule);
-        const std::size_t criteriaCount = rules::criterionNames(c.environment).size();
-        ASSERT_GE(best.totals.size(), criteriaCount);
-        for (std::size_t k = 0; k < criteriaCount; ++k)
-            EXPECT_EQ(best.totals[k], rules::criterionTotal(fresh, static_cast<int>(k)))
-                << rules::criterionNames(c.environment)[k];
-        const int column = rules::criterionColumn(headlines[c.environment], c.environment);
+        const Matrix results = rules::criteriaOfRule(fresh, rule);
+        const auto names = criteriaOf(c.environment);
+        ASSERT_GE(best.totals.size(), names.size());
+        for (std::size_t k = 0; k < names.size(); ++k)
+            EXPECT_EQ(best.totals[k], rules::criterionTotal(results, static_cast<int>(k))) << names[k].name;
+        const int column = criterionColumn(headlines[e], c.environment);
         EXPECT_EQ(best.fitness, best.totals[static_cast<std::size_t>(column)]);
 
         const std::string hallOfFame = dir.read("hof.txt");

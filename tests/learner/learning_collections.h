@@ -8,34 +8,33 @@
 #include <string>
 #include <vector>
 
-#include "fitness/scheduler.h"
-#include "learner/collection.h"
+#include "fitness/collection.h"
 #include "support/test_support.h"
 
 namespace learning_testing {
 
-struct Collection {
+struct Definition {
     const char* name;
-    int environment;  // as the definition's keyword gives it: 0 single ... 3 job shop
+    Environment environment;
     std::string definition;
 };
 
 // Release times and weights everywhere; setups on one machine and on unrelated machines, so that
 // their terminals and working tables take part too.
-inline const std::vector<Collection>& collections() {
-    static const std::vector<Collection> kCollections = {
-        {"single", 0,
+inline const std::vector<Definition>& collections() {
+    static const std::vector<Definition> kCollections = {
+        {"single", Environment::Single,
          "single 1\nsets 3\nmax_jobs 12\nduration t.txt\ndeadline d.txt\nSP sp.txt\nready r.txt\nweight_T w.txt\n"
          "setup 0.3\ndistribution 1 1 1\nR. 0.2 0.5 0.8\nT. 0.3 0.5 0.7\njobs 12 8 10\n"},
-        {"uniform", 1,
+        {"uniform", Environment::Uniform,
          "uniform 1\nsets 3\nmax_jobs 12\nmax_machines 4\nduration t.txt\ndeadline d.txt\nSP sp.txt\nready r.txt\n"
          "weight_T w.txt\nmachine_file m.txt\nmachines 2 3 4\ndistribution 1 1 1\nR. 0.2 0.5 0.8\nT. 0.3 0.5 0.7\n"
          "jobs 12 8 10\n"},
-        {"unrelated", 2,
+        {"unrelated", Environment::Unrelated,
          "unrelated 1\nsets 3\nmax_jobs 12\nmax_machines 4\nduration t.txt\ndeadline d.txt\nSP sp.txt\nready r.txt\n"
          "weight_T w.txt\nsetup 0.2\nmachines 2 3 4\ndistribution 1 1 1\nR. 0.2 0.5 0.8\nT. 0.3 0.5 0.7\n"
          "jobs 12 8 10\n"},
-        {"jobshop", 3,
+        {"jobshop", Environment::JobShop,
          "jobshop 1\nsets 3\nmax_jobs 8\nmax_machines 4\nduration t.txt\ndeadline d.txt\nSP sp.txt\nready r.txt\n"
          "weight_T w.txt\nmachines 2 3 4\ndistribution 1 1 1\nR. 0.2 0.5 0.8\nT. 0.3 0.5 0.7\njobs 8 5 6\n"},
     };
@@ -52,10 +51,10 @@ inline void generateCollection(const testing_support::TempDir& dir, const std::s
 
 // The collection generated in dir, loaded as a learning run loads it; the evaluator's loading
 // line is kept off the test's output.
-inline Scheduler loadGenerated(const testing_support::TempDir& dir) {
+inline Collection loadGenerated(const testing_support::TempDir& dir) {
     testing_support::ScopedChdir inside(dir.path());
     testing::internal::CaptureStdout();
-    Scheduler collection = rules::loadCollection("fitness.txt");
+    Collection collection = loadCollection("fitness.txt");
     std::fflush(stdout);
     testing::internal::GetCapturedStdout();
     return collection;

@@ -14,14 +14,15 @@
 #include <utility>
 #include <vector>
 
-#include "learner/learning_log.h"
+#include "core/learning_log.h"
+#include "core/names.h"
 #include "learner/rule_language.h"
 #include "learner/rule_scheduling.h"
 #include "learner/rule_xml.h"
 #include "learning_collections.h"
 #include "support/test_support.h"
 
-using learning_testing::Collection;
+using learning_testing::Definition;
 using learning_testing::collections;
 using learning_testing::generateCollection;
 using testing_support::RunResult;
@@ -110,9 +111,9 @@ RunResult learn(const TempDir& dir, const std::string& args) {
     return runProgram(LEARNER_BIN, "--population 30 --threads 2 " + args, dir.path());
 }
 
-const std::string& headlineOf(const Collection& c) {
+const std::string& headlineOf(const Definition& c) {
     static const std::string kTwt = "Twt", kCmax = "Cmax";
-    return c.environment == JobShop ? kCmax : kTwt;
+    return c.environment == Environment::JobShop ? kCmax : kTwt;
 }
 
 }  // namespace
@@ -143,12 +144,12 @@ TEST(LearningProgram, HallOfFameHasSixLinesPerGenerationEndingWithTheBestRuleSoF
     for (int g = 1; g <= last; ++g) {
         SCOPED_TRACE("generation " + std::to_string(g));
         const std::vector<std::string>& six = generations[static_cast<std::size_t>(g - 1)];
-        const rules::Tree tree = rules::fromXml(six[5], Single);
+        const rules::Tree tree = rules::fromXml(six[5], Environment::Single);
         const std::string fitness = wordAfter(six[0], "fitness ");
         EXPECT_EQ(six[0], "fitness " + fitness + " (Twt total over 3 sets)");
         EXPECT_EQ(six[1], "size " + std::to_string(tree.size()) + ", depth " + std::to_string(tree.depth()));
-        EXPECT_EQ(six[2], "rule " + rules::toInfix(tree, Single));
-        EXPECT_TRUE(rules::parseInfix(six[2].substr(5), Single) == tree);
+        EXPECT_EQ(six[2], "rule " + rules::toInfix(tree, Environment::Single));
+        EXPECT_TRUE(rules::parseInfix(six[2].substr(5), Environment::Single) == tree);
         EXPECT_EQ(totalsOf(six[3]).at("Twt"), fitness);
         // The best so far never gets worse, and a new best was measured in the generation that shows it.
         EXPECT_LE(std::stod(fitness), previousFitness);
@@ -199,7 +200,7 @@ TEST(LearningProgram, PomocniCountsTheGenerationsAndCopiesTheSixthLine) {
 }
 
 TEST(LearningProgram, SameSeedGivesIdenticalFilesOnAnyNumberOfThreads) {
-    for (const Collection& c : {collections()[0], collections()[3]}) {
+    for (const Definition& c : {collections()[0], collections()[3]}) {
         SCOPED_TRACE(c.name);
         TempDir dir;
         generateCollection(dir, c.definition, 33);
@@ -226,7 +227,7 @@ TEST(LearningProgram, SameSeedGivesIdenticalFilesOnAnyNumberOfThreads) {
 // The last hall-of-fame individual in a seed file gives, through `learner --test`, every total the
 // hall of fame and the run's final lines report, and `fitness` measures the headline total alike.
 TEST(LearningProgram, LastBestRuleGivesTheReportedTotalsInEveryEnvironment) {
-    for (const Collection& c : collections()) {
+    for (const Definition& c : collections()) {
         SCOPED_TRACE(c.name);
         TempDir dir;
         generateCollection(dir, c.definition, 34);
@@ -246,8 +247,9 @@ TEST(LearningProgram, LastBestRuleGivesTheReportedTotalsInEveryEnvironment) {
         const std::map<std::string, std::string> fromTest = labelled(tested.out);
         const std::map<std::string, std::string> fromRun = labelled(run.out);
         EXPECT_EQ(fromTest.at("Rule"), best[2].substr(5));
-        EXPECT_EQ(reported.size(), rules::criterionNames(c.environment).size());
-        for (const std::string_view name : rules::criterionNames(c.environment)) {
+        EXPECT_EQ(reported.size(), criteriaOf(c.environment).size());
+        for (const CriterionName& criterion : criteriaOf(c.environment)) {
+            const std::string_view name = criterion.name;
             const std::string key(name);
             EXPECT_EQ(fromTest.at(key), reported.at(key)) << key;
             EXPECT_EQ(fromRun.at(key), reported.at(key)) << key;

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <random>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "learner/rule_xml.h"
@@ -21,19 +23,19 @@ using rules::Tree;
 
 namespace {
 
-constexpr int kSingle = 0;
-constexpr int kJobShop = 3;
+constexpr Environment kSingle = Environment::Single;
+constexpr Environment kJobShop = Environment::JobShop;
 
 Node op(Primitive p) { return Node{p}; }
 Node term(Terminal t) { return Node{Primitive::Terminal, t}; }
 Node constant(double v) { return Node{Primitive::Constant, Terminal::Processing, v}; }
 
-std::string canonical(const std::string& text, int environment = kSingle) {
+std::string canonical(const std::string& text, Environment environment = kSingle) {
     return rules::toInfix(rules::parseInfix(text, environment), environment);
 }
 
 // The message of the RuleError that reading `text` throws, or "" if it reads.
-std::string errorOf(const std::string& text, int environment = kSingle) {
+std::string errorOf(const std::string& text, Environment environment = kSingle) {
     try {
         rules::parseInfix(text, environment);
     } catch (const RuleError& error) {
@@ -229,4 +231,22 @@ TEST(RuleXml, SeedFilesNameThemselvesWhenTheyHoldNoRule) {
     } catch (const RuleError& error) {
         EXPECT_EQ(std::string(error.what()), "Seed file \"" + dir.file("absent.obm") + "\": cannot be read.");
     }
+}
+
+// Equal trees share a hash, trees that differ in a terminal, an operator or a constant's bits do
+// not, and a lookup by hash still compares the trees it finds.
+TEST(TreeHash, TellsTreesApartAndLookupsCompareThem) {
+    const auto hashOf = [](const char* text) { return rules::hashOf(rules::parseInfix(text, kSingle)); };
+    EXPECT_EQ(hashOf("w / (p + 0.5)"), hashOf("w / (p + 0.5)"));
+    for (const char* other : {"d / (p + 0.5)", "w * (p + 0.5)", "w / (p + 0.25)", "w / (p + 0.5) + 0"})
+        EXPECT_NE(hashOf("w / (p + 0.5)"), hashOf(other)) << other;
+    const Tree zero{{Node{Primitive::Constant, Terminal::Processing, 0.0}}};
+    const Tree negativeZero{{Node{Primitive::Constant, Terminal::Processing, -0.0}}};
+    EXPECT_NE(rules::hashOf(zero), rules::hashOf(negativeZero));
+
+    const std::vector<Tree> trees = {rules::parseInfix("p", kSingle), rules::parseInfix("d", kSingle)};
+    const std::unordered_multimap<std::uint64_t, std::size_t> filed = {{7, 0}, {7, 1}};  // one hash for both
+    const auto treeOf = [&](std::size_t i) -> const Tree& { return trees[i]; };
+    EXPECT_EQ(*rules::findTree(filed, 7, trees[1], treeOf), 1u);
+    EXPECT_EQ(rules::findTree(filed, 7, rules::parseInfix("w", kSingle), treeOf), nullptr);
 }

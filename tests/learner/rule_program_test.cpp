@@ -216,7 +216,7 @@ TEST(RuleProgram, HelpPrintsTheUsage) {
 TEST(RuleProgram, PomocniLoopRunsEndToEnd) {
     TempDir dir;
     generate(dir, kGeneratedSingle, 21);
-    const auto individual = [](const char* rule) { return rules::toXml(rules::parseInfix(rule, 0), 0); };
+    const auto individual = [](const char* rule) { return rules::toXml(rules::parseInfix(rule, Environment::Single), Environment::Single); };
     dir.write("hof.txt", "-- Generacija: 1\nfitness 9\nsize 2\ndepth 2\n-d\n\n" + individual("-d") +
                              "\n-- Generacija: 2\nfitness 7\nsize 5\ndepth 3\nw / (p + wait)\n\n" +
                              individual("w / (p + wait)") + "\n");

@@ -14,6 +14,7 @@
 #include "learner/compiled_rule.h"
 #include "learner/rule_language.h"
 #include "learner/rule_xml.h"
+#include "learner/terminals.h"
 #include "learner/variation.h"
 
 using rules::Node;
@@ -22,19 +23,19 @@ using rules::Tree;
 
 namespace {
 
-constexpr int kEnvironments[] = {Single, Uniform, Unrelated, JobShop};
+using enum Environment;
 
 // A collection as far as the primitive set looks at it: its environment and which optional data
 // it has.
 struct Flags {
-    int environment = Single;
+    Environment environment = Single;
     bool releaseTimes = false;
     bool setups = false;
     bool constraints = false;
 };
 
-Scheduler collectionWith(const Flags& flags) {
-    Scheduler s;
+Collection collectionWith(const Flags& flags) {
+    Collection s;
     s.environment = flags.environment;
     s.hasReleaseTimes = flags.releaseTimes;
     s.hasSetups = flags.setups;
@@ -51,7 +52,7 @@ std::vector<Primitive> allOperators() {
 
 // A primitive set of every operator over a collection with every optional datum, so that the
 // trees hold every kind of node.
-gp::PrimitiveSet everything(int environment) {
+gp::PrimitiveSet everything(Environment environment) {
     return gp::PrimitiveSet(collectionWith({environment, true, true, true}), allOperators());
 }
 
@@ -86,7 +87,7 @@ int deepestLeaf(const Tree& tree) {
 }
 
 // A complete tree that both written forms give back exactly and that compiles in its environment.
-void expectValid(const Tree& tree, int environment) {
+void expectValid(const Tree& tree, Environment environment) {
     ASSERT_FALSE(tree.nodes.empty());
     ASSERT_TRUE(complete(tree));
     EXPECT_EQ(tree.subtreeEnd(0), tree.size());
@@ -97,9 +98,7 @@ void expectValid(const Tree& tree, int environment) {
     EXPECT_NO_THROW(rules::CompiledRule(tree, environment)) << infix;
 }
 
-bool sameNode(const Node& a, const Node& b) {
-    return rules::keyOf(Tree{{a}}) == rules::keyOf(Tree{{b}});
-}
+bool sameNode(const Node& a, const Node& b) { return Tree{{a}} == Tree{{b}}; }
 
 bool sameRun(const Tree& a, int aFrom, const Tree& b, int bFrom, int length) {
     for (int i = 0; i < length; ++i)
@@ -142,15 +141,15 @@ bool swapsOneSubtreeEach(const Tree& firstChild, const Tree& secondChild, const 
     return false;
 }
 
-std::multiset<std::string> nodeKeys(std::initializer_list<const Tree*> trees) {
-    std::multiset<std::string> keys;
+std::multiset<std::uint64_t> nodeKeys(std::initializer_list<const Tree*> trees) {
+    std::multiset<std::uint64_t> keys;
     for (const Tree* tree : trees)
-        for (const Node& node : tree->nodes) keys.insert(rules::keyOf(Tree{{node}}));
+        for (const Node& node : tree->nodes) keys.insert(rules::hashOf(Tree{{node}}));
     return keys;
 }
 
 // The names of the terminals `count` leaves drawn from the set use (constants left out).
-std::set<std::string> drawnTerminals(const gp::PrimitiveSet& primitives, int environment, int count) {
+std::set<std::string> drawnTerminals(const gp::PrimitiveSet& primitives, Environment environment, int count) {
     gp::RandomStream random(5);
     std::set<std::string> names;
     for (int i = 0; i < count; ++i) {
@@ -163,7 +162,7 @@ std::set<std::string> drawnTerminals(const gp::PrimitiveSet& primitives, int env
 }  // namespace
 
 TEST(TreeConstruction, FullTreesHaveEveryLeafAtTheirDepthAndGrownTreesStayWithinIt) {
-    for (int environment : kEnvironments) {
+    for (const Environment environment : kEnvironments) {
         const gp::PrimitiveSet primitives = everything(environment);
         gp::RandomStream random(11);
         for (int depth = 1; depth <= 7; ++depth) {
@@ -186,14 +185,14 @@ TEST(TreeConstruction, RampedHalfAndHalfCoversTheDepthsWithinTheLimitsAndStartsD
     const std::vector<Tree> trees = gp::rampedHalfAndHalf(primitives, random, 101, minDepth, maxDepth);
     ASSERT_EQ(trees.size(), 101u);
     std::set<int> fullDepths;
-    std::set<std::string> distinct;
+    std::set<std::uint64_t> distinct;
     for (const Tree& tree : trees) {
         expectValid(tree, Single);
         EXPECT_LE(tree.depth(), maxDepth);
         const std::vector<int> depths = leafDepths(tree);
         const bool full = std::all_of(depths.begin(), depths.end(), [&](int d) { return d == depths[0]; });
         if (full && tree.depth() >= minDepth) fullDepths.insert(tree.depth());
-        distinct.insert(rules::keyOf(tree));
+        distinct.insert(rules::hashOf(tree));
     }
     // Every depth of the ramp has its full trees.
     EXPECT_EQ(fullDepths, (std::set<int>{2, 3, 4, 5}));
@@ -202,8 +201,8 @@ TEST(TreeConstruction, RampedHalfAndHalfCoversTheDepthsWithinTheLimitsAndStartsD
 }
 
 TEST(TreeConstruction, TreesOfEveryEnvironmentAreCompleteReadableAndCompile) {
-    for (int environment : kEnvironments) {
-        SCOPED_TRACE(rules::environmentName(environment));
+    for (const Environment environment : kEnvironments) {
+        SCOPED_TRACE(namesOf(environment).adjective);
         const gp::PrimitiveSet primitives = everything(environment);
         gp::RandomStream random(17);
         for (const Tree& tree : gp::rampedHalfAndHalf(primitives, random, 60, 1, 6)) expectValid(tree, environment);
@@ -211,7 +210,7 @@ TEST(TreeConstruction, TreesOfEveryEnvironmentAreCompleteReadableAndCompile) {
 }
 
 TEST(Crossover, SwapsOneSubtreeOfEachParentWithinTheMaximumDepth) {
-    for (int environment : {Single, JobShop}) {
+    for (const Environment environment : {Single, JobShop}) {
         const gp::PrimitiveSet primitives = everything(environment);
         gp::RandomStream random(23);
         const int maxDepth = 5;
@@ -254,8 +253,8 @@ TEST(Crossover, ParentsAreKeptWhenNoSwapFitsTheMaximumDepth) {
 }
 
 TEST(Mutation, ReplacesOneSubtreeWithASmallGrownTreeWithinTheMaximumDepth) {
-    for (int environment : kEnvironments) {
-        SCOPED_TRACE(rules::environmentName(environment));
+    for (const Environment environment : kEnvironments) {
+        SCOPED_TRACE(namesOf(environment).adjective);
         const gp::PrimitiveSet primitives = everything(environment);
         gp::RandomStream random(31);
         const int mutationDepth = 3, maxDepth = 5;
@@ -297,9 +296,9 @@ TEST(PrimitiveSet, TerminalsFixedByTheCollectionAreNeverDrawn) {
         {{JobShop, false, false, false}, {"p", "twkr", "rem", "pm", "ops", "d", "w", "t", "r", "wait", "slack"}},
     };
     for (const Case& c : cases) {
-        const int environment = c.flags.environment;
+        const Environment environment = c.flags.environment;
         const gp::PrimitiveSet primitives(collectionWith(c.flags), {Primitive::Add});
-        EXPECT_EQ(drawnTerminals(primitives, environment, 3000), c.terminals) << rules::environmentName(environment);
+        EXPECT_EQ(drawnTerminals(primitives, environment, 3000), c.terminals) << namesOf(environment).adjective;
     }
 }
 
@@ -325,7 +324,7 @@ TEST(PrimitiveSet, DrawsOnlyTheChosenOperatorsAndTwoDecimalConstantsUpToTen) {
 // Without a weight file every job weighs 1, so w is a constant under another name like the
 // other fixed terminals.
 TEST(PrimitiveSet, WeightsAreFixedWithoutAWeightFile) {
-    Scheduler unweighted = collectionWith({Single, true, false, false});
+    Collection unweighted = collectionWith({Single, true, false, false});
     unweighted.hasWeights = 0;
     const gp::PrimitiveSet primitives(unweighted, {Primitive::Add});
     EXPECT_EQ(drawnTerminals(primitives, Single, 3000).count("w"), 0u);

@@ -5,8 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fitness/collection.h"
+#include "fitness/results.h"
 #include "fitness/run_sequence.h"
-#include "fitness/scheduler.h"
 
 namespace report_testing {
 
@@ -43,25 +44,24 @@ void readPage(const std::string& file, Page& page) {
 
 std::vector<Measured> measureInProcess(const fs::path& dir, int set) {
     testing_support::ScopedChdir here(dir);
-    Scheduler s;
-    if (!s.load("fitness.txt")) return {};
+    Collection collection;
+    if (!readCollection(collection, "fitness.txt")) return {};
+    prepareCollection(collection);
+    Workspace work(collection);
     std::vector<Measured> measured;
-    const auto measure = [&](const char* name) {
-        s.evaluateCriteria();
-        Measured m{name, s.results, {}};
-        timeline::walkSet(s, set, [&](const timeline::Occupation& o) { m.placed.push_back(o); });
+    const auto measure = [&](const std::string& name, const Matrix& schedule, const Matrix& results) {
+        Measured m{name, results, {}};
+        timeline::walkSet(work, schedule, set, [&](const timeline::Occupation& o) { m.placed.push_back(o); });
         measured.push_back(std::move(m));
     };
-    const RunSequence& sequence = runSequenceOf(s.environment);
-    sequence.prepare(s);
-    for (const Heuristic& heuristic : sequence.heuristics) {
-        if (!heuristic.applies(s)) continue;
-        heuristic.makeSchedules(s);
-        measure(heuristic.name);
-    }
+    forEachHeuristic(work, [&](const Heuristic& heuristic, const Matrix& schedule, const Matrix& results, double) {
+        measure(heuristic.name, schedule, results);
+    });
     if (fs::exists(kGPScheduleFile)) {
-        readGPSchedules(s);
-        measure("GP");
+        const Matrix schedule = readGPSchedules(collection);
+        Matrix results;
+        measureSchedules(work, schedule, results);
+        measure("GP", schedule, results);
     }
     return measured;
 }

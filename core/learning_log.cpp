@@ -1,5 +1,6 @@
-#include "report/learner_log.h"
+#include "core/learning_log.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -8,11 +9,9 @@
 
 #include "core/fatal.h"
 
-namespace report {
+namespace learning_log {
 
 namespace {
-
-constexpr int kColumns = learning_log::kColumns;
 
 // Whole-field numbers only ("12", "0.5", "1e+06", "inf", "nan"), as %g writes them.
 std::optional<double> numberIn(const std::string& field) {
@@ -43,6 +42,14 @@ std::optional<Generation> rowOf(const std::string& line) {
 
 }  // namespace
 
+std::string row(int generation, double bestFitness, double meanFitness, int bestSize, int bestDepth,
+                std::size_t rulesMeasured) {
+    char text[160];
+    std::snprintf(text, sizeof text, "%d,%.10g,%.10g,%d,%d,%zu", generation, bestFitness, meanFitness, bestSize,
+                  bestDepth, rulesMeasured);
+    return text;
+}
+
 LearnerLog parseLearnerLog(const std::string& file, const std::string& text) {
     LearnerLog log{file, {}};
     std::size_t begin = 0;
@@ -53,8 +60,8 @@ LearnerLog parseLearnerLog(const std::string& file, const std::string& text) {
         begin = complete ? end + 1 : text.size();
         if (!content.empty() && content.back() == '\r') content.pop_back();
         if (line == 1) {
-            if (content != kLearnerLogHeader)
-                badLine(file, line, "the first line must be \"" + std::string(kLearnerLogHeader) + "\".");
+            if (content != kHeader)
+                badLine(file, line, "the first line must be \"" + std::string(kHeader) + "\".");
             continue;
         }
         if (content.empty()) continue;
@@ -76,4 +83,4 @@ LearnerLog readLearnerLog(const std::string& file) {
     return parseLearnerLog(file, text);
 }
 
-}  // namespace report
+}  // namespace learning_log

@@ -3,25 +3,35 @@
 #include <cmath>
 #include <string>
 
-#include "report/learner_log.h"
+#include "core/learning_log.h"
 
 namespace {
 
-using report::parseLearnerLog;
+using learning_log::parseLearnerLog;
 
 const std::string kHeader =
     "generation,best_fitness,mean_fitness,best_size,best_depth,rules_measured\n";
 
 TEST(LearnerLog, RowsAreReadInOrderWithEveryColumn) {
-    const report::LearnerLog log = parseLearnerLog("log.csv", kHeader + "0,12.5,40,7,3,99\r\n\n1,1e+06,nan,9,4,-0\n");
+    const learning_log::LearnerLog log = parseLearnerLog("log.csv", kHeader + "0,12.5,40,7,3,99\r\n\n1,1e+06,nan,9,4,-0\n");
     ASSERT_EQ(log.generations.size(), 2u);
-    const report::Generation& g = log.generations[1];
+    const learning_log::Generation& g = log.generations[1];
     EXPECT_EQ(g.generation, 1);
     EXPECT_EQ(g.bestFitness, 1e6);
     EXPECT_TRUE(std::isnan(g.meanFitness));
     EXPECT_EQ(log.generations[0].bestSize, 7);
     EXPECT_EQ(log.generations[0].bestDepth, 3);
     EXPECT_EQ(log.generations[0].rulesMeasured, 99);
+}
+
+TEST(LearnerLog, ARowAsTheLearnerWritesItReadsBack) {
+    const std::string row = learning_log::row(12, 0.1 + 0.2, 1e-300, 31, 6, 123456);
+    EXPECT_EQ(row, "12,0.3,1e-300,31,6,123456");
+    const learning_log::Generation g = parseLearnerLog("l", kHeader + row + "\n").generations.at(0);
+    EXPECT_EQ(g.generation, 12);
+    EXPECT_EQ(g.bestFitness, 0.3);  // ten digits: the sum's last bits are not kept
+    EXPECT_EQ(g.meanFitness, 1e-300);
+    EXPECT_EQ(g.rulesMeasured, 123456);
 }
 
 TEST(LearnerLog, AnUnfinishedLastLineIsLeftOutAndAFinishedOneKept) {

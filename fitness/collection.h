@@ -1,0 +1,85 @@
+#pragma once
+
+// The loaded collection: the definition's environment and features, the instance tables (one row
+// per set) and what is derived from them once, read and checked by the evaluator's own loading.
+// After loading nothing writes it, so every program and every thread shares one collection; the
+// working state of scheduling one set lives in a Workspace (fitness/workspace.h).
+#include <string>
+
+#include "core/matrice.h"
+#include "core/names.h"
+
+// How wide a dispatcher makes its schedule: as wide as the processing-time table, the width every
+// schedule file has, or only as wide as the sets' jobs need, for schedules that are measured and
+// dropped (on unrelated machines the table holds a column per job and machine).
+enum class ScheduleWidth { File, Measured };
+
+struct Collection {
+    Environment environment = Environment::Single;
+
+    // --- features, from the optional entries of the definition
+    bool hasReleaseTimes = false;
+    bool hasConstraints = false;
+    bool hasSetups = false;
+    bool hasWeights = false;
+    int maxLength = 0;         // of the job shop's random setups
+    double setupFactor = 0.0;  // scales every setup time
+
+    // --- instance tables, one row per set
+    Matrix jobCount;
+    Matrix processingSum;    // SP: the set's processing time (scaled by the machines' capacity)
+    Matrix processingTimes;  // per job; per job and machine on unrelated machines; operation codes in the job shop
+    Matrix dueDates;
+    Matrix weights;       // 1 for every job without a weight file
+    Matrix releaseTimes;  // 0 for every job without a release-time file
+    Matrix machineCount;
+    Matrix speeds;  // uniform machines
+    Matrix constraints;
+
+    // --- derived once, for the sets whose tables hold them
+    Matrix jobMeanDurations;     // unrelated machines: each job's mean time over the set's machines
+    Matrix operationDurations;   // job shop: the codes' durations, operation o of job j at column j x m + o
+    Matrix operationMachines;    // job shop: the codes' machines, in the same layout
+    Matrix machineMeanDuration;  // job shop: each machine's mean operation duration in the set
+    Matrix operationTotal;       // job shop: the set's total processing time
+
+    // Files named in messages ("constraints", "duration") and the uniform speeds' file.
+    std::string machineFileName;
+    std::string constraintsFileName;
+    std::string durationFileName;
+
+    int sets() const { return jobCount.rows; }
+    // Read checked: a set beyond the list ends the run with the matrix's column-0 assertion.
+    int jobsIn(int set) const { return static_cast<int>(jobCount.get(set)); }
+    int machinesIn(int set) const { return static_cast<int>(machineCount.get(set)); }
+
+    // Ends the run with the table access assertion unless the instance tables hold row `set` with
+    // n jobs and processingColumns processing-time entries, so that the loops of a dispatcher or
+    // criteria computation may index them unchecked.
+    void requireInstanceRow(int set, int n, int processingColumns) const;
+    // Parallel machines: a set with jobs needs a machine and at most 1000 jobs (the schedule
+    // encoding), and its rows must hold n jobs (n x m entries on unrelated machines) and, on uniform
+    // machines, the m speeds and the SP the rules read.
+    void requireSchedulableSet(int set) const;
+    void requireParallelRow(int set, int n, int m) const;
+    // Job shop: the operation tables hold n jobs of m operations (the assertion of the table write
+    // that would run past them), and the instance tables the set's row.
+    void requireOperationRow(int set, int n, int m) const;
+    // The job shop's operations per job: the codes' columns over the due dates' columns.
+    int operationsPerJob() const { return dueDates.cols > 0 ? processingTimes.cols / dueDates.cols : 0; }
+    int scheduleColumns(ScheduleWidth width) const;
+};
+
+// Reads the definition file and its data files with the evaluator's checks and messages, printing
+// the environment's line. False, after "Nema ulazne datoteke! (...)", when the definition cannot be
+// opened.
+bool readCollection(Collection& collection, const std::string& definitionFile);
+// The rest of the loading, which every schedule of the environment needs: on parallel machines the
+// sets' machines (and the uniform speeds' file), in the job shop the setups' "max_length" and every
+// route; a fault ends the run before anything is written. Then deriveTables.
+void prepareCollection(Collection& collection);
+// The tables derived once (each unrelated job's mean time, the job shop's decoded routes, which are
+// checked as they are decoded), for a collection loaded or built in memory.
+void deriveTables(Collection& collection);
+// Both, for a program to which a missing definition is a fault ("Definition file ... cannot be read.").
+Collection loadCollection(const std::string& definitionFile);

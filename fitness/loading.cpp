@@ -1,0 +1,182 @@
+// The evaluator's loading: the definition file's entries, the instance tables from the data files,
+// then what every schedule of the environment needs and the tables derived once.
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/definition_entries.h"
+#include "core/definition_file.h"
+#include "core/fatal.h"
+#include "fitness/collection.h"
+#include "fitness/job_shop.h"
+
+namespace {
+
+// Line of the evaluator's environment message, kept for scripts that look for it.
+constexpr int kLineNoEnvironment = 330;
+
+const char* const kEnvironmentLines[] = {
+    "Okruzenje: jedan stroj\n",
+    "Okruzenje: paralelni jednoliki strojevi\n",
+    "Okruzenje: paralelni nesrodni strojevi\n",
+    "Okruzenje: proizvolja obrada (job shop), kriterij Cmax\n",
+};
+
+// Per-set counts of jobs or machines: whole numbers from 0 up (a fraction is truncated where
+// the count is used), bounded so that every later conversion to an int is defined.
+std::vector<double> jobOrMachineCounts(DefinitionEntries& definition, const char* key, int sets) {
+    std::vector<double> values = definition.perSetCounts(key, sets, true);
+    for (std::size_t set = 0; set < values.size(); ++set) {
+        const double count = values[set];
+        if (!(count >= 0.0 && count <= 1e9))
+            definition.stop("the entry \"" + std::string(key) + "\" gives set " + std::to_string(set) +
+                            " a count that is not a number from 0 up.");
+    }
+    return values;
+}
+
+void fillColumn0(Matrix& table, const std::vector<double>& values) {
+    for (std::size_t row = 0; row < values.size(); ++row) table.set(static_cast<int>(row), values[row]);
+}
+
+// The Taillard duration and sum files always hold all 80 instances, while a definition may
+// evaluate only the first few; rows beyond the definition's sets would have no job count.
+void keepFirstRows(Matrix& table, int rows) {
+    if (table.rows <= rows) return;
+    Matrix kept;
+    kept.init(rows, table.cols);
+    std::copy(table.rowData(0), table.rowData(rows), kept.rowData(0));
+    table = std::move(kept);
+}
+
+void fill(Matrix& table, double value) {
+    for (int i = 0; i < table.rows; ++i)
+        for (int j = 0; j < table.cols; ++j) table.at(i, j) = value;
+}
+
+Environment environmentOf(DefinitionEntries& definition) {
+    for (const Environment environment : kEnvironments)
+        if (definition.has(std::string(namesOf(environment).keyword).c_str())) return environment;
+    missingEnvironment(kLineNoEnvironment);
+}
+
+// Three tables of sets x 1 and six of sets x max_jobs, every value 0.0 (so release times are 0
+// without a "ready" file), shaped before the data files replace them with their own.
+void allocateInstanceTables(Collection& c, const DefinitionEntries& definition, int sets, int maxJobs) {
+    const std::vector<ShapedTable> tables = {
+        {&c.jobCount, sets, 1},       {&c.processingSum, sets, 1},      {&c.machineCount, sets, 1},
+        {&c.speeds, sets, maxJobs},   {&c.releaseTimes, sets, maxJobs}, {&c.processingTimes, sets, maxJobs},
+        {&c.dueDates, sets, maxJobs}, {&c.weights, sets, maxJobs},      {&c.constraints, sets, maxJobs},
+    };
+    definition.requireMemoryFor(tables, {{"sets", sets}, {"max_jobs", maxJobs}});
+    allocateTables(tables);
+    fill(c.weights, 1.0);  // without a weight file every job weighs the same
+}
+
+// The data files named by the definition; the files' own shapes replace those of the allocation.
+struct DataFiles {
+    std::string deadline, sum, weights, ready;
+};
+
+void readDataFiles(Collection& c, const DataFiles& files, int sets) {
+    c.processingTimes.read(c.durationFileName);
+    keepFirstRows(c.processingTimes, sets);
+    c.dueDates.read(files.deadline);
+    if (c.hasWeights) c.weights.read(files.weights);
+    c.processingSum.read(files.sum);
+    keepFirstRows(c.processingSum, sets);
+    if (c.hasReleaseTimes) c.releaseTimes.read(files.ready);
+    if (c.hasConstraints) c.constraints.read(c.constraintsFileName);
+}
+
+void readEntries(Collection& c, DefinitionFile& file, DefinitionEntries& definition, DataFiles& files) {
+    c.durationFileName = definition.requiredText("duration");
+    files.deadline = definition.requiredText("deadline");
+    files.sum = definition.requiredText("SP");
+    if (c.environment == Environment::Uniform)
+        c.machineFileName = definition.requiredText("machine_file");
+    else
+        definition.text("machine_file", c.machineFileName);
+    c.hasWeights = definition.text("weight_T", files.weights);
+    c.hasReleaseTimes = definition.text("ready", files.ready);
+    c.hasConstraints = definition.text("constraints", c.constraintsFileName);
+    c.hasSetups = file.lookup("setup", &c.setupFactor) == 1;
+}
+
+// Every set must be schedulable before the first result file is written.
+void requireSchedulableSets(const Collection& c) {
+    for (int set = 0; set < c.sets(); ++set) c.requireSchedulableSet(set);
+}
+
+// Each job's mean over the machines, for the sets whose rows hold them; a set that does not is
+// refused by the dispatcher that would read it.
+void deriveJobMeans(Collection& c) {
+    c.jobMeanDurations.initZero(std::max(c.processingTimes.rows, 1), std::max(c.dueDates.cols, 1));
+    for (int set = 0; set < c.processingTimes.rows && set < c.sets(); ++set) {
+        const int n = c.jobsIn(set);
+        const int m = set < c.machineCount.rows ? c.machinesIn(set) : 0;
+        if (n <= 0 || m <= 0 || n > c.dueDates.cols || static_cast<long long>(n) * m > c.processingTimes.cols)
+            continue;
+        const double* p = c.processingTimes.rowData(set);
+        double* mean = c.jobMeanDurations.rowData(set);
+        for (int j = 0; j < n; ++j) {
+            double sum = 0;
+            for (int k = 0; k < m; ++k) sum += p[j * m + k];
+            mean[j] = sum / m;
+        }
+    }
+}
+
+}  // namespace
+
+bool readCollection(Collection& c, const std::string& definitionFile) {
+    DefinitionFile file;
+    if (!file.open(definitionFile)) {
+        std::printf("Nema ulazne datoteke! (%s)\n", definitionFile.c_str());
+        return false;
+    }
+    DefinitionEntries definition(file, definitionFile);
+    c.environment = environmentOf(definition);
+    std::fputs(kEnvironmentLines[static_cast<int>(c.environment)], stdout);
+
+    const int sets = definition.requiredCount("sets");
+    const int maxJobs = definition.requiredCount("max_jobs");
+    int maxMachines = 0;  // shapes nothing here, but a definition that gives it must give an int
+    definition.count("max_machines", maxMachines);
+    definition.count("max_length", c.maxLength);
+    DataFiles files;
+    readEntries(c, file, definition, files);
+
+    const std::vector<double> jobs = jobOrMachineCounts(definition, "jobs", sets);
+    const std::vector<double> machines = c.environment != Environment::Single
+                                             ? jobOrMachineCounts(definition, "machines", sets)
+                                             : std::vector<double>{};
+    allocateInstanceTables(c, definition, sets, maxJobs);
+    fillColumn0(c.jobCount, jobs);
+    fillColumn0(c.machineCount, machines);
+    readDataFiles(c, files, sets);
+    file.close();
+    return true;
+}
+
+void prepareCollection(Collection& c) {
+    if (c.environment == Environment::Uniform || c.environment == Environment::Unrelated) requireSchedulableSets(c);
+    if (c.environment == Environment::Uniform) c.speeds.read(c.machineFileName);
+    deriveTables(c);
+}
+
+void deriveTables(Collection& c) {
+    if (c.environment == Environment::Unrelated) deriveJobMeans(c);
+    if (c.environment == Environment::JobShop) decodeJobShop(c);
+}
+
+Collection loadCollection(const std::string& definitionFile) {
+    // The evaluator treats a missing definition as nothing to do; for the other programs it is an error.
+    if (!std::ifstream(definitionFile)) fatalError("Definition file \"" + definitionFile + "\" cannot be read.");
+    Collection collection;
+    readCollection(collection, definitionFile);
+    prepareCollection(collection);
+    return collection;
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+// The machine and job state that dispatchers and criteria keep while they walk one set. The storage
+// is kept from set to set, so once the largest set has been seen no set allocates.
+#include <algorithm>
+#include <vector>
+
+// Parallel machines while a schedule is replayed: when each machine finishes its last job so far,
+// and which job that was (n before the first).
+struct MachineClocks {
+    std::vector<double> completion;
+    std::vector<int> last;
+};
+
+// The job shop's machines and jobs while operations are dispatched or replayed.
+class ShopFloor {
+public:
+    std::vector<double> machineFree;  // when each machine finishes its last operation
+    std::vector<double> waiting;      // earliest ready time of the jobs queued for a machine; -1: none
+    std::vector<int> lastJob;         // n before the machine's first job
+    std::vector<int> sequenced;       // operations given to (or replayed on) each machine so far
+    std::vector<double> jobReady;     // release time, then completion of the job's last operation
+    std::vector<int> nextOperation;   // m once the job is finished
+
+    // A set of n jobs on m machines whose routes are `machines` (operation o of job j at j x m + o).
+    void reset(int n, int m, const double* releaseTimes, const double* machines) {
+        jobs_ = n;
+        machines_ = m;
+        routes_ = machines;
+        machineFree.assign(static_cast<std::size_t>(m), 0.0);
+        waiting.assign(static_cast<std::size_t>(m), -1.0);
+        lastJob.assign(static_cast<std::size_t>(m), n);
+        sequenced.assign(static_cast<std::size_t>(m), 0);
+        jobReady.assign(releaseTimes, releaseTimes + n);
+        nextOperation.assign(static_cast<std::size_t>(n), 0);
+    }
+
+    // The machine of the job's next operation, or -1 when the job is finished.
+    int nextMachine(int job) const {
+        const int o = nextOperation[job];
+        return o < machines_ ? static_cast<int>(routes_[job * machines_ + o]) : -1;
+    }
+
+    // The smallest ready time among the jobs whose next operation needs the machine, or -1.
+    double earliestQueuedFor(int machine) const {
+        double earliest = -1;
+        bool found = false;
+        for (int j = 0; j < jobs_; ++j) {
+            if (nextMachine(j) != machine) continue;
+            if (!found || jobReady[j] < earliest) earliest = jobReady[j];
+            found = true;
+        }
+        return earliest;
+    }
+
+    // The machine that can start an operation first, the lower index on a tie; -1 when no job
+    // is queued anywhere.
+    int firstStartingMachine() const {
+        int first = -1;
+        double firstStart = 0;
+        for (int k = 0; k < machines_; ++k) {
+            if (!(waiting[k] >= 0)) continue;
+            const double start = std::max(machineFree[k], waiting[k]);
+            if (first < 0 || start < firstStart) {
+                first = k;
+                firstStart = start;
+            }
+        }
+        return first;
+    }
+
+    // Processes the job's next operation on the machine, starting no earlier than notBefore and the
+    // job's ready time, after `setup`.
+    void perform(int job, int machine, double notBefore, double duration, double setup) {
+        lastJob[machine] = job;
+        const double start = std::max(notBefore, jobReady[job]);
+        machineFree[machine] = start + setup + duration;
+        jobReady[job] = machineFree[machine];
+        ++nextOperation[job];
+        ++sequenced[machine];
+    }
+
+private:
+    int jobs_ = 0;
+    int machines_ = 0;
+    const double* routes_ = nullptr;
+};

@@ -1,0 +1,87 @@
+#include "learner/settings.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <utility>
+
+namespace gp {
+
+namespace {
+
+// Whether the name is one of the compared criteria, which every environment has.
+bool isComparedCriterion(const std::string& name) {
+    const int column = criterionColumn(name, Environment::Single);
+    return column >= 0 && column < kComparedCriteria;
+}
+
+// Whether two names, however spelled, lead to the same file.
+bool sameFile(const std::string& a, const std::string& b) {
+    const auto resolved = [](const std::string& name) {
+        std::error_code error;
+        const std::filesystem::path path = std::filesystem::weakly_canonical(std::filesystem::absolute(name), error);
+        return error ? std::filesystem::path(name) : path;
+    };
+    return resolved(a) == resolved(b);
+}
+
+}  // namespace
+
+std::vector<rules::Primitive> operatorsIn(const std::string& list, std::string* unknown) {
+    std::vector<rules::Primitive> found;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        const std::size_t end = std::min(list.find(',', start), list.size());
+        const std::string name = list.substr(start, end - start);
+        bool known = false;
+        for (const rules::OperatorName& o : rules::operatorNames()) {
+            if (o.name != name) continue;
+            if (std::find(found.begin(), found.end(), o.primitive) == found.end()) found.push_back(o.primitive);
+            known = true;
+        }
+        if (!known && unknown && unknown->empty()) *unknown = name;
+        start = end + 1;
+    }
+    return found;
+}
+
+std::string criterionOf(const Settings& settings, Environment environment) {
+    if (!settings.criterion.empty()) return settings.criterion;
+    return std::string(criteriaOf(environment)[static_cast<std::size_t>(headlineCriterion(environment))].name);
+}
+
+std::string settingsProblem(const Settings& s) {
+    const auto outside = [](const char* option, double value, double low, double high) {
+        char text[200];
+        std::snprintf(text, sizeof text, "%s must be from %g to %g (given: %g).", option, low, high, value);
+        return std::string(text);
+    };
+    if (s.population < 2 || s.population > 10000000) return outside("--population", s.population, 2, 10000000);
+    if (s.generations < 1 || s.generations > 1000000) return outside("--generations", s.generations, 1, 1000000);
+    if (s.tournament < 1 || s.tournament > s.population) return outside("--tournament", s.tournament, 1, s.population);
+    if (s.elitism < 0 || s.elitism > s.population) return outside("--elitism", s.elitism, 0, s.population);
+    for (const auto& [option, rate] : {std::pair{"--crossover", s.crossover}, std::pair{"--mutation", s.mutation},
+                                       std::pair{"--reproduction", s.reproduction}})
+        if (!(rate >= 0 && rate <= 1)) return outside(option, rate, 0, 1);
+    if (!(s.crossover + s.mutation + s.reproduction > 0))
+        return "--crossover, --mutation and --reproduction must not all be 0.";
+    if (s.maxDepth < 1 || s.maxDepth > rules::kMaxDepth) return outside("--max-depth", s.maxDepth, 1, rules::kMaxDepth);
+    if (s.initMaxDepth < 1 || s.initMaxDepth > s.maxDepth)
+        return outside("--init-max-depth", s.initMaxDepth, 1, s.maxDepth);
+    if (s.initMinDepth < 1 || s.initMinDepth > s.initMaxDepth)
+        return outside("--init-min-depth", s.initMinDepth, 1, s.initMaxDepth);
+    if (s.mutationDepth < 1 || s.mutationDepth > s.maxDepth)
+        return outside("--mutation-depth", s.mutationDepth, 1, s.maxDepth);
+    std::string unknown;
+    if (operatorsIn(s.functions, &unknown).empty() || !unknown.empty())
+        return "--functions must list operators among + - * / neg max min pos exp, separated by commas (given: " +
+               s.functions + ").";
+    if (s.threads < 1 || s.threads > 1024) return outside("--threads", s.threads, 1, 1024);
+    if (!s.criterion.empty() && !isComparedCriterion(s.criterion))
+        return "--criterion must be Twt, Uwt, Fwt or Cmax (given: " + s.criterion + ").";
+    if (s.hallOfFame.empty() || s.log.empty() || sameFile(s.hallOfFame, s.log))
+        return "--hof and --log must name two different files.";
+    return "";
+}
+
+}  // namespace gp

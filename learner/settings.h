@@ -1,0 +1,48 @@
+#pragma once
+
+// The settings of a learning run, as the learner's options give them, and what they mean for the
+// collection in hand.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/learning_log.h"
+#include "core/names.h"
+#include "learner/rule_language.h"
+
+namespace gp {
+
+struct Settings {
+    int population = 500;
+    int generations = 50;
+    int tournament = 7;
+    double crossover = 0.85;
+    double mutation = 0.1;
+    double reproduction = 0.05;
+    int elitism = 1;
+    int maxDepth = 6;
+    int initMinDepth = 2;
+    int initMaxDepth = 5;
+    int mutationDepth = 4;
+    // The operators trees are made of; unary minus is left out by default, as 0 - x does its work.
+    std::string functions = "+,-,*,/,max,min,pos,exp";
+    std::uint64_t seed = 0;
+    int threads = 1;
+    std::string criterion;  // empty: Twt, or Cmax in the job shop
+    std::string hallOfFame = "learner_hof.txt";
+    std::string log = learning_log::kDefaultFile;
+    std::string definition = "fitness.txt";
+    bool showProgress = true;  // the per-generation lines and the closing report on standard output
+};
+
+// What is wrong with the settings, or "" if nothing.
+std::string settingsProblem(const Settings& settings);
+
+// The operators named in a comma-separated list; an unknown name is left out (and, when asked for,
+// the first one is named in `unknown`).
+std::vector<rules::Primitive> operatorsIn(const std::string& list, std::string* unknown = nullptr);
+
+// The criterion the run minimises in the environment: the one asked for, else the headline one.
+std::string criterionOf(const Settings& settings, Environment environment);
+
+}  // namespace gp

@@ -1,0 +1,235 @@
+#include "learner/terminals.h"
+
+#include <algorithm>
+
+#include "fitness/rules.h"
+
+namespace rules {
+
+namespace {
+
+using enum Environment;
+
+// --- how columns are filled
+
+void fill(double value, int count, double* out) { std::fill_n(out, count, value); }
+
+// out[i] = values[jobs[i]]: a per-job row of the set in hand.
+void gatherRow(const double* values, const int* jobs, int count, double* out) {
+    for (int i = 0; i < count; ++i) out[i] = values[jobs[i]];
+}
+
+// out[i] = value(job, operation) for each candidate and its next operation.
+template <class Value>
+void gatherOperations(const ShopDecision& at, const int* jobs, int count, double* out, Value value) {
+    for (int i = 0; i < count; ++i) out[i] = value(jobs[i], at.nextOperation[jobs[i]]);
+}
+
+bool noSetups(const Collection& c) { return !c.hasSetups; }
+bool noConstraints(const Collection& c) { return !c.hasConstraints; }
+bool noWeights(const Collection& c) { return !c.hasWeights; }
+bool noReleaseTimes(const Collection& c) { return !c.hasReleaseTimes; }
+
+using List = ListDecision;
+using Shop = ShopDecision;
+
+// A list-scheduling decision: job j considered for machine k at time t, q the machine's last job.
+const TerminalReading<List> kListTerminals[] = {
+    {Terminal::Processing, "p", only(Single) | only(Uniform),
+     [](const List& at, const int* jobs, int count, double* out) { gatherRow(at.work.rows.p, jobs, count, out); }, 0,
+     nullptr},
+    {Terminal::Processing, "p", only(Unrelated),
+     [](const List& at, const int* jobs, int count, double* out) {
+         const double* p = at.work.rows.p;
+         const int m = at.work.rows.m;
+         for (int i = 0; i < count; ++i) out[i] = p[jobs[i] * m + at.machine];
+     },
+     0, nullptr},
+    {Terminal::DueDate, "d", kListEnvironments,
+     [](const List& at, const int* jobs, int count, double* out) { gatherRow(at.work.rows.d, jobs, count, out); }, 0,
+     nullptr},
+    {Terminal::Weight, "w", kListEnvironments,
+     [](const List& at, const int* jobs, int count, double* out) { gatherRow(at.work.rows.w, jobs, count, out); }, 0,
+     noWeights},
+    {Terminal::Ready, "r", kListEnvironments,
+     [](const List& at, const int* jobs, int count, double* out) { gatherRow(at.work.rows.r, jobs, count, out); }, 0,
+     noReleaseTimes},
+    {Terminal::Time, "t", kListEnvironments, [](const List& at, const int*, int count, double* out) { fill(at.time, count, out); },
+     0, nullptr},
+    {Terminal::Wait, "wait", kListEnvironments,
+     [](const List& at, const int* jobs, int count, double* out) {
+         const double* r = at.work.rows.r;
+         for (int i = 0; i < count; ++i) out[i] = positivePart(r[jobs[i]] - at.time);
+     },
+     0, noReleaseTimes},
+    {Terminal::Setup, "s", kListEnvironments,
+     [](const List& at, const int* jobs, int count, double* out) {
+         if (at.work.collection.hasSetups)
+             gatherRow(at.work.setupTimes.rowData(at.previous), jobs, count, out);
+         else
+             fill(0.0, count, out);
+     },
+     0, noSetups},
+    {Terminal::Speed, "v", only(Uniform),
+     [](const List& at, const int*, int count, double* out) { fill(at.work.rows.v[at.machine], count, out); }, 0,
+     nullptr},
+    {Terminal::Speed, "v", only(Single) | only(Unrelated), nullptr, 1.0, nullptr},
+    {Terminal::InverseSpeedSum, "L", only(Uniform) | only(Unrelated),
+     [](const List& at, const int*, int count, double* out) { fill(at.work.inverseSpeedSum, count, out); }, 0,
+     nullptr},
+    {Terminal::InverseSpeedSum, "L", only(Single), nullptr, 1.0, nullptr},
+    {Terminal::RemainingMeanDuration, "K", kListEnvironments,
+     [](const List& at, const int*, int count, double* out) { fill(at.work.meanRemainingDuration, count, out); }, 0,
+     nullptr},
+    {Terminal::MeanDuration, "pmean", kListEnvironments,
+     [](const List& at, const int*, int count, double* out) { fill(at.work.meanDuration, count, out); }, 0, nullptr},
+    {Terminal::MeanSetup, "smean", kListEnvironments,
+     [](const List& at, const int*, int count, double* out) { fill(at.work.meanSetup, count, out); }, 0, noSetups},
+    {Terminal::ProcessingSum, "SP", kListEnvironments,
+     [](const List& at, const int*, int count, double* out) { fill(at.work.rows.SP, count, out); }, 0, nullptr},
+    {Terminal::Successors, "succ", kListEnvironments,
+     [](const List& at, const int* jobs, int count, double* out) {
+         for (int i = 0; i < count; ++i) out[i] = at.work.precedenceLists.at(jobs[i], 1);
+     },
+     0, noConstraints},
+    // d - (j's time on k) - t
+    {Terminal::Slack, "slack", only(Single),
+     [](const List& at, const int* jobs, int count, double* out) {
+         const SetInHand& set = at.work.rows;
+         for (int i = 0; i < count; ++i) out[i] = set.d[jobs[i]] - set.p[jobs[i]] - at.time;
+     },
+     0, nullptr},
+    {Terminal::Slack, "slack", only(Uniform),
+     [](const List& at, const int* jobs, int count, double* out) {
+         const SetInHand& set = at.work.rows;
+         const double v = set.v[at.machine];
+         for (int i = 0; i < count; ++i) out[i] = set.d[jobs[i]] - set.p[jobs[i]] * v - at.time;
+     },
+     0, nullptr},
+    {Terminal::Slack, "slack", only(Unrelated),
+     [](const List& at, const int* jobs, int count, double* out) {
+         const SetInHand& set = at.work.rows;
+         for (int i = 0; i < count; ++i) out[i] = set.d[jobs[i]] - set.p[jobs[i] * set.m + at.machine] - at.time;
+     },
+     0, nullptr},
+};
+
+// A job-shop decision: job j's next operation, at position o of its route, on a machine that can
+// start at t; the job is ready at r.
+const TerminalReading<Shop> kShopTerminals[] = {
+    {Terminal::Processing, "p", only(JobShop),
+     [](const Shop& at, const int* jobs, int count, double* out) {
+         const SetInHand& set = at.work.rows;
+         gatherOperations(at, jobs, count, out, [&](int j, int o) { return set.durations[j * set.m + o]; });
+     },
+     0, nullptr},
+    {Terminal::RemainingWork, "twkr", only(JobShop),
+     [](const Shop& at, const int* jobs, int count, double* out) {
+         gatherOperations(at, jobs, count, out, [&](int j, int o) { return remainingWork(at.work.rows, j, o); });
+     },
+     0, nullptr},
+    {Terminal::WorkAfter, "rem", only(JobShop),
+     [](const Shop& at, const int* jobs, int count, double* out) {
+         gatherOperations(at, jobs, count, out, [&](int j, int o) { return remainingWork(at.work.rows, j, o + 1); });
+     },
+     0, nullptr},
+    {Terminal::MachineMean, "pm", only(JobShop),
+     [](const Shop& at, const int* jobs, int count, double* out) {
+         const SetInHand& set = at.work.rows;
+         gatherOperations(at, jobs, count, out, [&](int j, int o) {
+             return set.machineMeans[static_cast<int>(set.machines[j * set.m + o])];
+         });
+     },
+     0, nullptr},
+    // Counted from the definition's machine count as written.
+    {Terminal::OperationsLeft, "ops", only(JobShop),
+     [](const Shop& at, const int* jobs, int count, double* out) {
+         const double machines = at.work.collection.machineCount.at(at.work.rows.set, 0);
+         gatherOperations(at, jobs, count, out, [&](int, int o) { return machines - o; });
+     },
+     0, nullptr},
+    {Terminal::DueDate, "d", only(JobShop),
+     [](const Shop& at, const int* jobs, int count, double* out) { gatherRow(at.work.rows.d, jobs, count, out); }, 0,
+     nullptr},
+    {Terminal::Weight, "w", only(JobShop),
+     [](const Shop& at, const int* jobs, int count, double* out) {
+         if (at.work.collection.hasWeights)
+             gatherRow(at.work.rows.w, jobs, count, out);
+         else
+             fill(1.0, count, out);
+     },
+     0, noWeights},
+    {Terminal::Time, "t", only(JobShop), [](const Shop& at, const int*, int count, double* out) { fill(at.time, count, out); },
+     0, nullptr},
+    // In the job shop r is also when the job's previous operation ends, so it varies without release times.
+    {Terminal::Ready, "r", only(JobShop),
+     [](const Shop& at, const int* jobs, int count, double* out) { gatherRow(at.jobReady, jobs, count, out); }, 0,
+     nullptr},
+    {Terminal::Wait, "wait", only(JobShop),
+     [](const Shop& at, const int* jobs, int count, double* out) {
+         for (int i = 0; i < count; ++i) out[i] = positivePart(at.jobReady[jobs[i]] - at.time);
+     },
+     0, nullptr},
+    // d - twkr - t
+    {Terminal::Slack, "slack", only(JobShop),
+     [](const Shop& at, const int* jobs, int count, double* out) {
+         const SetInHand& set = at.work.rows;
+         gatherOperations(at, jobs, count, out,
+                          [&](int j, int o) { return set.d[j] - remainingWork(set, j, o) - at.time; });
+     },
+     0, nullptr},
+};
+
+template <class Decision>
+const TerminalReading<Decision>* readingIn(std::span<const TerminalReading<Decision>> table, Terminal terminal,
+                                           Environment environment) {
+    for (const TerminalReading<Decision>& reading : table)
+        if (reading.terminal == terminal && (reading.environments & only(environment))) return &reading;
+    return nullptr;
+}
+
+template <class Decision>
+std::vector<TerminalName> namesIn(std::span<const TerminalReading<Decision>> table, Environment environment) {
+    std::vector<TerminalName> names;
+    for (const TerminalReading<Decision>& reading : table)
+        if (reading.environments & only(environment)) names.push_back({reading.name, reading.terminal});
+    return names;
+}
+
+template <class Decision>
+bool fixedBy(const TerminalReading<Decision>* reading, const Collection& c) {
+    return reading && (!reading->gather || (reading->fixedBy && reading->fixedBy(c)));
+}
+
+}  // namespace
+
+std::span<const TerminalReading<ListDecision>> listTerminals() { return kListTerminals; }
+std::span<const TerminalReading<ShopDecision>> shopTerminals() { return kShopTerminals; }
+
+const TerminalReading<ListDecision>* listReading(Terminal terminal, Environment environment) {
+    return readingIn(listTerminals(), terminal, environment);
+}
+
+const TerminalReading<ShopDecision>* shopReading(Terminal terminal, Environment environment) {
+    return readingIn(shopTerminals(), terminal, environment);
+}
+
+const std::vector<TerminalName>& terminalsOf(Environment environment) {
+    static const std::vector<TerminalName> kNames[] = {
+        namesIn(listTerminals(), Single), namesIn(listTerminals(), Uniform), namesIn(listTerminals(), Unrelated),
+        namesIn(shopTerminals(), JobShop)};
+    return kNames[static_cast<int>(environment)];
+}
+
+std::string_view nameOf(Terminal terminal, Environment environment) {
+    for (const TerminalName& t : terminalsOf(environment))
+        if (t.terminal == terminal) return t.name;
+    return "?";
+}
+
+bool fixedIn(const Collection& c, Terminal terminal) {
+    if (c.environment == JobShop) return fixedBy(shopReading(terminal, c.environment), c);
+    return fixedBy(listReading(terminal, c.environment), c);
+}
+
+}  // namespace rules
