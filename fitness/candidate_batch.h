@@ -1,9 +1,28 @@
 #pragma once
 
 // The candidates of one dispatching decision, rated together and then compared. A dispatcher
-// lists the jobs it would have asked the rule about, in the order it would have asked, then one
-// call rates them all (fitness/decision.h). The comparison is the dispatchers' own tie rule.
+// lists the jobs it would have asked the rule about, the incumbent first, then one call rates them
+// all (fitness/decision.h). The comparison is the dispatchers' own tie rule.
 #include <vector>
+
+// The dispatchers' tie rule. The first candidate offered is the incumbent; the greatest priority
+// wins, ties keep the incumbent and then go to the lower job index, a not-a-number never wins and a
+// not-a-number incumbent is never displaced. That is what a scan keeps that goes through the others
+// in index order and lets only a strictly greater priority replace the best so far; stated this
+// way, the others may be offered in any order.
+struct BestCandidate {
+    int job = -1;  // none offered yet
+    double priority = 0;
+    bool incumbent = false;
+
+    void offer(int candidate, double value) {
+        if (job < 0 || value > priority || (value == priority && !incumbent && candidate < job)) {
+            incumbent = job < 0;
+            job = candidate;
+            priority = value;
+        }
+    }
+};
 
 class CandidateBatch {
 public:
@@ -20,19 +39,12 @@ public:
     const int* jobs() const { return jobs_.data(); }
     double* priorities() { return priorities_.data(); }
 
-    // The job of greatest priority: a later candidate replaces the incumbent only when its
-    // priority is strictly greater, so ties keep the earlier one, a not-a-number never wins and a
-    // not-a-number incumbent is never displaced. The batch holds at least one candidate.
+    // The job of greatest priority (BestCandidate's rule). The batch holds at least one candidate.
     int chosen() const {
-        int c = 0;
-        double best = priorities_[0];
-        for (int i = 1; i < size_; ++i) {
-            if (priorities_[static_cast<std::size_t>(i)] > best) {
-                best = priorities_[static_cast<std::size_t>(i)];
-                c = i;
-            }
-        }
-        return jobs_[static_cast<std::size_t>(c)];
+        BestCandidate best;
+        for (int i = 0; i < size_; ++i)
+            best.offer(jobs_[static_cast<std::size_t>(i)], priorities_[static_cast<std::size_t>(i)]);
+        return best.job;
     }
 
 private:

@@ -27,29 +27,27 @@ struct ShopDecision {
     const double* jobReady;    // per job: when its previous operation ends (its release before the first)
 };
 
-// Rates every candidate of the batch: all at once when the rule can, else one by one.
+// Whether the rule rates a whole decision's candidates at once (a compiled expression).
 template <class Rule, class Decision>
-void rateCandidates(Rule& rule, const Decision& at, CandidateBatch& batch) {
-    if constexpr (requires { rule.rate(at, batch); }) {
-        rule.rate(at, batch);
-    } else {
-        const int* jobs = batch.jobs();
-        double* priorities = batch.priorities();
-        for (int i = 0; i < batch.size(); ++i) priorities[i] = rule(at, jobs[i]);
-    }
-}
+concept RatesBatches = requires(Rule& rule, const Decision& at, CandidateBatch& batch) { rule.rate(at, batch); };
 
-// A list-scheduling decision: the incumbent, then every job below n that `competes`, in index
-// order (the incumbent again if it competes), rated and compared.
-template <class Rule, class Competes>
-int highestPriority(Rule& rule, const ListDecision& at, CandidateBatch& batch, int incumbent, Competes competes) {
-    batch.clear();
-    batch.add(incumbent);
-    const int n = at.work.rows.n;  // read once: the batch's stores could otherwise alias it
-    for (int j = 0; j < n; ++j)
-        if (competes(j)) batch.add(j);
-    rateCandidates(rule, at, batch);
-    return batch.chosen();
+// The candidate of greatest priority among those `listCandidates` names (it calls its argument once
+// per candidate, in the dispatcher's order), with the dispatchers' tie rule (BestCandidate); -1 when
+// it names none. A rule that rates whole decisions gets them as one batch; a classical rule is asked
+// candidate by candidate as they are named, with no list in between.
+template <class Rule, class Decision, class ListCandidates>
+int highestPriority(Rule& rule, const Decision& at, CandidateBatch& batch, ListCandidates listCandidates) {
+    if constexpr (RatesBatches<Rule, Decision>) {
+        batch.clear();
+        listCandidates([&batch](int job) { batch.add(job); });
+        if (batch.size() == 0) return -1;
+        rule.rate(at, batch);
+        return batch.chosen();
+    } else {
+        BestCandidate best;
+        listCandidates([&](int job) { best.offer(job, rule(at, job)); });
+        return best.job;
+    }
 }
 
 // Adapts a rule function to the callable form the dispatchers take, so that it is inlined into the

@@ -44,15 +44,12 @@ private:
     // The candidate of greatest priority among the jobs queued for the machine and ready by `time`;
     // -1 when there is none.
     int choose(int machine, double time) {
-        CandidateBatch& candidates = work_.candidates;
-        candidates.clear();
-        for (int j = 0; j < n_; ++j)
-            if (floor_.nextMachine(j) == machine && floor_.jobReady[j] <= time) candidates.add(j);
-        if (candidates.size() == 0) return -1;
         const ShopDecision at{work_, time, floor_.lastJob[machine], floor_.nextOperation.data(),
                               floor_.jobReady.data()};
-        rateCandidates(rule_, at, candidates);
-        return candidates.chosen();
+        return highestPriority(rule_, at, work_.candidates, [&](auto&& offer) {
+            for (int j = 0; j < n_; ++j)
+                if (floor_.nextMachine(j) == machine && floor_.jobReady[j] <= time) offer(j);
+        });
     }
 
     void dispatch(int chosen, int machine, double time) {

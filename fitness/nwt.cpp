@@ -1,6 +1,9 @@
 // The Nwt heuristic for the weighted number of tardy jobs on one machine: the earliest-due-date
 // order, repaired by moving, whenever a job would finish late, the job of least weight per unit
 // of processing time among those up to it behind all the others.
+#include <algorithm>
+#include <cmath>
+
 #include "fitness/rules.h"
 #include "fitness/single_machine.h"
 
@@ -45,16 +48,30 @@ void repairSequence(double* r, const double* p, const double* d, const double* w
     }
 }
 
+// The order in which the list scheduling with EDD dispatches the set in hand: the earliest due date
+// first, the lower index first among equal ones. Sorted by those two keys when every due date is a
+// number; otherwise the comparisons are no order, and the list scheduling itself makes it.
+void earliestDueDateOrder(Workspace& work, double* sequence) {
+    const int n = work.rows.n;
+    const double* d = work.rows.d;
+    if (std::any_of(d, d + n, [](double due) { return std::isnan(due); })) {
+        RuleOf<priorityEDD> edd;
+        single_machine::SetDispatcher<RuleOf<priorityEDD>>(work, edd, sequence).run();
+        return;
+    }
+    for (int j = 0; j < n; ++j) sequence[j] = j;
+    std::sort(sequence, sequence + n, [d](double a, double b) {
+        const int i = static_cast<int>(a), j = static_cast<int>(b);
+        return d[i] < d[j] || (d[i] == d[j] && i < j);
+    });
+}
+
 }  // namespace
 
 void nwt(Workspace& work, Matrix& schedule) {
-    const Collection& c = work.collection;
-    listScheduleSingle(work, RuleOf<priorityEDD>{}, schedule);
-    for (int set = 0; set < schedule.rows; ++set) {
-        const int n = c.jobsIn(set);
-        if (n == 0) continue;
-        c.requireInstanceRow(set, n, n);
-        repairSequence(schedule.rowData(set), c.processingTimes.rowData(set), c.dueDates.rowData(set),
-                       c.weights.rowData(set), n);
-    }
+    forEachSingleMachineSet(work, schedule, ScheduleWidth::File, [&](double* sequence) {
+        const SetInHand& set = work.rows;
+        earliestDueDateOrder(work, sequence);
+        repairSequence(sequence, set.p, set.d, set.w, set.n);
+    });
 }

@@ -38,12 +38,14 @@ template <class Rule>
 class SetDispatcher {
 public:
     SetDispatcher(Workspace& work, Rule& rule, double* sequence)
-        : work_(work), rule_(rule), sequence_(sequence), ready_(work.machineReady), last_(work.machineLast),
-          n_(work.rows.n), m_(work.rows.m), unrelated_(work.collection.environment == Environment::Unrelated),
-          p_(work.rows.p), r_(work.rows.r), v_(work.rows.v), counted_(work.rows.work) {
+        : work_(work), rule_(rule), open_(work.open), sequence_(sequence), ready_(work.machineReady),
+          last_(work.machineLast), n_(work.rows.n), m_(work.rows.m),
+          unrelated_(work.collection.environment == Environment::Unrelated),
+          constrained_(work.collection.hasConstraints), p_(work.rows.p), r_(work.rows.r), v_(work.rows.v),
+          counted_(work.rows.work) {
         ready_.assign(static_cast<std::size_t>(m_), 0.0);
         last_.assign(static_cast<std::size_t>(m_), n_);
-        for (int j = 0; j < n_; ++j) work_.dispatched[j] = 0;
+        open_.reset(n_, work.collection.hasReleaseTimes ? r_ : nullptr);
     }
 
     void run() {
@@ -53,7 +55,7 @@ public:
             const int c = work_.collection.hasReleaseTimes ? chooseWithReleaseTimes(k) : chooseWithoutReleaseTimes(k);
             work_.meanRemainingDuration = (remaining * work_.meanRemainingDuration - counted_[c]) / (remaining - 1);
             --remaining;
-            work_.dispatched[c] = 1;
+            open_.remove(c);
             sequence_[q] = encode(c, k);
             occupy(k, c);
         }
@@ -62,12 +64,14 @@ public:
 private:
     Workspace& work_;
     Rule& rule_;
+    OpenJobs& open_;
     double* sequence_;
     std::vector<double>& ready_;
     std::vector<int>& last_;
     const int n_;
     const int m_;
     const bool unrelated_;
+    const bool constrained_;
     // The current time: with release times it never decreases; without them it starts from the
     // chosen machine's ready time at every dispatch.
     double time_ = 0;
@@ -81,15 +85,12 @@ private:
     double length(int j, int k) const { return unrelated_ ? p_[j * m_ + k] : p_[j]; }
     double duration(int j, int k) const { return unrelated_ ? p_[j * m_ + k] : p_[j] * v_[k]; }
 
-    // Not dispatched and no predecessor still waiting.
-    bool eligible(int j) const { return !work_.dispatched[j] && !(work_.precedenceLists.at(j, 0) > 0); }
-    double predecessorsDone(int j) const { return work_.predecessorReady.at(j, 0); }
-
-    int firstEligible() const {
-        int c = 0;
-        while (!eligible(c)) ++c;
-        return c;
+    // An open job is eligible unless a predecessor of it is still waiting.
+    bool waits(int j) const { return constrained_ && work_.precedenceLists.at(j, 0) > 0; }
+    auto waiting() const {
+        return [this](int j) { return waits(j); };
     }
+    double predecessorsDone(int j) const { return work_.predecessorReady.at(j, 0); }
 
     // Ties go to the lower machine.
     int earliestFreeMachine() const {
@@ -99,48 +100,41 @@ private:
         return k;
     }
 
-    // Candidate c and every eligible job that passes `considered` compete for machine k.
-    template <class Considered>
-    int highestPriority(int c, int k, Considered considered) {
+    // The incumbent c, then the others that `listOthers` offers, compete for machine k.
+    template <class ListOthers>
+    int highestPriority(int c, int k, ListOthers listOthers) {
         const ListDecision at{work_, last_[k], time_, k};
-        return ::highestPriority(rule_, at, work_.candidates, c, [&](int j) { return eligible(j) && considered(j); });
+        return ::highestPriority(rule_, at, work_.candidates, [&](auto&& offer) {
+            offer(c);
+            listOthers(offer);
+        });
     }
 
     // The time moves to the earliest release or to the machine's ready time, whichever is
-    // later; the shortest released job is the incumbent and every released job competes.
+    // later; the shortest released job is the incumbent (the earliest released one where it is as
+    // short) and every released job competes.
     int chooseWithReleaseTimes(int k) {
-        int c = firstEligible();
-        double earliest = r_[c];
-        double shortest = length(c, k);
-        for (int j = 0; j < n_; ++j) {
-            if (eligible(j) && r_[j] < earliest) {
-                c = j;
-                earliest = r_[j];
-                shortest = length(j, k);
-            }
-        }
-        const double start = earliest > ready_[k] ? earliest : ready_[k];
+        const int earliest = open_.earliestReleased(waiting());
+        const double start = r_[earliest] > ready_[k] ? r_[earliest] : ready_[k];
         if (start > time_) time_ = start;
-        for (int j = 0; j < n_; ++j) {
-            if (eligible(j) && r_[j] <= time_ && length(j, k) < shortest) {
-                c = j;
-                shortest = length(j, k);
-            }
-        }
-        return highestPriority(c, k, [this](int j) { return r_[j] <= time_; });
+        const int c = open_.shortestReleased(time_, earliest, waiting(), [this, k](int j) { return length(j, k); });
+        return highestPriority(c, k, [&](auto&& offer) { open_.forEachReleased(time_, true, waiting(), offer); });
     }
 
     // The time is the machine's ready time; with precedence constraints the job whose
     // predecessors finish first may move it later, and only jobs free by then compete.
     int chooseWithoutReleaseTimes(int k) {
         time_ = ready_[k];
-        int c = firstEligible();
+        int c = open_.lowestEligible(waiting());
         if (work_.collection.hasConstraints) {
-            for (int j = c; j < n_; ++j)
-                if (eligible(j) && predecessorsDone(j) < predecessorsDone(c)) c = j;
+            for (const int j : open_)
+                if (predecessorsDone(j) < predecessorsDone(c) && !waits(j)) c = j;
             if (predecessorsDone(c) > time_) time_ = predecessorsDone(c);
         }
-        return highestPriority(c, k, [this](int j) { return predecessorsDone(j) <= time_; });
+        return highestPriority(c, k, [&](auto&& offer) {
+            for (const int j : open_)
+                if (!waits(j) && predecessorsDone(j) <= time_) offer(j);
+        });
     }
 
     // Machine k processes c from the current time; its successors learn when it ends.

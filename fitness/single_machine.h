@@ -14,18 +14,19 @@ template <class Rule>
 class SetDispatcher {
 public:
     SetDispatcher(Workspace& work, Rule& rule, double* sequence)
-        : work_(work), rule_(rule), sequence_(sequence), n_(work.rows.n), previous_(work.rows.n), p_(work.rows.p),
-          r_(work.rows.r), withReleaseTimes_(work.collection.hasReleaseTimes) {}
+        : work_(work), rule_(rule), open_(work.open), sequence_(sequence), n_(work.rows.n), previous_(work.rows.n),
+          p_(work.rows.p), r_(work.rows.r), withReleaseTimes_(work.collection.hasReleaseTimes),
+          constrained_(work.collection.hasConstraints) {}
 
     void run() {
-        for (int j = 0; j < n_; ++j) work_.dispatched[j] = 0;
+        open_.reset(n_, withReleaseTimes_ ? r_ : nullptr);
         int remaining = n_;
         for (int k = 0; k < n_; ++k) {
             const int c = withReleaseTimes_ ? chooseWithReleaseTimes() : chooseWithoutReleaseTimes();
             releaseSuccessors(c);
             work_.meanRemainingDuration = (remaining * work_.meanRemainingDuration - p_[c]) / (remaining - 1);
             --remaining;
-            work_.dispatched[c] = 1;
+            open_.remove(c);
             sequence_[k] = c;
             advanceTime(c);
         }
@@ -34,6 +35,7 @@ public:
 private:
     Workspace& work_;
     Rule& rule_;
+    OpenJobs& open_;
     double* sequence_;
     const int n_;
     int previous_;
@@ -41,45 +43,42 @@ private:
     const double* p_;
     const double* r_;
     const bool withReleaseTimes_;
+    const bool constrained_;
 
-    // Not dispatched and no predecessor still waiting.
-    bool eligible(int j) const { return !work_.dispatched[j] && !(work_.precedenceLists.at(j, 0) > 0); }
-
-    // Candidate c and every eligible job that passes `considered` compete.
-    template <class Considered>
-    int highestPriority(int c, Considered considered) {
-        const ListDecision at{work_, previous_, time_, 0};
-        return ::highestPriority(rule_, at, work_.candidates, c, [&](int j) { return eligible(j) && considered(j); });
+    // An open job is eligible unless a predecessor of it is still waiting.
+    bool waits(int j) const { return constrained_ && work_.precedenceLists.at(j, 0) > 0; }
+    auto waiting() const {
+        return [this](int j) { return waits(j); };
     }
 
-    // An eligible job always exists while jobs remain: predecessors have lower indices, so the
-    // lowest-index job not yet dispatched has none waiting.
-    int firstEligible() const {
-        int c = 0;
-        while (!eligible(c)) ++c;
-        return c;
-    }
-
+    // The lowest-index eligible job, then every other one, compete.
     int chooseWithoutReleaseTimes() {
-        return highestPriority(firstEligible(), [](int) { return true; });
+        const int c = open_.lowestEligible(waiting());
+        return highestPriority(c, [&](auto&& offer) {
+            for (const int j : open_)
+                if (!waits(j)) offer(j);
+        });
     }
 
     // The machine idles until the earliest release if nothing is released yet; the shortest
-    // released job is the incumbent, and only jobs released before it could finish compete.
+    // released job is the incumbent (the earliest released one where it is as short), and only
+    // jobs released before it could finish compete.
     int chooseWithReleaseTimes() {
-        int c = firstEligible();
-        for (int j = c + 1; j < n_; ++j)
-            if (eligible(j) && r_[j] < r_[c]) c = j;
-        double shortest = p_[c];
-        if (r_[c] > time_) time_ = r_[c];
-        for (int j = 0; j < n_; ++j) {
-            if (eligible(j) && r_[j] <= time_ && p_[j] < shortest) {
-                c = j;
-                shortest = p_[j];
-            }
-        }
-        const double horizon = time_ + shortest;
-        return highestPriority(c, [this, horizon](int j) { return r_[j] < horizon; });
+        const int earliest = open_.earliestReleased(waiting());
+        if (r_[earliest] > time_) time_ = r_[earliest];
+        const int c = open_.shortestReleased(time_, earliest, waiting(), [this](int j) { return p_[j]; });
+        const double horizon = time_ + p_[c];
+        return highestPriority(c, [&](auto&& offer) { open_.forEachReleased(horizon, false, waiting(), offer); });
+    }
+
+    // The incumbent c, then the others that `listOthers` offers, compete.
+    template <class ListOthers>
+    int highestPriority(int c, ListOthers listOthers) {
+        const ListDecision at{work_, previous_, time_, 0};
+        return ::highestPriority(rule_, at, work_.candidates, [&](auto&& offer) {
+            offer(c);
+            listOthers(offer);
+        });
     }
 
     // Successors of c wait for one predecessor fewer.
@@ -101,9 +100,10 @@ private:
 
 }  // namespace single_machine
 
-// Fills `schedule` (one row per set) with the rule's sequences.
-template <class Rule>
-void listScheduleSingle(Workspace& work, Rule rule, Matrix& schedule, ScheduleWidth width = ScheduleWidth::File) {
+// Takes every set of the collection that has jobs in hand for list scheduling, once its tables have
+// been checked, and lets `sequence` fill its row of `schedule` (one row per set).
+template <class Sequence>
+void forEachSingleMachineSet(Workspace& work, Matrix& schedule, ScheduleWidth width, Sequence sequence) {
     const Collection& c = work.collection;
     const int sets = c.processingTimes.rows;
     schedule.init(sets, c.scheduleColumns(width));  // asserts unless both are positive
@@ -113,8 +113,16 @@ void listScheduleSingle(Workspace& work, Rule rule, Matrix& schedule, ScheduleWi
         c.requireInstanceRow(set, n, n);
         work.takeListSet(set, n, 1);
         work.prepareListScheduling();
-        single_machine::SetDispatcher<Rule>(work, rule, schedule.rowData(set)).run();
+        sequence(schedule.rowData(set));
     }
+}
+
+// Fills `schedule` (one row per set) with the rule's sequences.
+template <class Rule>
+void listScheduleSingle(Workspace& work, Rule rule, Matrix& schedule, ScheduleWidth width = ScheduleWidth::File) {
+    forEachSingleMachineSet(work, schedule, width, [&](double* sequence) {
+        single_machine::SetDispatcher<Rule>(work, rule, sequence).run();
+    });
 }
 
 // The criteria Twt, Uwt, Fwt and Cmax of every set's sequence, and their totals in a last row;

@@ -3,6 +3,7 @@
 #include "fitness/workspace.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -32,13 +33,15 @@ Workspace::Workspace(const Collection& c) : collection(c), jobCapacity_(std::max
     precedenceLists.initZero(jobCapacity_, 2);
     levels.initZero(jobCapacity_, 1);
     predecessorReady.initZero(jobCapacity_, 1);
-    dispatched.assign(static_cast<std::size_t>(jobCapacity_), 0);
+    open.reserve(jobCapacity_);
     candidates.reserve(candidateCapacity());
 }
 
 void Workspace::takeSet(int set, int n, int m) {
+    static std::atomic<std::uint64_t> taken{0};
     const Collection& c = collection;
     rows = SetInHand{};
+    rows.stamp = ++taken;
     rows.set = set;
     rows.n = n;
     rows.m = m;

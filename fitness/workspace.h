@@ -6,16 +6,21 @@
 // thread owns one; the collection it works on is shared. The tables are shaped for the largest set
 // when the workspace is made or when a set first needs them, and keep their storage from set to set,
 // so scheduling a collection again allocates nothing.
+#include <cstdint>
 #include <vector>
 
 #include "core/matrice.h"
 #include "fitness/candidate_batch.h"
 #include "fitness/collection.h"
 #include "fitness/machine_state.h"
+#include "fitness/open_jobs.h"
 
 // The rows of the set in hand, taken once its tables have been checked, so that the loops of the
 // dispatchers and the rules index them unchecked.
 struct SetInHand {
+    // Different every time a set is taken in hand, in every workspace of the process, so that what
+    // a rule computed once for the set in hand is known to be its own.
+    std::uint64_t stamp = 0;
     int set = 0;
     int n = 0;      // jobs
     int m = 1;      // machines (1 on a single machine)
@@ -60,7 +65,7 @@ public:
     double meanInverseSpeed = 0.0;
 
     // --- the dispatchers' and the criteria's state
-    std::vector<char> dispatched;      // per job
+    OpenJobs open;                     // list scheduling: the jobs not dispatched yet
     CandidateBatch candidates;         // of the decision in hand
     std::vector<double> machineReady;  // list scheduling on parallel machines: when each machine is free
     std::vector<int> machineLast;      // ... and the job it processed last, n before the first

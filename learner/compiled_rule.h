@@ -6,6 +6,12 @@
 // subtrees are computed once, and subtrees of constants alone are folded at compile time; both give
 // the very doubles the tree gives, because the operations are deterministic and kept exactly as
 // written (no reassociation, no fused multiply-add).
+//
+// Each slot is computed as seldom as its value changes (learner/terminals.h, Varies): what depends
+// on the set alone once per set, what depends on the job alone once per job of the set (in evolved
+// rules often a third of the operations and more), what depends on the moment alone once per
+// decision, and only the rest for every candidate of every decision. Each is the same operation on
+// the same values, so the doubles are those of the tree read candidate by candidate.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -21,9 +27,13 @@ namespace rules {
 
 enum class Op : std::uint8_t { Add, Sub, Mul, Div, Neg, Max, Min, Pos, Exp };
 
-// slots[result] = slots[left] op slots[right]; a unary operation reads `left`.
+// slots[result] = slots[left] op slots[right] over a column of values (one per job or per candidate),
+// where an operand that is one value for all of them (`leftSingle`, `rightSingle`) is read once; a
+// unary operation reads `left`.
 struct Instruction {
     Op op;
+    bool leftSingle;
+    bool rightSingle;
     std::uint32_t result;
     std::uint32_t left;
     std::uint32_t right;
@@ -59,59 +69,98 @@ decltype(auto) withOperation(Op op, Visit visit) {
     __builtin_unreachable();  // every operation has its case
 }
 
-// A terminal's column and how a decision fills it.
+// A terminal's slot, what its value changes with and how a decision fills it.
 template <class Decision>
 struct Load {
     std::uint32_t slot;
+    Varies varies;
     Gather<Decision> gather;
 };
 
 // A compiled rule keeps its slots with it, so one rule object serves one thread at a time; every
 // worker of a parallel evaluation compiles its own. It rates a whole decision at once: each slot
-// is a column with one value per candidate, and each operation runs down its columns, so the
-// program is interpreted once per decision rather than once per candidate. Only the terminals the
-// rule reads are gathered.
+// is a column with one value per candidate (or per job of the set, or a single value in its first
+// entry), and each operation runs down its columns, so the program is interpreted once per decision
+// rather than once per candidate. Only the terminals the rule reads are gathered.
 class CompiledRule {
 public:
     CompiledRule(const Tree& tree, Environment environment);
 
-    // Room for decisions of `candidates` candidates; larger decisions make room themselves.
+    // Room for decisions of `candidates` candidates and sets of as many jobs; larger ones make room
+    // themselves.
     void reserve(int candidates);
 
     // The dispatchers' batch interface (fitness/decision.h).
     void rate(const ListDecision& at, CandidateBatch& batch) { rateWith(listLoads_, at, batch); }
     void rate(const ShopDecision& at, CandidateBatch& batch) { rateWith(shopLoads_, at, batch); }
 
-    std::size_t operations() const { return code_.size(); }
+    // Operations in the program, and those of them computed for every candidate of every decision.
+    std::size_t operations() const;
+    std::size_t candidateOperations() const { return code_[kCandidate].size(); }
     // The candidates this rule has rated, for throughput figures.
     std::uint64_t candidatesRated() const { return rated_; }
 
 private:
+    // The program's parts by what their results change with (Varies): per set, per job, per moment
+    // and per candidate.
+    static constexpr int kCandidate = static_cast<int>(Varies::PerCandidate);
     struct ConstantSlot {
         std::uint32_t slot;
         double value;
     };
+    // A per-job column copied, at every decision, into a column of the decision's candidates.
+    struct JobColumn {
+        std::uint32_t job;
+        std::uint32_t candidate;
+    };
     std::vector<Load<ListDecision>> listLoads_;  // the terminals the rule reads, by scheme
     std::vector<Load<ShopDecision>> shopLoads_;
-    std::vector<Instruction> code_;
+    std::vector<Instruction> code_[4];
+    std::vector<JobColumn> jobColumns_;
     std::vector<ConstantSlot> constants_;
     std::uint32_t slotCount_ = 0;  // terminals, constants and results, in the order first met
     std::uint32_t result_ = 0;
+    bool resultSingle_ = false;  // one value for every candidate
     int capacity_ = 0;
     std::uint64_t rated_ = 0;
-    std::vector<double> columns_;  // slot i holds candidates [i * capacity_, (i + 1) * capacity_)
+    std::uint64_t setStamp_ = 0;  // the set in hand whose per-set and per-job slots are filled (SetInHand::stamp)
+    std::vector<double> columns_;  // slot i holds entries [i * capacity_, (i + 1) * capacity_)
+    std::vector<int> everyJob_;    // 0, 1, 2, ...: the jobs of a set, as per-job columns list them
 
     double* column(std::uint32_t slot) { return columns_.data() + static_cast<std::size_t>(slot) * capacity_; }
 
     template <class Decision>
     void rateWith(const std::vector<Load<Decision>>& loads, const Decision& at, CandidateBatch& batch) {
         const int count = batch.size();
-        reserve(count);
-        for (const Load<Decision>& load : loads) load.gather(at, batch.jobs(), count, column(load.slot));
-        execute(count);
+        reserve(std::max(count, at.work.rows.n));
+        if (setStamp_ != at.work.rows.stamp || setStamp_ == 0) takeSet(loads, at);
+        gather(loads, Varies::PerMoment, at, everyJob_.data(), 1);
+        execute(code_[static_cast<int>(Varies::PerMoment)], 1);
+        copyJobColumns(batch.jobs(), count);
+        gather(loads, Varies::PerCandidate, at, batch.jobs(), count);
+        execute(code_[kCandidate], count);
         deliver(batch);
     }
-    void execute(int count);
+
+    // The per-set and per-job slots of the set in hand of the decision.
+    template <class Decision>
+    void takeSet(const std::vector<Load<Decision>>& loads, const Decision& at) {
+        setStamp_ = at.work.rows.stamp;
+        gather(loads, Varies::PerSet, at, everyJob_.data(), 1);
+        execute(code_[static_cast<int>(Varies::PerSet)], 1);
+        gather(loads, Varies::PerJob, at, everyJob_.data(), at.work.rows.n);
+        execute(code_[static_cast<int>(Varies::PerJob)], at.work.rows.n);
+    }
+
+    template <class Decision>
+    void gather(const std::vector<Load<Decision>>& loads, Varies varies, const Decision& at, const int* jobs,
+                int count) {
+        for (const Load<Decision>& load : loads)
+            if (load.varies == varies) load.gather(at, jobs, count, column(load.slot));
+    }
+
+    void execute(const std::vector<Instruction>& code, int count);
+    void copyJobColumns(const int* jobs, int count);
     void deliver(CandidateBatch& batch);
 
     friend class Compiler;

@@ -35,34 +35,34 @@ using Shop = ShopDecision;
 
 // A list-scheduling decision: job j considered for machine k at time t, q the machine's last job.
 const TerminalReading<List> kListTerminals[] = {
-    {Terminal::Processing, "p", only(Single) | only(Uniform),
+    {Terminal::Processing, "p", only(Single) | only(Uniform), Varies::PerJob,
      [](const List& at, const int* jobs, int count, double* out) { gatherRow(at.work.rows.p, jobs, count, out); }, 0,
      nullptr},
-    {Terminal::Processing, "p", only(Unrelated),
+    {Terminal::Processing, "p", only(Unrelated), Varies::PerCandidate,
      [](const List& at, const int* jobs, int count, double* out) {
          const double* p = at.work.rows.p;
          const int m = at.work.rows.m;
          for (int i = 0; i < count; ++i) out[i] = p[jobs[i] * m + at.machine];
      },
      0, nullptr},
-    {Terminal::DueDate, "d", kListEnvironments,
+    {Terminal::DueDate, "d", kListEnvironments, Varies::PerJob,
      [](const List& at, const int* jobs, int count, double* out) { gatherRow(at.work.rows.d, jobs, count, out); }, 0,
      nullptr},
-    {Terminal::Weight, "w", kListEnvironments,
+    {Terminal::Weight, "w", kListEnvironments, Varies::PerJob,
      [](const List& at, const int* jobs, int count, double* out) { gatherRow(at.work.rows.w, jobs, count, out); }, 0,
      noWeights},
-    {Terminal::Ready, "r", kListEnvironments,
+    {Terminal::Ready, "r", kListEnvironments, Varies::PerJob,
      [](const List& at, const int* jobs, int count, double* out) { gatherRow(at.work.rows.r, jobs, count, out); }, 0,
      noReleaseTimes},
-    {Terminal::Time, "t", kListEnvironments, [](const List& at, const int*, int count, double* out) { fill(at.time, count, out); },
+    {Terminal::Time, "t", kListEnvironments, Varies::PerMoment, [](const List& at, const int*, int count, double* out) { fill(at.time, count, out); },
      0, nullptr},
-    {Terminal::Wait, "wait", kListEnvironments,
+    {Terminal::Wait, "wait", kListEnvironments, Varies::PerCandidate,
      [](const List& at, const int* jobs, int count, double* out) {
          const double* r = at.work.rows.r;
          for (int i = 0; i < count; ++i) out[i] = positivePart(r[jobs[i]] - at.time);
      },
      0, noReleaseTimes},
-    {Terminal::Setup, "s", kListEnvironments,
+    {Terminal::Setup, "s", kListEnvironments, Varies::PerCandidate,
      [](const List& at, const int* jobs, int count, double* out) {
          if (at.work.collection.hasSetups)
              gatherRow(at.work.setupTimes.rowData(at.previous), jobs, count, out);
@@ -70,43 +70,43 @@ const TerminalReading<List> kListTerminals[] = {
              fill(0.0, count, out);
      },
      0, noSetups},
-    {Terminal::Speed, "v", only(Uniform),
+    {Terminal::Speed, "v", only(Uniform), Varies::PerMoment,
      [](const List& at, const int*, int count, double* out) { fill(at.work.rows.v[at.machine], count, out); }, 0,
      nullptr},
-    {Terminal::Speed, "v", only(Single) | only(Unrelated), nullptr, 1.0, nullptr},
-    {Terminal::InverseSpeedSum, "L", only(Uniform) | only(Unrelated),
+    {Terminal::Speed, "v", only(Single) | only(Unrelated), Varies::PerMoment, nullptr, 1.0, nullptr},
+    {Terminal::InverseSpeedSum, "L", only(Uniform) | only(Unrelated), Varies::PerSet,
      [](const List& at, const int*, int count, double* out) { fill(at.work.inverseSpeedSum, count, out); }, 0,
      nullptr},
-    {Terminal::InverseSpeedSum, "L", only(Single), nullptr, 1.0, nullptr},
-    {Terminal::RemainingMeanDuration, "K", kListEnvironments,
+    {Terminal::InverseSpeedSum, "L", only(Single), Varies::PerSet, nullptr, 1.0, nullptr},
+    {Terminal::RemainingMeanDuration, "K", kListEnvironments, Varies::PerMoment,
      [](const List& at, const int*, int count, double* out) { fill(at.work.meanRemainingDuration, count, out); }, 0,
      nullptr},
-    {Terminal::MeanDuration, "pmean", kListEnvironments,
+    {Terminal::MeanDuration, "pmean", kListEnvironments, Varies::PerSet,
      [](const List& at, const int*, int count, double* out) { fill(at.work.meanDuration, count, out); }, 0, nullptr},
-    {Terminal::MeanSetup, "smean", kListEnvironments,
+    {Terminal::MeanSetup, "smean", kListEnvironments, Varies::PerSet,
      [](const List& at, const int*, int count, double* out) { fill(at.work.meanSetup, count, out); }, 0, noSetups},
-    {Terminal::ProcessingSum, "SP", kListEnvironments,
+    {Terminal::ProcessingSum, "SP", kListEnvironments, Varies::PerSet,
      [](const List& at, const int*, int count, double* out) { fill(at.work.rows.SP, count, out); }, 0, nullptr},
-    {Terminal::Successors, "succ", kListEnvironments,
+    {Terminal::Successors, "succ", kListEnvironments, Varies::PerJob,
      [](const List& at, const int* jobs, int count, double* out) {
          for (int i = 0; i < count; ++i) out[i] = at.work.precedenceLists.at(jobs[i], 1);
      },
      0, noConstraints},
     // d - (j's time on k) - t
-    {Terminal::Slack, "slack", only(Single),
+    {Terminal::Slack, "slack", only(Single), Varies::PerCandidate,
      [](const List& at, const int* jobs, int count, double* out) {
          const SetInHand& set = at.work.rows;
          for (int i = 0; i < count; ++i) out[i] = set.d[jobs[i]] - set.p[jobs[i]] - at.time;
      },
      0, nullptr},
-    {Terminal::Slack, "slack", only(Uniform),
+    {Terminal::Slack, "slack", only(Uniform), Varies::PerCandidate,
      [](const List& at, const int* jobs, int count, double* out) {
          const SetInHand& set = at.work.rows;
          const double v = set.v[at.machine];
          for (int i = 0; i < count; ++i) out[i] = set.d[jobs[i]] - set.p[jobs[i]] * v - at.time;
      },
      0, nullptr},
-    {Terminal::Slack, "slack", only(Unrelated),
+    {Terminal::Slack, "slack", only(Unrelated), Varies::PerCandidate,
      [](const List& at, const int* jobs, int count, double* out) {
          const SetInHand& set = at.work.rows;
          for (int i = 0; i < count; ++i) out[i] = set.d[jobs[i]] - set.p[jobs[i] * set.m + at.machine] - at.time;
@@ -117,23 +117,23 @@ const TerminalReading<List> kListTerminals[] = {
 // A job-shop decision: job j's next operation, at position o of its route, on a machine that can
 // start at t; the job is ready at r.
 const TerminalReading<Shop> kShopTerminals[] = {
-    {Terminal::Processing, "p", only(JobShop),
+    {Terminal::Processing, "p", only(JobShop), Varies::PerCandidate,
      [](const Shop& at, const int* jobs, int count, double* out) {
          const SetInHand& set = at.work.rows;
          gatherOperations(at, jobs, count, out, [&](int j, int o) { return set.durations[j * set.m + o]; });
      },
      0, nullptr},
-    {Terminal::RemainingWork, "twkr", only(JobShop),
+    {Terminal::RemainingWork, "twkr", only(JobShop), Varies::PerCandidate,
      [](const Shop& at, const int* jobs, int count, double* out) {
          gatherOperations(at, jobs, count, out, [&](int j, int o) { return remainingWork(at.work.rows, j, o); });
      },
      0, nullptr},
-    {Terminal::WorkAfter, "rem", only(JobShop),
+    {Terminal::WorkAfter, "rem", only(JobShop), Varies::PerCandidate,
      [](const Shop& at, const int* jobs, int count, double* out) {
          gatherOperations(at, jobs, count, out, [&](int j, int o) { return remainingWork(at.work.rows, j, o + 1); });
      },
      0, nullptr},
-    {Terminal::MachineMean, "pm", only(JobShop),
+    {Terminal::MachineMean, "pm", only(JobShop), Varies::PerCandidate,
      [](const Shop& at, const int* jobs, int count, double* out) {
          const SetInHand& set = at.work.rows;
          gatherOperations(at, jobs, count, out, [&](int j, int o) {
@@ -142,16 +142,16 @@ const TerminalReading<Shop> kShopTerminals[] = {
      },
      0, nullptr},
     // Counted from the definition's machine count as written.
-    {Terminal::OperationsLeft, "ops", only(JobShop),
+    {Terminal::OperationsLeft, "ops", only(JobShop), Varies::PerCandidate,
      [](const Shop& at, const int* jobs, int count, double* out) {
          const double machines = at.work.collection.machineCount.at(at.work.rows.set, 0);
          gatherOperations(at, jobs, count, out, [&](int, int o) { return machines - o; });
      },
      0, nullptr},
-    {Terminal::DueDate, "d", only(JobShop),
+    {Terminal::DueDate, "d", only(JobShop), Varies::PerJob,
      [](const Shop& at, const int* jobs, int count, double* out) { gatherRow(at.work.rows.d, jobs, count, out); }, 0,
      nullptr},
-    {Terminal::Weight, "w", only(JobShop),
+    {Terminal::Weight, "w", only(JobShop), Varies::PerJob,
      [](const Shop& at, const int* jobs, int count, double* out) {
          if (at.work.collection.hasWeights)
              gatherRow(at.work.rows.w, jobs, count, out);
@@ -159,19 +159,19 @@ const TerminalReading<Shop> kShopTerminals[] = {
              fill(1.0, count, out);
      },
      0, noWeights},
-    {Terminal::Time, "t", only(JobShop), [](const Shop& at, const int*, int count, double* out) { fill(at.time, count, out); },
+    {Terminal::Time, "t", only(JobShop), Varies::PerMoment, [](const Shop& at, const int*, int count, double* out) { fill(at.time, count, out); },
      0, nullptr},
     // In the job shop r is also when the job's previous operation ends, so it varies without release times.
-    {Terminal::Ready, "r", only(JobShop),
+    {Terminal::Ready, "r", only(JobShop), Varies::PerCandidate,
      [](const Shop& at, const int* jobs, int count, double* out) { gatherRow(at.jobReady, jobs, count, out); }, 0,
      nullptr},
-    {Terminal::Wait, "wait", only(JobShop),
+    {Terminal::Wait, "wait", only(JobShop), Varies::PerCandidate,
      [](const Shop& at, const int* jobs, int count, double* out) {
          for (int i = 0; i < count; ++i) out[i] = positivePart(at.jobReady[jobs[i]] - at.time);
      },
      0, nullptr},
     // d - twkr - t
-    {Terminal::Slack, "slack", only(JobShop),
+    {Terminal::Slack, "slack", only(JobShop), Varies::PerCandidate,
      [](const Shop& at, const int* jobs, int count, double* out) {
          const SetInHand& set = at.work.rows;
          gatherOperations(at, jobs, count, out,

@@ -7,6 +7,7 @@
 // terminal goes in one row. There is a table per decision scheme: a list-scheduling decision (a job
 // for a machine) and a job-shop decision (a job's next operation for a machine); a new scheme is a
 // new decision type with a table of its own.
+#include <cstdint>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -28,12 +29,23 @@ inline constexpr Environments kListEnvironments =
 template <class Decision>
 using Gather = void (*)(const Decision& at, const int* jobs, int count, double* out);
 
+// What a terminal's value changes with while a set is scheduled, so that a compiled rule reads it,
+// and computes what depends on it, only as often as it changes: once per set (a set's mean
+// processing time), once per job of the set (a due date), once per decision (the time) or for every
+// candidate of every decision (the wait). Bits: what changes with the job and with the decision
+// changes with the candidate.
+enum class Varies : std::uint8_t { PerSet = 0, PerJob = 1, PerMoment = 2, PerCandidate = 3 };
+constexpr Varies operator|(Varies a, Varies b) {
+    return static_cast<Varies>(static_cast<std::uint8_t>(a) | static_cast<std::uint8_t>(b));
+}
+
 // One terminal as read in some environments of a decision scheme.
 template <class Decision>
 struct TerminalReading {
     Terminal terminal;
     std::string_view name;
     Environments environments;
+    Varies varies;                       // a per-set or per-moment value fills one entry, out[0]
     Gather<Decision> gather;             // null where the environment fixes the value ...
     double fixedValue;                   // ... to this number
     bool (*fixedBy)(const Collection&);  // whether a collection fixes it; null: none does

@@ -93,12 +93,13 @@ INSTANTIATE_TEST_SUITE_P(
               {{0, 2, 0}, {0, 2, 0}, {1, 2, 0}, {1, 0, 1}, {1, 0, 1}}, {0, 1}},
         // t = 0: job 2 is the shortest released (incumbent); job 0 (5 is not below 0 + 2) is not
         // asked. t = 2: job 1 is the shortest released; job 0 (5 < 2 + 4) competes. t = 6: job 0.
+        // With release times the others are asked in order of release.
         Asked{"UnreleasedJobIsNoCandidateBeforeTheShortestCouldFinish",
               singleMachine({{1, 4, 2}}, {{9, 9, 9}}).releases({{5, 0, 0}}), -1,
-              {{2, 3, 0}, {1, 3, 0}, {2, 3, 0}, {1, 2, 2}, {0, 2, 2}, {1, 2, 2}, {0, 1, 6}, {0, 1, 6}}, {2, 1, 0}},
+              {{2, 3, 0}, {1, 3, 0}, {2, 3, 0}, {1, 2, 2}, {1, 2, 2}, {0, 2, 2}, {0, 1, 6}, {0, 1, 6}}, {2, 1, 0}},
         // Job 0 starts at its release 5 and ends at 6, when job 1 is dispatched.
         Asked{"AFavouredJobWaitsForItsRelease", singleMachine({{1, 4, 2}}, {{9, 9, 9}}).releases({{5, 0, 0}}), 0,
-              {{2, 3, 0}, {1, 3, 0}, {2, 3, 0}, {1, 2, 2}, {0, 2, 2}, {1, 2, 2}, {1, 0, 6}, {1, 0, 6}}, {2, 0, 1}},
+              {{2, 3, 0}, {1, 3, 0}, {2, 3, 0}, {1, 2, 2}, {1, 2, 2}, {0, 2, 2}, {1, 0, 6}, {1, 0, 6}}, {2, 0, 1}},
         Asked{"MachineIdlesUntilTheEarliestRelease", singleMachine({{1, 1}}, {{9, 9}}).releases({{4, 3}}), -1,
               {{1, 2, 3}, {1, 2, 3}, {0, 1, 4}, {0, 1, 4}}, {1, 0}},
         // 0 + setup 5 + 2 = 7; 7 + setup 4 + 5 = 16.
