@@ -22,6 +22,8 @@ FatalHandler handler = writeToStandardError;
 
 void setFatalHandler(FatalHandler replacement) { handler = replacement ? replacement : writeToStandardError; }
 
+FatalHandler fatalHandler() { return handler; }
+
 void assertionFailed(const char* unit, int line) {
     endWithMessage(std::string("Assertion failed!\nfile: .\\") + unit + "\nline: " + std::to_string(line) + "\n");
 }

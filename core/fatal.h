@@ -24,3 +24,5 @@
 // (empty for a silent failure). Null restores the default.
 using FatalHandler = void (*)(const std::string& message);
 void setFatalHandler(FatalHandler handler);
+// The handler in place, so that a temporary one can hand on to it and put it back.
+FatalHandler fatalHandler();

@@ -48,11 +48,6 @@ std::vector<rules::Primitive> operatorsIn(const std::string& list, std::string* 
     return found;
 }
 
-std::string criterionOf(const Settings& settings, int environment) {
-    if (!settings.criterion.empty()) return settings.criterion;
-    return environment == JobShop ? "Cmax" : "Twt";
-}
-
 std::string totalsText(const std::vector<double>& totals, int environment, const char* separator) {
     const std::vector<std::string_view>& names = rules::criterionNames(environment);
     std::string text;
@@ -148,12 +143,18 @@ private:
     std::FILE* hallOfFame_ = nullptr;
     std::FILE* log_ = nullptr;
 
+    // As the user named it: with --collection, the definition's place in that folder.
+    std::string definitionPath() const {
+        if (settings_.collection.empty()) return settings_.definition;
+        return (std::filesystem::path(settings_.collection) / settings_.definition).string();
+    }
+
     void openOutputs() {
         std::tie(hallOfFame_, log_) = openOutputFiles(settings_.hallOfFame, settings_.log);
         std::fprintf(hallOfFame_,
                      "# learner: best rule so far after each generation; %s on %d sets of %s, population %d, "
                      "%d generations, seed %llu\n",
-                     criterion_.c_str(), sets_, settings_.definition.c_str(), settings_.population,
+                     criterion_.c_str(), sets_, definitionPath().c_str(), settings_.population,
                      settings_.generations, static_cast<unsigned long long>(settings_.seed));
         std::fprintf(log_, "%s\n", learning_log::kHeader);
     }
@@ -330,6 +331,11 @@ std::string settingsProblem(const Settings& s) {
     if (s.hallOfFame.empty() || s.log.empty() || sameFile(s.hallOfFame, s.log))
         return "--hof and --log must name two different files.";
     return "";
+}
+
+std::string criterionOf(const Settings& settings, int environment) {
+    if (!settings.criterion.empty()) return settings.criterion;
+    return environment == JobShop ? "Cmax" : "Twt";
 }
 
 bool better(const Individual& a, const Individual& b) {

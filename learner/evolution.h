@@ -36,11 +36,15 @@ struct Settings {
     std::string hallOfFame = "learner_hof.txt";
     std::string log = learning_log::kDefaultFile;
     std::string definition = "fitness.txt";
+    std::string collection;  // the folder of the definition and its data files; empty: the working folder
     bool showProgress = true;  // the per-generation lines and the closing report on standard output
 };
 
 // What is wrong with the settings, or "" if nothing.
 std::string settingsProblem(const Settings& settings);
+
+// The criterion a run's fitness measures: --criterion, or by default Twt (Cmax in the job shop).
+std::string criterionOf(const Settings& settings, int environment);
 
 struct Individual {
     rules::Tree tree;

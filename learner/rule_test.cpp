@@ -25,8 +25,8 @@ Tree readRule(const RuleSource& source, int environment) {
 
 }  // namespace
 
-void testRule(const std::string& definitionFile, const RuleSource& source) {
-    Scheduler s = loadCollection(definitionFile);
+void testRule(const std::string& definitionFile, const std::string& folder, const RuleSource& source) {
+    Scheduler s = loadCollection(definitionFile, folder);
     const Tree tree = readRule(source, s.environment);
     CompiledRule rule(tree, s.environment);
     scheduleWithRule(s, rule);

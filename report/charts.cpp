@@ -8,11 +8,6 @@
 
 namespace report {
 
-namespace {
-
-constexpr double kWidth = 960;
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
 pugi::xml_node svgOf(pugi::xml_node parent, const char* kind, double height, const std::string& label) {
     const std::string h = coordinate(height);
     return element(parent, "svg",
@@ -67,6 +62,46 @@ Scale valueScale(const std::vector<double>& values, double from, double to, bool
     if (!(high > low)) high = low + 1;
     return {low, high, from, to};
 }
+
+// Linear interpolation between the order statistics of sorted values.
+double quantile(const std::vector<double>& sorted, double p) {
+    const double h = (static_cast<double>(sorted.size()) - 1) * p;
+    const std::size_t below = static_cast<std::size_t>(std::floor(h));
+    const std::size_t above = std::min(below + 1, sorted.size() - 1);
+    return sorted[below] + (h - static_cast<double>(below)) * (sorted[above] - sorted[below]);
+}
+
+void drawBox(pugi::xml_node svg, const Scale& x, double middle, const std::vector<double>& values,
+             const std::string& name, bool highlighted, const std::string& colour) {
+    std::vector<double> sorted = values;
+    std::sort(sorted.begin(), sorted.end());
+    const double q1 = quantile(sorted, 0.25), median = quantile(sorted, 0.5), q3 = quantile(sorted, 0.75);
+    pugi::xml_node box = element(svg, "g", {{"class", highlighted ? "box gp" : "box"}});
+    textElement(box, "title",
+                name + ": minimum " + readable(sorted.front()) + ", quartiles " + readable(q1) + ", " +
+                    readable(median) + ", " + readable(q3) + ", maximum " + readable(sorted.back()));
+    line(box, "whisker", x(sorted.front()), middle, x(sorted.back()), middle);
+    element(box, "rect",
+            {{"class", "quartiles"},
+             {"x", coordinate(x(q1))},
+             {"y", coordinate(middle - 7)},
+             {"width", coordinate(std::max(x(q3) - x(q1), 1.0))},
+             {"height", "14"}});
+    line(box, "median", x(median), middle - 7, x(median), middle + 7);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const double jitter = static_cast<double>(static_cast<int>((i * 7919) % 11) - 5);
+        element(box, "circle",
+                {{"class", "sample"},
+                 {"cx", coordinate(x(values[i]))},
+                 {"cy", coordinate(middle + jitter)},
+                 {"r", "2"},
+                 {"fill", colour}});
+    }
+}
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // ---- Gantt charts
 
@@ -221,14 +256,6 @@ void drawPoint(pugi::xml_node svg, const Contender& contender, int index, int se
     textElement(point, "title", contender.name + ", set " + std::to_string(set) + ": " + readable(value));
 }
 
-// Linear interpolation between the order statistics of sorted values.
-double quantile(const std::vector<double>& sorted, double p) {
-    const double h = (static_cast<double>(sorted.size()) - 1) * p;
-    const std::size_t below = static_cast<std::size_t>(std::floor(h));
-    const std::size_t above = std::min(below + 1, sorted.size() - 1);
-    return sorted[below] + (h - static_cast<double>(below)) * (sorted[above] - sorted[below]);
-}
-
 // ---- learning curve
 
 // One polyline per run of consecutive finite values.
@@ -377,30 +404,8 @@ void drawDistribution(pugi::xml_node parent, const Evaluation& evaluation, int c
         for (const double v : valuesOf(contender, evaluation.sets, criterion))
             if (std::isfinite(v)) values.push_back(v);
         if (values.empty()) continue;
-        std::vector<double> sorted = values;
-        std::sort(sorted.begin(), sorted.end());
-        const double q1 = quantile(sorted, 0.25), median = quantile(sorted, 0.5), q3 = quantile(sorted, 0.75);
-        pugi::xml_node box = element(svg, "g", {{"class", contender.isGP ? "box gp" : "box"}});
-        textElement(box, "title",
-                    contender.name + ": minimum " + readable(sorted.front()) + ", quartiles " + readable(q1) + ", " +
-                        readable(median) + ", " + readable(q3) + ", maximum " + readable(sorted.back()));
-        line(box, "whisker", x(sorted.front()), middle, x(sorted.back()), middle);
-        element(box, "rect",
-                {{"class", "quartiles"},
-                 {"x", coordinate(x(q1))},
-                 {"y", coordinate(middle - 7)},
-                 {"width", coordinate(std::max(x(q3) - x(q1), 1.0))},
-                 {"height", "14"}});
-        line(box, "median", x(median), middle - 7, x(median), middle + 7);
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            const double jitter = static_cast<double>(static_cast<int>((i * 7919) % 11) - 5);
-            element(box, "circle",
-                    {{"class", "sample"},
-                     {"cx", coordinate(x(values[i]))},
-                     {"cy", coordinate(middle + jitter)},
-                     {"r", "2"},
-                     {"fill", contender.isGP ? kGPColour : contenderColour(static_cast<int>(c))}});
-        }
+        drawBox(svg, x, middle, values, contender.name, contender.isGP,
+                contender.isGP ? kGPColour : contenderColour(static_cast<int>(c)));
     }
 }
 

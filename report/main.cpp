@@ -21,12 +21,15 @@ int main(int argc, char** argv) {
     std::string out = "report.html";
     std::string sets = "0";
     std::string logFile;
+    std::string experimentFolder;
     app.add_option("-o,--out", out, "The page to write")->capture_default_str();
     app.add_option("-s,--sets", sets, "Sets whose schedules are drawn, numbers separated by commas (e.g. 0,3,7)")
         ->capture_default_str();
     app.add_option("-l,--log", logFile,
                    std::string("Learner log for the fitness chart (default: ") + report::kDefaultLearnerLog +
                        " when the folder has it)");
+    app.add_option("-e,--experiment", experimentFolder,
+                   "Output folder of an experiment on this collection: adds its runs, statistics and learning curves");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& help) {
@@ -43,11 +46,15 @@ int main(int argc, char** argv) {
     else if (std::filesystem::exists(report::kDefaultLearnerLog))
         log = report::readLearnerLog(report::kDefaultLearnerLog);
 
+    std::optional<report::ExperimentView> experiment;
+    if (!experimentFolder.empty()) experiment = report::readExperimentView(experimentFolder);
+
     Scheduler scheduler;
     if (!scheduler.load("fitness.txt")) return 1;  // the evaluator has said why
     const report::Evaluation evaluation = report::evaluate(scheduler, chosen);
     const std::string folder = std::filesystem::current_path().filename().string();
-    report::writePage(out, report::renderPage(evaluation, {folder, log ? &*log : nullptr}));
+    report::writePage(out, report::renderPage(evaluation, {folder, log ? &*log : nullptr,
+                                                           experiment ? &*experiment : nullptr}));
     std::printf("Report written to %s\n", out.c_str());
     return 0;
 }

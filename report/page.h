@@ -5,6 +5,7 @@
 #include <string>
 
 #include "report/evaluation.h"
+#include "report/experiment_section.h"
 #include "report/learner_log.h"
 
 namespace report {
@@ -12,6 +13,7 @@ namespace report {
 struct PageSource {
     std::string folder;                   // shown in the title
     const LearnerLog* log = nullptr;      // null: no learning chart
+    const ExperimentView* experiment = nullptr;  // null: no experiment section
 };
 
 std::string renderPage(const Evaluation& evaluation, const PageSource& source);
