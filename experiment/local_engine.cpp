@@ -21,20 +21,25 @@ public:
         while (true) {
             while (stop == 0 && running_.size() < static_cast<std::size_t>(jobs_) && next < tasks.size())
                 start(tasks[next++], finished);
-            if (running_.empty()) return stop;
+            if (running_.empty()) {
+                if (stop != 0) platform::dropPendingStopSignals();
+                return stop;
+            }
             const platform::ChildEvent event = platform::waitForChildOrStop();
             if (event.pid < 0) return stop;  // cannot happen while runs are recorded as running
-            if (event.pid == 0) {
+            const auto found = running_.find(event.pid);
+            // A run ended by a stop signal was stopped from outside (Ctrl-C reaches the whole
+            // process group): the experiment stops with it.
+            const bool stopped = event.pid == 0 || platform::isStopSignal(event.signal);
+            if (stopped && stop == 0) {
                 stop = event.signal;
                 for (const auto& [pid, running] : running_) platform::signalChild(pid, stop);
-                continue;
             }
-            const auto found = running_.find(event.pid);
             if (found == running_.end()) continue;
             const Running ended = found->second;
             running_.erase(found);
             // After a stop, a run that ended of itself with success is still a finished run.
-            if (stop == 0 || event.exitCode == 0)
+            if (!stopped && (stop == 0 || event.exitCode == 0))
                 finished(*ended.task, RunEnd{0, event.exitCode, event.signal, secondsSince(ended.start)});
         }
     }

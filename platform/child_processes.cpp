@@ -84,11 +84,22 @@ ChildEvent waitForChildOrStop() {
         // Several ended children may share one SIGCHLD; the timeout is a safety net only.
         const timespec timeout{1, 0};
         const int signal = sigtimedwait(&held, nullptr, &timeout);
-        if (signal > 0 && signal != SIGCHLD) return {0, -1, signal};
+        if (isStopSignal(signal)) return {0, -1, signal};
     }
 }
 
 void signalChild(int pid, int signal) { kill(pid, signal); }
+
+bool isStopSignal(int signal) { return signal == SIGINT || signal == SIGTERM || signal == SIGHUP; }
+
+void dropPendingStopSignals() {
+    sigset_t held;
+    detail::heldSignals(held);
+    sigdelset(&held, SIGCHLD);
+    const timespec now{0, 0};
+    while (sigtimedwait(&held, nullptr, &now) > 0) {
+    }
+}
 
 void endBySignal(int signal) {
     std::fflush(nullptr);

@@ -43,6 +43,13 @@ ChildEvent waitForChildOrStop();
 
 void signalChild(int pid, int signal);
 
+// Ctrl-C, SIGTERM or SIGHUP: what ends a run from outside, not of itself.
+bool isStopSignal(int signal);
+
+// With the stop signals held: drops those that came meanwhile (Ctrl-C reaches the children and
+// their parent alike), once a stop is under way.
+void dropPendingStopSignals();
+
 // Ends the process as an unhandled signal would, so that a caller sees how it ended.
 [[noreturn]] void endBySignal(int signal);
 

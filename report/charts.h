@@ -5,34 +5,11 @@
 
 #include <pugixml.hpp>
 
+#include "report/chart_parts.h"
 #include "report/evaluation.h"
 #include "report/learner_log.h"
-#include "report/svg.h"
 
 namespace report {
-
-// ---- parts of every chart
-
-inline constexpr double kWidth = 960;  // of every chart, in pixels
-
-// An inline <svg> of the chart width, with its kind as class and a label for screen readers.
-pugi::xml_node svgOf(pugi::xml_node parent, const char* kind, double height, const std::string& label);
-void line(pugi::xml_node svg, const char* kind, double x1, double y1, double x2, double y2);
-void label(pugi::xml_node svg, const char* kind, double x, double y, const std::string& text);
-// Grid lines across the chart and their values below it, or left of it.
-void valueAxisBelow(pugi::xml_node svg, const Scale& x, double top, double bottom);
-void valueAxisLeft(pugi::xml_node svg, const Scale& y, double left, double right);
-// Over the finite values, from 0 (or below, for negative values) when `fromZero`, else from the
-// smallest with a margin; 0 to 1 without any finite value.
-Scale valueScale(const std::vector<double>& values, double from, double to, bool fromZero);
-// Linear interpolation between the order statistics of sorted values.
-double quantile(const std::vector<double>& sorted, double p);
-// A box of the values around the line `middle` (quartiles, median, whiskers to the extremes) with
-// each value as a point, and a tooltip naming them.
-void drawBox(pugi::xml_node svg, const Scale& x, double middle, const std::vector<double>& values,
-             const std::string& name, bool highlighted, const std::string& colour);
-
-// ---- the charts
 
 // The time axis shared by all charts of one set, so that they can be compared by eye: from 0 (or an
 // earlier start) to the last completion, release or due date of any contender's schedule.

@@ -62,15 +62,12 @@ void drawCurves(pugi::xml_node parent, const std::vector<LearnerLog>& logs) {
         highs.push_back(values.back());
     }
     if (xs.empty()) return;
-    const double left = 64, right = kWidth - 10, top = 8, bottom = 232;
     std::vector<double> range = lows;
     range.insert(range.end(), highs.begin(), highs.end());
-    const Scale x = valueScale(xs, left, right, false);
-    const Scale y = valueScale(range, bottom, top, false);
-    pugi::xml_node svg = svgOf(parent, "experiment-learning", bottom + 26, "Best fitness per generation over the runs");
-    valueAxisLeft(svg, y, left, right);
-    for (const double t : ticks(x.low, x.high, 10)) label(svg, "tick middle", x(t), bottom + 16, readable(t));
-    line(svg, "axis", left, bottom, right, bottom);
+    const PerGeneration chart =
+        perGenerationChart(parent, "experiment-learning", "Best fitness per generation over the runs", xs, range);
+    const Scale& x = chart.x;
+    const Scale& y = chart.y;
     std::string band, middle;
     for (std::size_t i = 0; i < xs.size(); ++i) {
         band += coordinate(x(xs[i])) + "," + coordinate(y(lows[i])) + " ";
@@ -78,8 +75,9 @@ void drawCurves(pugi::xml_node parent, const std::vector<LearnerLog>& logs) {
         middle += coordinate(x(xs[i])) + "," + coordinate(y(medians[i]));
     }
     for (std::size_t i = xs.size(); i-- > 0;) band += coordinate(x(xs[i])) + "," + coordinate(y(highs[i])) + " ";
-    element(svg, "polygon", {{"class", "band"}, {"points", band}, {"fill", kGPColour}, {"fill-opacity", "0.18"}});
-    element(svg, "polyline", {{"class", "best"}, {"points", middle}});
+    element(chart.svg, "polygon",
+            {{"class", "band"}, {"points", band}, {"fill", kGPColour}, {"fill-opacity", "0.18"}});
+    element(chart.svg, "polyline", {{"class", "best"}, {"points", middle}});
 }
 
 void cells(pugi::xml_node row, const std::vector<std::string>& texts) {
