@@ -5,6 +5,8 @@ DEMO := $(BUILD)/demo
 DEMO_RULE := w / (p + wait) * exp(-pos(d - (p + wait) - t) / (2 * K))
 # The learning example: a short run (the defaults take a minute or so) and its test through pomocni.
 LEARN_ARGS ?= --seed 1 --population 100 --generations 8
+# A short experiment on the same collections: its runs, then the learner options after "--".
+EXPERIMENT_ARGS ?= --runs 3 -- --population 100 --generations 8
 # The example folder whose evaluation `make demo` reports on and `make screenshot` shows.
 REPORT_EXAMPLE ?= learning/test
 REPORT_ARGS ?= --sets 0 --log ../train/learner_log.csv
@@ -42,6 +44,8 @@ demo: all
 	@echo "==== pomocni takes the last generation's rule: learner --test on the test collection, then fitness"
 	@cd $(DEMO)/learning/test && printf '%s\n' ../train/learner_hof.txt '' '../../../learner --test seed.obm' \
 	  '../../../fitness summary.txt' '' '' '' -1 | ../../../pomocni
+	@echo "==== experiment $(EXPERIMENT_ARGS): seeded runs on the training collection, measured on the test collection"
+	@cd $(DEMO)/learning && ../../experiment --train train --test test --out experiment $(EXPERIMENT_ARGS)
 	@echo
 	@echo "==== report on examples/$(REPORT_EXAMPLE)"
 	@cd $(DEMO)/$(REPORT_EXAMPLE) && ../../../report $(REPORT_ARGS)

@@ -21,6 +21,25 @@ std::string probability(double p) {
     return std::string(text, std::to_chars(text, text + sizeof text, p, std::chars_format::general, 4).ptr);
 }
 
+// The words of a paragraph on lines of at most `width` characters.
+std::string wrapped(const std::string& paragraph, std::size_t width = 100) {
+    std::string text, line;
+    std::size_t start = 0;
+    while (start < paragraph.size()) {
+        std::size_t end = paragraph.find(' ', start);
+        if (end == std::string::npos) end = paragraph.size();
+        const std::string word = paragraph.substr(start, end - start);
+        if (!line.empty() && line.size() + 1 + word.size() > width) {
+            text += line + "\n";
+            line.clear();
+        }
+        if (!line.empty()) line += ' ';
+        line += word;
+        start = end + 1;
+    }
+    return text + line + "\n";
+}
+
 std::string padded(const std::string& text, std::size_t width, bool right = false) {
     const std::string fill(width > text.size() ? width - text.size() : 0, ' ');
     return right ? fill + text : text + fill;
@@ -92,8 +111,8 @@ std::string tests(const report::ExperimentData& data, const report::ExperimentSu
            ", seed " + std::to_string(median.seed) + ", " + data.headline + " " +
            figure(median.test[static_cast<std::size_t>(data.headlineColumn)]) +
            ") against the heuristic over the test sets (paired, a difference per set):\n" +
-           testTable(s, &report::BaselineComparison::medianRun) + "\n" + statistics::kSignedRankTreatment + "\n" +
-           report::kMedianRunRule + "\n";
+           testTable(s, &report::BaselineComparison::medianRun) + "\n" + wrapped(statistics::kSignedRankTreatment) +
+           wrapped(report::kMedianRunRule);
 }
 
 }  // namespace

@@ -80,8 +80,10 @@ void drawCurves(pugi::xml_node parent, const std::vector<LearnerLog>& logs) {
     element(chart.svg, "polyline", {{"class", "best"}, {"points", middle}});
 }
 
+// A row's cells, the first naming what the row is about.
 void cells(pugi::xml_node row, const std::vector<std::string>& texts) {
-    for (const std::string& text : texts) textElement(row, "td", text);
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        textElement(row, "td", texts[i], {{"class", i == 0 ? "name" : "value"}});
 }
 
 std::string pOf(const statistics::SignedRankTest& test) {

@@ -166,6 +166,7 @@ struct BadInput {
     const char* name;
     std::string args;
     std::string message;  // the start of the one line on standard error
+    friend void PrintTo(const BadInput& input, std::ostream* out) { *out << input.name; }
 };
 
 class Refused : public Experiment, public testing::WithParamInterface<BadInput> {};

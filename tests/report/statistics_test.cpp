@@ -21,6 +21,7 @@ struct Certified {
     const char* name;
     std::vector<double> values;
     double mean, sd;
+    friend void PrintTo(const Certified& c, std::ostream* out) { *out << c.name; }
 };
 
 class NistDataset : public testing::TestWithParam<Certified> {};
@@ -55,6 +56,7 @@ TEST(Descriptive, EvenCountsTakeTheMeanOfTheMiddleTwoAndOneValueHasNoSd) {
 
 struct Critical {
     int n, c;
+    friend void PrintTo(const Critical& k, std::ostream* out) { *out << "n = " << k.n << ", c = " << k.c; }
 };
 
 class CriticalValue : public testing::TestWithParam<Critical> {};
@@ -80,6 +82,7 @@ struct Example {
     double wPlus, wMinus;
     bool exact;
     double p;
+    friend void PrintTo(const Example& e, std::ostream* out) { *out << e.name; }
 };
 
 class WorkedExample : public testing::TestWithParam<Example> {};
