@@ -11,7 +11,7 @@ LEARN_ARGS ?= --seed 1 --population 100 --generations 8
 EXPERIMENT_ARGS ?= --runs 3 -- --population 100 --generations 8
 # The example folder whose evaluation `make demo` reports on and `make screenshot` shows.
 REPORT_EXAMPLE ?= learning/test
-REPORT_ARGS ?= --sets 0 --log ../train/learner_log.csv
+REPORT_ARGS ?= --sets 0 --log ../train/learner_log.csv --experiment ../experiment
 CHROMIUM ?= chromium
 
 FUZZ_BUILD ?= build-fuzz

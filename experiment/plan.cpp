@@ -109,7 +109,7 @@ void prepareOutputFolder(const Plan& plan) {
         return;
     }
     fs::create_directories(out, error);
-    if (error) fatalError(fileProblem("Output folder", plan.out, "created", error.value()));
+    if (error) fatalError(fileProblem(kOutputFolderKind, plan.out, "created", error.value()));
     writeWholeFile((out / kPlanFile).string(), planText(plan), report::kExperimentFileKind);
 }
 

@@ -11,6 +11,9 @@
 
 namespace experiment {
 
+// How messages name the output folder and the runs' folders in it.
+inline constexpr const char* kOutputFolderKind = "Output folder";
+
 struct Plan {
     Folders folders;                          // as given on the command line
     int runs = 30;

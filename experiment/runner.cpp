@@ -8,6 +8,7 @@
 #include <optional>
 #include <sstream>
 
+#include "core/fatal.h"
 #include "core/output_files.h"
 #include "experiment/run_result.h"
 #include "experiment/summary_text.h"
@@ -121,7 +122,9 @@ int runPending(const Plan& plan, const std::vector<int>& pending, const Measurem
     std::vector<RunTask> tasks;
     for (const int run : pending) {
         const std::string folder = runFolder(plan, run);
-        std::filesystem::create_directories(folder);
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        if (error) fatalError(fileProblem(kOutputFolderKind, folder, "created", error.value()));
         tasks.push_back({run, folder, learnerCommand(plan, run), kOutputFile, kErrorFile});
     }
     Recorder recorder(plan, pending.size(), measurement);

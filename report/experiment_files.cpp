@@ -66,9 +66,11 @@ struct Table {
     [[noreturn]] void refuse(std::size_t row, const std::string& what) const {
         fatalError(std::string(kExperimentFileKind) + " \"" + file + "\", line " + std::to_string(row + 1) + ": " + what);
     }
-    double numberAt(std::size_t row, std::size_t column) const {
+    // A cell read whole as the Number: a count or a seed must be a whole number in its range.
+    template <class Number = double>
+    Number numberAt(std::size_t row, std::size_t column) const {
         const std::string& text = rows[row][column];
-        double value = 0;
+        Number value = 0;
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
         if (text.empty() || error != std::errc() || end != text.data() + text.size())
             refuse(row, "column " + std::to_string(column + 1) + " (\"" + text + "\") is not a number.");
@@ -106,8 +108,8 @@ void readRuns(const Table& table, ExperimentData& data) {
     for (std::size_t r = 1; r < table.rows.size(); ++r) {
         const std::vector<std::string>& cells = table.rows[r];
         RunRow run;
-        run.run = static_cast<int>(table.numberAt(r, 0));
-        run.seed = static_cast<std::uint64_t>(table.numberAt(r, 1));
+        run.run = table.numberAt<int>(r, 0);
+        run.seed = table.numberAt<std::uint64_t>(r, 1);
         run.finished = cells[2] == "ok";
         const std::size_t trailing = static_cast<std::size_t>(kLeadingColumns + criteria);
         run.rule = cells[trailing + 3];
@@ -118,8 +120,8 @@ void readRuns(const Table& table, ExperimentData& data) {
             if (data.hasValidation) run.validation = table.numberAt(r, 4);
             for (int c = 0; c < criteria; ++c)
                 run.test.push_back(table.numberAt(r, static_cast<std::size_t>(kLeadingColumns + c)));
-            run.size = static_cast<int>(table.numberAt(r, trailing));
-            run.depth = static_cast<int>(table.numberAt(r, trailing + 1));
+            run.size = table.numberAt<int>(r, trailing);
+            run.depth = table.numberAt<int>(r, trailing + 1);
         }
         if (!cells[trailing + 2].empty()) run.seconds = table.numberAt(r, trailing + 2);
         data.runs.push_back(std::move(run));
