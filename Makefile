@@ -53,9 +53,9 @@ demo: programs
 	@echo "==== pomocni takes the last generation's rule: learner --test on the test collection, then fitness"
 	@cd $(DEMO)/learning/test && printf '%s\n' ../train/learner_hof.txt '' '../../../learner --test seed.obm' \
 	  '../../../fitness summary.txt' '' '' '' -1 | ../../../pomocni
+	@echo
 	@echo "==== experiment $(EXPERIMENT_ARGS): seeded runs on the training collection, measured on the test collection"
 	@cd $(DEMO)/learning && ../../experiment --train train --test test --out experiment $(EXPERIMENT_ARGS)
-	@echo
 	@echo "==== report on examples/$(REPORT_EXAMPLE)"
 	@cd $(DEMO)/$(REPORT_EXAMPLE) && ../../../report $(REPORT_ARGS)
 	@echo "Open $(abspath $(DEMO)/$(REPORT_EXAMPLE)/report.html) in a browser."
