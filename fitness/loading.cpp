@@ -103,6 +103,9 @@ void readEntries(Collection& c, DefinitionFile& file, DefinitionEntries& definit
     c.hasReleaseTimes = definition.text("ready", files.ready);
     c.hasConstraints = definition.text("constraints", c.constraintsFileName);
     c.hasSetups = file.lookup("setup", &c.setupFactor) == 1;
+    for (std::string* name : {&c.durationFileName, &c.machineFileName, &c.constraintsFileName, &files.deadline,
+                              &files.sum, &files.weights, &files.ready})
+        if (!name->empty()) *name = c.fileInFolder(*name);
 }
 
 // Every set must be schedulable before the first result file is written.
@@ -131,15 +134,18 @@ void deriveJobMeans(Collection& c) {
 
 }  // namespace
 
-bool readCollection(Collection& c, const std::string& definitionFile) {
+bool readCollection(Collection& c, const std::string& definitionFile, const std::string& folder,
+                    EnvironmentLine line) {
+    c.folder = folder;
+    const std::string definitionPath = c.fileInFolder(definitionFile);
     DefinitionFile file;
-    if (!file.open(definitionFile)) {
-        std::printf("Nema ulazne datoteke! (%s)\n", definitionFile.c_str());
+    if (!file.open(definitionPath)) {
+        std::printf("Nema ulazne datoteke! (%s)\n", definitionPath.c_str());
         return false;
     }
-    DefinitionEntries definition(file, definitionFile);
+    DefinitionEntries definition(file, definitionPath);
     c.environment = environmentOf(definition);
-    std::fputs(kEnvironmentLines[static_cast<int>(c.environment)], stdout);
+    if (line == EnvironmentLine::Printed) std::fputs(kEnvironmentLines[static_cast<int>(c.environment)], stdout);
 
     const int sets = definition.requiredCount("sets");
     const int maxJobs = definition.requiredCount("max_jobs");
@@ -172,11 +178,13 @@ void deriveTables(Collection& c) {
     if (c.environment == Environment::JobShop) decodeJobShop(c);
 }
 
-Collection loadCollection(const std::string& definitionFile) {
-    // The evaluator treats a missing definition as nothing to do; for the other programs it is an error.
-    if (!std::ifstream(definitionFile)) fatalError("Definition file \"" + definitionFile + "\" cannot be read.");
+Collection loadCollection(const std::string& definitionFile, const std::string& folder, EnvironmentLine line) {
     Collection collection;
-    readCollection(collection, definitionFile);
+    collection.folder = folder;
+    // The evaluator treats a missing definition as nothing to do; for the other programs it is an error.
+    const std::string definitionPath = collection.fileInFolder(definitionFile);
+    if (!std::ifstream(definitionPath)) fatalError("Definition file \"" + definitionPath + "\" cannot be read.");
+    readCollection(collection, definitionFile, folder, line);
     prepareCollection(collection);
     return collection;
 }

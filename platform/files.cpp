@@ -30,6 +30,8 @@ struct Target {
 
 int examine(const std::string& fileName, Target& target) {
     if (fileName.empty()) return ENOENT;
+    // The system would take the name only up to its first NUL: another file than the one named.
+    if (fileName.find('\0') != std::string::npos) return EINVAL;
     if (fileName.back() == '/') return EISDIR;
     target.path = fileName;
     struct stat& status = target.status;

@@ -256,13 +256,14 @@ std::string facts(const Evaluation& evaluation) {
     return text;
 }
 
-void navigation(pugi::xml_node body, const Evaluation& evaluation, bool withLearning) {
+void navigation(pugi::xml_node body, const Evaluation& evaluation, const PageSource& source) {
     pugi::xml_node nav = element(body, "nav");
     textElement(nav, "a", "Summary", {{"href", "#summary"}});
     textElement(nav, "a", "Per set", {{"href", "#per-set"}});
     for (const SetView& view : evaluation.views)
         textElement(nav, "a", "Set " + std::to_string(view.set), {{"href", "#set-" + std::to_string(view.set)}});
-    if (withLearning) textElement(nav, "a", "Learning", {{"href", "#learning"}});
+    if (source.log) textElement(nav, "a", "Learning", {{"href", "#learning"}});
+    if (source.experiment) textElement(nav, "a", "Experiment", {{"href", "#experiment"}});
 }
 
 }  // namespace
@@ -280,11 +281,12 @@ std::string renderPage(const Evaluation& evaluation, const PageSource& source) {
     pugi::xml_node body = element(html, "body");
     textElement(body, "h1", title);
     textElement(body, "p", facts(evaluation), {{"class", "facts"}});
-    navigation(body, evaluation, source.log != nullptr);
+    navigation(body, evaluation, source);
     summarySection(body, evaluation);
     perSetSection(body, evaluation);
     for (const SetView& view : evaluation.views) setSection(body, evaluation, view);
     if (source.log) learningSection(body, *source.log);
+    if (source.experiment) experimentSection(body, *source.experiment);
     textElement(body, "p",
                 "The schedules were made in memory by the evaluator's own heuristics and measured by its criteria; the "
                 "bars show the times the criteria measured.",

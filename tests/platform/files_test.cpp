@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
 
@@ -35,6 +36,17 @@ TEST(ReplaceFile, WritesTheWholeContentsAndLeavesNoTemporary) {
         EXPECT_EQ(dir.read(name), "");
     }
     EXPECT_EQ(dir.contents().size(), 2u);
+}
+
+// A name read from a definition may hold a NUL: refused, never cut short to another name.
+TEST(ReplaceFile, NamesWithANulByteAreRefused) {
+    TempDir dir;
+    const ScopedChdir here(dir.path());
+    for (const std::string& name : {std::string("\0tail", 5), std::string("a\0b", 3)}) {
+        EXPECT_EQ(platform::replaceFile(name, "x"), EINVAL);
+        EXPECT_EQ(platform::checkReplaceable(name), EINVAL);
+    }
+    EXPECT_TRUE(dir.contents().empty());
 }
 
 TEST(ReplaceFile, NewFilesFollowTheUmaskAndReplacedOnesKeepTheirPermissions) {
