@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <filesystem>
 #include <string>
 
 #include "core/fatal.h"
@@ -56,4 +57,8 @@ void Collection::requireOperationRow(int set, int n, int m) const {
 int Collection::scheduleColumns(ScheduleWidth width) const {
     if (width == ScheduleWidth::File || environment == Environment::JobShop) return processingTimes.cols;
     return std::min(processingTimes.cols, dueDates.cols);
+}
+
+std::string Collection::fileInFolder(const std::string& name) const {
+    return folder.empty() ? name : (std::filesystem::path(folder) / name).string();
 }

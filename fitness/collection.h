@@ -22,6 +22,7 @@ struct Collection {
     bool hasConstraints = false;
     bool hasSetups = false;
     bool hasWeights = false;
+    bool taillard = false;     // a job shop whose definition has "taillard": Taillard's instances, one per set
     int maxLength = 0;         // of the job shop's random setups
     double setupFactor = 0.0;  // scales every setup time
 
@@ -37,13 +38,20 @@ struct Collection {
     Matrix constraints;
 
     // --- derived once, for the sets whose tables hold them
-    Matrix jobMeanDurations;     // unrelated machines: each job's mean time over the set's machines
+    // Parallel machines: each job's mean and smallest time over the set's machines (p x v on
+    // uniform machines); on unrelated machines the mean also stands for the job's processing time
+    // in the remaining-work mean.
+    Matrix jobMeanDurations;
+    Matrix jobShortestDurations;
     Matrix operationDurations;   // job shop: the codes' durations, operation o of job j at column j x m + o
     Matrix operationMachines;    // job shop: the codes' machines, in the same layout
     Matrix machineMeanDuration;  // job shop: each machine's mean operation duration in the set
     Matrix operationTotal;       // job shop: the set's total processing time
 
-    // Files named in messages ("constraints", "duration") and the uniform speeds' file.
+    // The folder the collection's files are read from; empty: the working folder.
+    std::string folder;
+    // Files named in messages ("constraints", "duration") and the uniform speeds' file, each in
+    // the folder.
     std::string machineFileName;
     std::string constraintsFileName;
     std::string durationFileName;
@@ -68,12 +76,20 @@ struct Collection {
     // The job shop's operations per job: the codes' columns over the due dates' columns.
     int operationsPerJob() const { return dueDates.cols > 0 ? processingTimes.cols / dueDates.cols : 0; }
     int scheduleColumns(ScheduleWidth width) const;
+    // A file of the collection by the name its definition gives it: in the collection's folder.
+    std::string fileInFolder(const std::string& name) const;
 };
 
+// Whether loading prints the evaluator's line naming the environment ("Okruzenje: ..."), as every
+// program that loads one collection does; a program that loads a second one keeps it to itself.
+enum class EnvironmentLine { Printed, Silent };
+
 // Reads the definition file and its data files with the evaluator's checks and messages, printing
-// the environment's line. False, after "Nema ulazne datoteke! (...)", when the definition cannot be
-// opened.
-bool readCollection(Collection& collection, const std::string& definitionFile);
+// the environment's line. The definition and the data files it names are read from `folder`
+// (empty: the working folder), and messages name them there. False, after "Nema ulazne datoteke!
+// (...)", when the definition cannot be opened.
+bool readCollection(Collection& collection, const std::string& definitionFile, const std::string& folder = "",
+                    EnvironmentLine line = EnvironmentLine::Printed);
 // The rest of the loading, which every schedule of the environment needs: on parallel machines the
 // sets' machines (and the uniform speeds' file), in the job shop the setups' "max_length" and every
 // route; a fault ends the run before anything is written. Then deriveTables.
@@ -82,4 +98,5 @@ void prepareCollection(Collection& collection);
 // checked as they are decoded), for a collection loaded or built in memory.
 void deriveTables(Collection& collection);
 // Both, for a program to which a missing definition is a fault ("Definition file ... cannot be read.").
-Collection loadCollection(const std::string& definitionFile);
+Collection loadCollection(const std::string& definitionFile, const std::string& folder = "",
+                          EnvironmentLine line = EnvironmentLine::Printed);

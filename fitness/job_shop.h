@@ -4,6 +4,8 @@
 // non-delay dispatcher repeatedly takes the machine that can start an operation first and lets the
 // rule choose among the operations that can start on it then. A schedule holds each machine's job
 // sequence in turn (machine-major, n columns per machine).
+#include <algorithm>
+
 #include "fitness/decision.h"
 #include "fitness/workspace.h"
 
@@ -18,7 +20,7 @@ public:
         : work_(work), floor_(work.floor), rule_(rule), sequence_(sequence), n_(work.rows.n), m_(work.rows.m) {}
 
     void run() {
-        floor_.reset(n_, m_, work_.rows.r, work_.rows.machines);
+        floor_.reset(n_, m_, work_.rows.r, work_.rows.machines, work_.rows.durations);
         for (int k = 0; k < m_; ++k) floor_.waiting[k] = floor_.earliestQueuedFor(k);
         if (work_.collection.hasSetups) work_.buildSetupTimes(work_.rows.set);
         for (int step = 0; step < n_ * m_; ++step) {
@@ -70,11 +72,84 @@ private:
     }
 };
 
+// The active scheme (Giffler and Thompson): of all jobs' next operations the one that would
+// complete first fixes the machine, and the operations of that machine that could start before
+// that completion compete; the rule's choice starts as early as it can. Unlike the non-delay
+// dispatcher, a machine may stay idle for an operation worth waiting for. The decision's time is
+// the earliest start among the competitors, so `wait` is how long the machine would idle.
+template <class Rule>
+class ActiveDispatcher {
+public:
+    ActiveDispatcher(Workspace& work, Rule& rule, double* sequence)
+        : work_(work), floor_(work.floor), rule_(rule), sequence_(sequence), n_(work.rows.n), m_(work.rows.m) {}
+
+    void run() {
+        floor_.reset(n_, m_, work_.rows.r, work_.rows.machines, work_.rows.durations);
+        if (work_.collection.hasSetups) work_.buildSetupTimes(work_.rows.set);
+        for (int step = 0; step < n_ * m_; ++step) {
+            const int first = firstCompleting();
+            if (first < 0) break;  // only release times that are not numbers leave nothing to choose
+            const int machine = floor_.nextMachine(first);
+            const int chosen = choose(machine, first);
+            sequence_[machine * n_ + floor_.sequenced[machine]] = chosen;
+            floor_.perform(chosen, machine, floor_.machineFree[machine], duration(chosen), setup(machine, chosen));
+        }
+    }
+
+private:
+    Workspace& work_;
+    ShopFloor& floor_;
+    Rule& rule_;
+    double* sequence_;
+    const int n_;
+    const int m_;
+
+    double duration(int j) const { return work_.rows.durations[j * m_ + floor_.nextOperation[j]]; }
+    double setup(int machine, int j) const {
+        return work_.collection.hasSetups ? work_.setupTimes.at(floor_.lastJob[machine], j) : 0.0;
+    }
+    double start(int j, int machine) const { return std::max(floor_.jobReady[j], floor_.machineFree[machine]); }
+    double completion(int j, int machine) const { return start(j, machine) + setup(machine, j) + duration(j); }
+
+    // The job whose next operation would complete first, the lower index on a tie; -1 when none.
+    int firstCompleting() const {
+        int first = -1;
+        double firstEnd = 0;
+        for (int j = 0; j < n_; ++j) {
+            const int machine = floor_.nextMachine(j);
+            if (machine < 0) continue;
+            const double end = completion(j, machine);
+            if (first < 0 || end < firstEnd) {
+                first = j;
+                firstEnd = end;
+            }
+        }
+        return first;
+    }
+
+    int choose(int machine, int first) {
+        const double firstEnd = completion(first, machine);
+        CandidateBatch& candidates = work_.candidates;
+        candidates.clear();
+        double time = start(first, machine);
+        for (int j = 0; j < n_; ++j) {
+            if (floor_.nextMachine(j) != machine || !(j == first || start(j, machine) < firstEnd)) continue;
+            candidates.add(j);
+            time = std::min(time, start(j, machine));
+        }
+        const ShopDecision at{work_, time, floor_.lastJob[machine], floor_.nextOperation.data(),
+                              floor_.jobReady.data()};
+        rateCandidates(rule_, at, candidates);
+        return candidates.chosen();
+    }
+};
+
 }  // namespace job_shop
 
-// Fills `schedule` (one row per set) with the rule's machine sequences.
-template <class Rule>
-void jobShopSchedule(Workspace& work, Rule rule, Matrix& schedule) {
+// Fills `schedule` (one row per set) with the machine sequences a dispatcher of the set in hand
+// makes with the rule.
+template <template <class> class Dispatcher, class Rule>
+void scheduleJobShop(Workspace& work, Rule rule, Matrix& schedule) {
     const Collection& c = work.collection;
     const int sets = c.processingTimes.rows;
     schedule.initZero(sets, c.processingTimes.cols);
@@ -82,8 +157,20 @@ void jobShopSchedule(Workspace& work, Rule rule, Matrix& schedule) {
         const int n = c.jobsIn(set);
         if (n == 0) continue;  // nothing to dispatch, and no setups to draw
         work.takeShopSet(set, n, c.machinesIn(set));
-        job_shop::SetDispatcher<Rule>(work, rule, schedule.rowData(set)).run();
+        Dispatcher<Rule>(work, rule, schedule.rowData(set)).run();
     }
+}
+
+// The non-delay dispatcher's machine sequences.
+template <class Rule>
+void jobShopSchedule(Workspace& work, Rule rule, Matrix& schedule) {
+    scheduleJobShop<job_shop::SetDispatcher>(work, rule, schedule);
+}
+
+// The active scheme's machine sequences.
+template <class Rule>
+void activeJobShopSchedule(Workspace& work, Rule rule, Matrix& schedule) {
+    scheduleJobShop<job_shop::ActiveDispatcher>(work, rule, schedule);
 }
 
 // The seven criteria of every set's machine sequences (Twt, Uwt, Fwt, Cmax, mean tardiness, share

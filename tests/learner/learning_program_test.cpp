@@ -124,8 +124,9 @@ TEST(LearningProgram, HallOfFameHasSixLinesPerGenerationEndingWithTheBestRuleSoF
     const int last = 5;
     // Without elitism and copies, and with weak selection, a generation can lose the best rule found
     // so far (this seed does, in generation 3), which the hall of fame must keep all the same.
-    const RunResult run = learn(
-        dir, "--generations 5 --seed 2 --elitism 0 --reproduction 0 --tournament 2 --hof hof.txt --log log.csv");
+    const RunResult run = learn(dir,
+                                "--generations 5 --seed 2 --elitism 0 --reproduction 0 --selection tournament "
+                                "--tournament 2 --no-seed-classical --hof hof.txt --log log.csv");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
 
@@ -287,7 +288,13 @@ TEST(LearningProgram, BadOptionsAndDefinitionsEndTheRunWithOneMessageAndWriteNot
         {"--max-depth 0", "learner: --max-depth must be from 1 to 200 (given: 0).\n"},
         {"--population 30 --tournament 31", "learner: --tournament must be from 1 to 30 (given: 31).\n"},
         {"--init-min-depth 6", "learner: --init-min-depth must be from 1 to 5 (given: 6).\n"},
-        {"--mutation-depth 7", "learner: --mutation-depth must be from 1 to 6 (given: 7).\n"},
+        {"--mutation-depth 11", "learner: --mutation-depth must be from 1 to 10 (given: 11).\n"},
+        {"--max-depth 5 --mutation-depth 6", "learner: --mutation-depth must be from 1 to 5 (given: 6).\n"},
+        {"--scheme pair",
+         "learner: --scheme pair is not a scheme of the single-machine environment (its schemes: list).\n"},
+        {"--scheme best", "learner: --scheme must be list, pair or active (given: best).\n"},
+        {"--selection roulette", "learner: --selection must be tournament or lexicase (given: roulette).\n"},
+        {"--seeds missing.obm", "Seed file \"missing.obm\": cannot be read.\n"},
         {"--threads 0", "learner: --threads must be from 1 to 1024 (given: 0).\n"},
         {"--hof same.txt --log same.txt", "learner: --hof and --log must name two different files.\n"},
         {"--seed 1x", "Run \"learner --help\" for the options.\n"},

@@ -45,10 +45,11 @@ struct Equivalent {
     std::string label;       // its line in fitness's output
 };
 
-// Runs the rule through learner, then fitness, and compares the GP results with the heuristic's.
+// Runs the rule through learner in the list scheme, then fitness, and compares the GP results with
+// the heuristic's.
 void expectSameResults(const TempDir& dir, const Equivalent& e, const std::string& headline) {
     SCOPED_TRACE(e.rule);
-    const RunResult learned = runProgram(LEARNER_BIN, "--rule '" + e.rule + "'", dir.path());
+    const RunResult learned = runProgram(LEARNER_BIN, "--scheme list --rule '" + e.rule + "'", dir.path());
     ASSERT_EQ(learned.status, 0) << learned.err;
     const RunResult evaluated = runProgram(FITNESS_BIN, "summary.txt", dir.path());
     ASSERT_EQ(evaluated.status, 0) << evaluated.err;
