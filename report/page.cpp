@@ -14,6 +14,7 @@
 #include "core/output_files.h"
 #include "report/charts.h"
 #include "report/svg.h"
+#include "report/taillard_gaps.h"
 
 namespace report {
 
@@ -33,6 +34,7 @@ table.summary th.group { text-align: center; }
 table.summary th.name, table.summary td.name { text-align: left; }
 table.summary tr.gp td { font-weight: bold; border-top: 2px solid #d62728; border-bottom: 2px solid #d62728; }
 table.summary td.name .tag { color: #d62728; font-weight: normal; font-size: 11px; margin-left: 6px; }
+table.gaps td.best { font-weight: bold; }
 figure { margin: 10px 0 18px 0; break-inside: avoid; page-break-inside: avoid; }
 figcaption { font-size: 13px; margin: 0 0 3px 0; }
 figure.gp figcaption { color: #a31515; }
@@ -260,6 +262,7 @@ void navigation(pugi::xml_node body, const Evaluation& evaluation, bool withLear
     pugi::xml_node nav = element(body, "nav");
     textElement(nav, "a", "Summary", {{"href", "#summary"}});
     textElement(nav, "a", "Per set", {{"href", "#per-set"}});
+    if (evaluation.taillard) textElement(nav, "a", "Gaps", {{"href", "#taillard"}});
     for (const SetView& view : evaluation.views)
         textElement(nav, "a", "Set " + std::to_string(view.set), {{"href", "#set-" + std::to_string(view.set)}});
     if (withLearning) textElement(nav, "a", "Learning", {{"href", "#learning"}});
@@ -283,6 +286,7 @@ std::string renderPage(const Evaluation& evaluation, const PageSource& source) {
     navigation(body, evaluation, source.log != nullptr);
     summarySection(body, evaluation);
     perSetSection(body, evaluation);
+    if (evaluation.taillard) taillardSection(body, evaluation);
     for (const SetView& view : evaluation.views) setSection(body, evaluation, view);
     if (source.log) learningSection(body, *source.log);
     textElement(body, "p",
