@@ -24,8 +24,8 @@ std::string mismatchOf(const Evaluation& evaluation) {
         const std::string shape = std::to_string(evaluation.jobs[static_cast<std::size_t>(set)]) + "x" +
                                   std::to_string(evaluation.machines[static_cast<std::size_t>(set)]);
         if (shape != sizeOf(bound))
-            return "set " + std::to_string(set) + " has " + shape + " jobs x machines, but " +
-                   std::string(bound.instance) + " has " + sizeOf(bound);
+            return "set " + std::to_string(set) + " is " + shape + " (jobs x machines) where " +
+                   std::string(bound.instance) + " is " + sizeOf(bound);
     }
     return "";
 }
