@@ -11,18 +11,55 @@
 
 namespace job_shop {
 
-// Dispatches every operation of the set in hand (taken with Workspace::takeShopSet) into its
-// schedule row.
+// What both dispatchers keep while they dispatch the set in hand (taken with
+// Workspace::takeShopSet): its machines and jobs, the rule and the set's schedule row.
 template <class Rule>
-class SetDispatcher {
+class ShopDispatch {
 public:
-    SetDispatcher(Workspace& work, Rule& rule, double* sequence)
-        : work_(work), floor_(work.floor), rule_(rule), sequence_(sequence), n_(work.rows.n), m_(work.rows.m) {}
+    ShopDispatch(Workspace& work, Rule& rule, double* sequence)
+        : work_(work), floor_(work.floor), rule_(rule), sequence_(sequence), n_(work.rows.n), m_(work.rows.m) {
+        floor_.reset(n_, m_, work_.rows.r, work_.rows.machines, work_.rows.durations);
+        if (work_.collection.hasSetups) work_.buildSetupTimes(work_.rows.set);
+    }
+
+protected:
+    Workspace& work_;
+    ShopFloor& floor_;
+    Rule& rule_;
+    double* sequence_;
+    const int n_;
+    const int m_;
+
+    double duration(int j) const { return work_.rows.durations[j * m_ + floor_.nextOperation[j]]; }
+    double setup(int machine, int j) const {
+        return work_.collection.hasSetups ? work_.setupTimes.at(floor_.lastJob[machine], j) : 0.0;
+    }
+
+    // The candidate of greatest priority among those in the workspace's batch, for the machine at `time`.
+    int rated(int machine, double time) {
+        const ShopDecision at{work_, time, floor_.lastJob[machine], floor_.nextOperation.data(),
+                              floor_.jobReady.data()};
+        rateCandidates(rule_, at, work_.candidates);
+        return work_.candidates.chosen();
+    }
+
+    // The job's next operation is the machine's next, from `notBefore` or when the job is ready.
+    void place(int job, int machine, double notBefore) {
+        sequence_[machine * n_ + floor_.sequenced[machine]] = job;
+        floor_.perform(job, machine, notBefore, duration(job), setup(machine, job));
+    }
+};
+
+// The non-delay dispatcher.
+template <class Rule>
+class SetDispatcher : ShopDispatch<Rule> {
+    using ShopDispatch<Rule>::floor_, ShopDispatch<Rule>::work_, ShopDispatch<Rule>::n_, ShopDispatch<Rule>::m_;
+
+public:
+    using ShopDispatch<Rule>::ShopDispatch;
 
     void run() {
-        floor_.reset(n_, m_, work_.rows.r, work_.rows.machines, work_.rows.durations);
         for (int k = 0; k < m_; ++k) floor_.waiting[k] = floor_.earliestQueuedFor(k);
-        if (work_.collection.hasSetups) work_.buildSetupTimes(work_.rows.set);
         for (int step = 0; step < n_ * m_; ++step) {
             const int machine = floor_.firstStartingMachine();
             // Only a release time below 0 (or not a number) can hide a queue from the machine
@@ -36,13 +73,6 @@ public:
     }
 
 private:
-    Workspace& work_;
-    ShopFloor& floor_;
-    Rule& rule_;
-    double* sequence_;
-    const int n_;
-    const int m_;
-
     // The candidate of greatest priority among the jobs queued for the machine and ready by `time`;
     // -1 when there is none.
     int choose(int machine, double time) {
@@ -51,18 +81,11 @@ private:
         for (int j = 0; j < n_; ++j)
             if (floor_.nextMachine(j) == machine && floor_.jobReady[j] <= time) candidates.add(j);
         if (candidates.size() == 0) return -1;
-        const ShopDecision at{work_, time, floor_.lastJob[machine], floor_.nextOperation.data(),
-                              floor_.jobReady.data()};
-        rateCandidates(rule_, at, candidates);
-        return candidates.chosen();
+        return this->rated(machine, time);
     }
 
     void dispatch(int chosen, int machine, double time) {
-        const int operation = floor_.nextOperation[chosen];
-        sequence_[machine * n_ + floor_.sequenced[machine]] = chosen;
-        const double setup =
-            work_.collection.hasSetups ? work_.setupTimes.at(floor_.lastJob[machine], chosen) : 0.0;
-        floor_.perform(chosen, machine, time, work_.rows.durations[chosen * m_ + operation], setup);
+        this->place(chosen, machine, time);
         const int following = floor_.nextMachine(chosen);
         if (following >= 0) {
             double& queue = floor_.waiting[following];
@@ -78,38 +101,26 @@ private:
 // dispatcher, a machine may stay idle for an operation worth waiting for. The decision's time is
 // the earliest start among the competitors, so `wait` is how long the machine would idle.
 template <class Rule>
-class ActiveDispatcher {
+class ActiveDispatcher : ShopDispatch<Rule> {
+    using ShopDispatch<Rule>::floor_, ShopDispatch<Rule>::work_, ShopDispatch<Rule>::n_, ShopDispatch<Rule>::m_;
+
 public:
-    ActiveDispatcher(Workspace& work, Rule& rule, double* sequence)
-        : work_(work), floor_(work.floor), rule_(rule), sequence_(sequence), n_(work.rows.n), m_(work.rows.m) {}
+    using ShopDispatch<Rule>::ShopDispatch;
 
     void run() {
-        floor_.reset(n_, m_, work_.rows.r, work_.rows.machines, work_.rows.durations);
-        if (work_.collection.hasSetups) work_.buildSetupTimes(work_.rows.set);
         for (int step = 0; step < n_ * m_; ++step) {
             const int first = firstCompleting();
             if (first < 0) break;  // only release times that are not numbers leave nothing to choose
             const int machine = floor_.nextMachine(first);
-            const int chosen = choose(machine, first);
-            sequence_[machine * n_ + floor_.sequenced[machine]] = chosen;
-            floor_.perform(chosen, machine, floor_.machineFree[machine], duration(chosen), setup(machine, chosen));
+            this->place(choose(machine, first), machine, floor_.machineFree[machine]);
         }
     }
 
 private:
-    Workspace& work_;
-    ShopFloor& floor_;
-    Rule& rule_;
-    double* sequence_;
-    const int n_;
-    const int m_;
-
-    double duration(int j) const { return work_.rows.durations[j * m_ + floor_.nextOperation[j]]; }
-    double setup(int machine, int j) const {
-        return work_.collection.hasSetups ? work_.setupTimes.at(floor_.lastJob[machine], j) : 0.0;
-    }
     double start(int j, int machine) const { return std::max(floor_.jobReady[j], floor_.machineFree[machine]); }
-    double completion(int j, int machine) const { return start(j, machine) + setup(machine, j) + duration(j); }
+    double completion(int j, int machine) const {
+        return start(j, machine) + this->setup(machine, j) + this->duration(j);
+    }
 
     // The job whose next operation would complete first, the lower index on a tie; -1 when none.
     int firstCompleting() const {
@@ -137,10 +148,7 @@ private:
             candidates.add(j);
             time = std::min(time, start(j, machine));
         }
-        const ShopDecision at{work_, time, floor_.lastJob[machine], floor_.nextOperation.data(),
-                              floor_.jobReady.data()};
-        rateCandidates(rule_, at, candidates);
-        return candidates.chosen();
+        return this->rated(machine, time);
     }
 };
 

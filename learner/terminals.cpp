@@ -35,6 +35,14 @@ double timeOn(const List& at, int j) {
                                                                     : set.p[j] * set.v[at.machine];
 }
 
+// out[i] = perMachine[the machine of the candidate's operation after this one], 0 for its last.
+void gatherAtNextMachine(const Shop& at, const int* jobs, int count, double* out, const double* perMachine) {
+    const SetInHand& set = at.work.rows;
+    gatherOperations(at, jobs, count, out, [&](int j, int o) {
+        return o + 1 < set.m ? perMachine[static_cast<int>(set.machines[j * set.m + o + 1])] : 0.0;
+    });
+}
+
 bool noSetups(const Collection& c) { return !c.hasSetups; }
 bool noConstraints(const Collection& c) { return !c.hasConstraints; }
 bool noWeights(const Collection& c) { return !c.hasWeights; }
@@ -218,20 +226,12 @@ const TerminalReading<Shop> kShopTerminals[] = {
      0, nullptr},
     {Terminal::NextMachineFree, "nmfree", only(JobShop),
      [](const Shop& at, const int* jobs, int count, double* out) {
-         const SetInHand& set = at.work.rows;
-         const double* free = at.work.floor.machineFree.data();
-         gatherOperations(at, jobs, count, out, [&](int j, int o) {
-             return o + 1 < set.m ? free[static_cast<int>(set.machines[j * set.m + o + 1])] : 0.0;
-         });
+         gatherAtNextMachine(at, jobs, count, out, at.work.floor.machineFree.data());
      },
      0, nullptr},
     {Terminal::NextQueueWork, "winq", only(JobShop),
      [](const Shop& at, const int* jobs, int count, double* out) {
-         const SetInHand& set = at.work.rows;
-         const double* queued = at.work.floor.queuedWork.data();
-         gatherOperations(at, jobs, count, out, [&](int j, int o) {
-             return o + 1 < set.m ? queued[static_cast<int>(set.machines[j * set.m + o + 1])] : 0.0;
-         });
+         gatherAtNextMachine(at, jobs, count, out, at.work.floor.queuedWork.data());
      },
      0, nullptr},
 };
