@@ -18,7 +18,7 @@ class ShopDispatch {
 public:
     ShopDispatch(Workspace& work, Rule& rule, double* sequence)
         : work_(work), floor_(work.floor), rule_(rule), sequence_(sequence), n_(work.rows.n), m_(work.rows.m) {
-        floor_.reset(n_, m_, work_.rows.r, work_.rows.machines, work_.rows.durations);
+        floor_.reset(n_, m_, work_.rows.r, work_.rows.machines);
         if (work_.collection.hasSetups) work_.buildSetupTimes(work_.rows.set);
     }
 

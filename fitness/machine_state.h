@@ -21,17 +21,12 @@ public:
     std::vector<int> sequenced;       // operations given to (or replayed on) each machine so far
     std::vector<double> jobReady;     // release time, then completion of the job's last operation
     std::vector<int> nextOperation;   // m once the job is finished
-    std::vector<double> queuedWork;   // per machine: the durations of the jobs' next operations there
 
-    // A set of n jobs on m machines whose routes are `machines` and operations last `durations`
-    // (operation o of job j at j x m + o).
-    void reset(int n, int m, const double* releaseTimes, const double* machines, const double* durations) {
+    // A set of n jobs on m machines whose routes are `machines` (operation o of job j at j x m + o).
+    void reset(int n, int m, const double* releaseTimes, const double* machines) {
         jobs_ = n;
         machines_ = m;
         routes_ = machines;
-        durations_ = durations;
-        queuedWork.assign(static_cast<std::size_t>(m), 0.0);
-        for (int j = 0; j < n && m > 0; ++j) queuedWork[static_cast<std::size_t>(machines[j * m])] += durations[j * m];
         machineFree.assign(static_cast<std::size_t>(m), 0.0);
         waiting.assign(static_cast<std::size_t>(m), -1.0);
         lastJob.assign(static_cast<std::size_t>(m), n);
@@ -81,15 +76,25 @@ public:
         const double start = std::max(notBefore, jobReady[job]);
         machineFree[machine] = start + setup + duration;
         jobReady[job] = machineFree[machine];
-        queuedWork[machine] -= duration;
-        const int following = ++nextOperation[job];
-        if (following < machines_) queuedWork[nextMachine(job)] += durations_[job * machines_ + following];
+        ++nextOperation[job];
         ++sequenced[machine];
+    }
+
+    // Per machine, the work queued for it now: the durations (operation o of job j at j x m + o)
+    // of the jobs' next operations there. Made on demand, in one pass over the jobs, for the rules
+    // that read it; the dispatchers themselves do not need it.
+    const std::vector<double>& queuedWork(const double* durations) const {
+        queued_.assign(static_cast<std::size_t>(machines_), 0.0);
+        for (int j = 0; j < jobs_; ++j) {
+            const int machine = nextMachine(j);
+            if (machine >= 0) queued_[static_cast<std::size_t>(machine)] += durations[j * machines_ + nextOperation[j]];
+        }
+        return queued_;
     }
 
 private:
     int jobs_ = 0;
     int machines_ = 0;
     const double* routes_ = nullptr;
-    const double* durations_ = nullptr;
+    mutable std::vector<double> queued_;  // what queuedWork last made
 };

@@ -117,12 +117,13 @@ TEST(ShopFloor, QueuedWorkIsTheDurationsOfTheNextOperationsThere) {
     Workspace work(collection);
     work.takeShopSet(0, 2, 2);
     ShopFloor& floor = work.floor;
-    floor.reset(2, 2, work.rows.r, work.rows.machines, work.rows.durations);
-    EXPECT_EQ(floor.queuedWork, (std::vector<double>{10, 1}));
+    floor.reset(2, 2, work.rows.r, work.rows.machines);
+    const double* durations = work.rows.durations;
+    EXPECT_EQ(floor.queuedWork(durations), (std::vector<double>{10, 1}));
     floor.perform(1, 1, 0, 1, 0);
-    EXPECT_EQ(floor.queuedWork, (std::vector<double>{12, 0}));
+    EXPECT_EQ(floor.queuedWork(durations), (std::vector<double>{12, 0}));
     floor.perform(0, 0, 0, 10, 0);
-    EXPECT_EQ(floor.queuedWork, (std::vector<double>{2, 1}));
+    EXPECT_EQ(floor.queuedWork(durations), (std::vector<double>{2, 1}));
 }
 
 }  // namespace

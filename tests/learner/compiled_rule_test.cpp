@@ -200,16 +200,16 @@ private:
 };
 
 // Set 1 of a job shop holds three jobs of three operations each; the machine can start at 5, after
-// job 3 (none yet), and the jobs wait at different places of their routes. The machines finish
-// their last operations at 7, 3 and 12, and have 6, 0 and 9 time units of operations queued.
+// job 3 (none yet), and the jobs wait at different places of their routes, where the machines'
+// state has them; the machines finish their last operations at 7, 3 and 12.
 class JobShop {
 public:
     JobShop() : collection_(instance()), work_(collection_) {
         work_.takeShopSet(1, 3, 3);
         ShopFloor& floor = work_.floor;
-        floor.reset(3, 3, ready_, work_.rows.machines, work_.rows.durations);
+        floor.reset(3, 3, ready_, work_.rows.machines);
+        floor.nextOperation = {next_[0], next_[1], next_[2]};
         floor.machineFree = {7, 3, 12};
-        floor.queuedWork = {6, 0, 9};
     }
 
     ShopDecision decision() const { return {work_, 5.0, 3, next_, ready_}; }
@@ -236,7 +236,11 @@ public:
             const int next = static_cast<int>(c.operationMachines.get(1, j * 3 + o + 1));
             set(x, Terminal::NextDuration, c.operationDurations.get(1, j * 3 + o + 1));
             set(x, Terminal::NextMachineFree, work_.floor.machineFree[static_cast<std::size_t>(next)]);
-            set(x, Terminal::NextQueueWork, work_.floor.queuedWork[static_cast<std::size_t>(next)]);
+            double queued = 0;  // the next operations of all jobs that are on that machine
+            for (int other = 0; other < 3; ++other)
+                if (c.operationMachines.get(1, other * 3 + next_[other]) == next)
+                    queued += c.operationDurations.get(1, other * 3 + next_[other]);
+            set(x, Terminal::NextQueueWork, queued);
         }
         return x;
     }

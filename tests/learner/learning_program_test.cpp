@@ -334,7 +334,8 @@ TEST(LearningProgram, HelpShowsTheEvolutionOptions) {
     EXPECT_EQ(run.status, 0);
     for (const char* option : {"--population", "--generations", "--tournament", "--crossover", "--mutation",
                                "--reproduction", "--elitism", "--max-depth", "--init-min-depth", "--init-max-depth",
-                               "--seed", "--threads", "--criterion", "--hof", "--log"})
+                               "--seed", "--threads", "--criterion", "--hof", "--log", "--scheme", "--selection",
+                               "--seed-classical", "--no-seed-classical", "--seeds", "--validation"})
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
 }
 
