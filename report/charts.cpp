@@ -411,6 +411,7 @@ void drawLearning(pugi::xml_node parent, const LearnerLog& log) {
         generations.push_back(g.generation);
         fitness.push_back(g.bestFitness);
         fitness.push_back(g.meanFitness);
+        if (log.validated) fitness.push_back(g.validationBest);
     }
     const Scale x = valueScale(generations, left, right, false);
     const Scale y = valueScale(fitness, bottom, top, false);
@@ -420,6 +421,7 @@ void drawLearning(pugi::xml_node parent, const LearnerLog& log) {
     line(svg, "axis", left, bottom, right, bottom);
     drawSeries(svg, "mean", log.generations, &Generation::meanFitness, x, y);
     drawSeries(svg, "best", log.generations, &Generation::bestFitness, x, y);
+    if (log.validated) drawSeries(svg, "validation", log.generations, &Generation::validationBest, x, y);
 }
 
 }  // namespace report

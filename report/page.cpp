@@ -71,6 +71,7 @@ svg .sample { opacity: 0.75; }
 svg polyline { fill: none; stroke-width: 1.8; }
 svg polyline.best { stroke: #d62728; }
 svg polyline.mean { stroke: #1f77b4; stroke-dasharray: 5 3; }
+svg polyline.validation { stroke: #2ca02c; stroke-dasharray: 2 2; }
 @media print {
   body { max-width: none; margin: 0; }
   nav { display: none; }
@@ -232,7 +233,9 @@ void setSection(pugi::xml_node body, const Evaluation& evaluation, const SetView
 void learningSection(pugi::xml_node body, const LearnerLog& log) {
     pugi::xml_node section = element(body, "section", {{"id", "learning"}});
     textElement(section, "h2", "Learning");
-    std::string note = "Best (red) and mean (blue, dashed) fitness per generation, from " + log.file + ".";
+    std::string note = "Best (red) and mean (blue, dashed) fitness per generation";
+    if (log.validated) note += ", and the total on the validation collection of the rule it chose (green, dotted)";
+    note += ", from " + log.file + ".";
     if (log.generations.empty()) note = log.file + " holds no generation yet.";
     else {
         const Generation& lastOne = log.generations.back();
