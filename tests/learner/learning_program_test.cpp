@@ -20,6 +20,7 @@
 #include "learner/rule_scheduling.h"
 #include "learner/rule_xml.h"
 #include "learning_collections.h"
+#include "learning_files.h"
 #include "support/test_support.h"
 
 using learning_testing::Definition;
@@ -29,94 +30,7 @@ using testing_support::RunResult;
 using testing_support::runProgram;
 using testing_support::TempDir;
 
-namespace {
-
-constexpr const char* kMarker = "-- Generacija: ";
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
-
-// The word that follows `prefix` at the start of the line ("" when the line starts otherwise).
-std::string wordAfter(const std::string& line, const std::string& prefix) {
-    if (!startsWith(line, prefix)) return "";
-    return line.substr(prefix.size(), line.find(' ', prefix.size()) - prefix.size());
-}
-
-std::vector<std::string> csvCells(const std::string& row) {
-    std::vector<std::string> cells;
-    std::istringstream in(row);
-    for (std::string cell; std::getline(in, cell, ',');) cells.push_back(cell);
-    return cells;
-}
-
-// The "Label: value" lines of a program's output, by label; a later line wins.
-std::map<std::string, std::string> labelled(const std::string& out) {
-    std::map<std::string, std::string> values;
-    for (const std::string& line : linesOf(out)) {
-        const std::size_t colon = line.find(':');
-        if (colon == std::string::npos) continue;
-        const std::size_t value = line.find_first_not_of(" \t", colon + 1);
-        values[line.substr(0, colon)] = value == std::string::npos ? "" : line.substr(value);
-    }
-    return values;
-}
-
-// The six lines of every generation of a hall of fame, in order. The layout is checked on the
-// way: an optional "# learner:" first line, then for G = 1, 2, ... the marker of G and six lines.
-std::vector<std::vector<std::string>> generationsOf(const std::string& hallOfFame) {
-    const std::vector<std::string> lines = linesOf(hallOfFame);
-    std::size_t at = !lines.empty() && startsWith(lines[0], "# learner:") ? 1 : 0;
-    std::vector<std::vector<std::string>> generations;
-    while (at < lines.size()) {
-        const std::string marker = kMarker + std::to_string(generations.size() + 1);
-        if (at + 7 > lines.size() || lines[at] != marker) {
-            ADD_FAILURE() << "line " << at + 1 << ": expected \"" << marker << "\" and six lines";
-            break;
-        }
-        generations.emplace_back(lines.begin() + static_cast<std::ptrdiff_t>(at + 1),
-                                 lines.begin() + static_cast<std::ptrdiff_t>(at + 7));
-        at += 7;
-    }
-    return generations;
-}
-
-// "totals Twt 1.5, Uwt 2, ..." as {Twt: "1.5", Uwt: "2", ...}.
-std::map<std::string, std::string> totalsOf(const std::string& line) {
-    std::map<std::string, std::string> totals;
-    if (!startsWith(line, "totals ")) {
-        ADD_FAILURE() << "not a totals line: " << line;
-        return totals;
-    }
-    std::istringstream in(line.substr(7));
-    for (std::string name, value; in >> name >> value;) {
-        if (!value.empty() && value.back() == ',') value.pop_back();
-        totals[name] = value;
-    }
-    return totals;
-}
-
-// The seed file pomocni writes around a hall-of-fame individual.
-std::string seedFileWith(const std::string& individual) {
-    return "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<Beagle>\n<Seeds>\n<Individual>\n" + individual +
-           "\n</Individual>\n</Seeds>\n</Beagle>\n";
-}
-
-RunResult learn(const TempDir& dir, const std::string& args) {
-    return runProgram(LEARNER_BIN, "--population 30 --threads 2 " + args, dir.path());
-}
-
-const std::string& headlineOf(const Definition& c) {
-    static const std::string kTwt = "Twt", kCmax = "Cmax";
-    return c.environment == Environment::JobShop ? kCmax : kTwt;
-}
-
-}  // namespace
+using namespace learning_files;
 
 TEST(LearningProgram, HallOfFameHasSixLinesPerGenerationEndingWithTheBestRuleSoFar) {
     TempDir dir;
@@ -175,73 +89,6 @@ TEST(LearningProgram, HallOfFameHasSixLinesPerGenerationEndingWithTheBestRuleSoF
     const std::vector<std::string>& lastSix = generations.back();
     EXPECT_EQ(printed.at("Best rule (found in generation " + wordAfter(lastSix[4], "found in generation ") + ")"),
               lastSix[2].substr(5));
-}
-
-// The individuals of a seed file make up a first generation of their size: its best is the better
-// seed and its mean their mean. The classical rules join by default: the first generation is
-// then at least as good as X-D R&M.
-TEST(LearningProgram, SeedsJoinTheFirstGeneration) {
-    TempDir dir;
-    generateCollection(dir, collections()[0].definition, 39);
-    const auto individual = [](const char* rule) {
-        return "<Individual>" + rules::toXml(rules::parseInfix(rule, Environment::Single), Environment::Single) +
-               "</Individual>";
-    };
-    dir.write("seeds.obm", "<Beagle><Seeds>" + individual("-d") + individual("w / (p + wait)") + "</Seeds></Beagle>");
-    const auto totalOf = [&](const std::string& args) {
-        const RunResult run = runProgram(LEARNER_BIN, args, dir.path());
-        EXPECT_EQ(run.status, 0) << run.err;
-        return std::stod(labelled(run.out).at("Twt"));
-    };
-    const double edd = totalOf("--rule -d"), wspt = totalOf("--rule 'w / (p + wait)'");
-    const std::string seeded = "--population 2 --tournament 2 --generations 1 --no-seed-classical --seeds seeds.obm";
-    ASSERT_EQ(runProgram(LEARNER_BIN, seeded, dir.path()).status, 0);
-    const std::vector<std::string> row = csvCells(linesOf(dir.read("learner_log.csv")).at(1));
-    EXPECT_NEAR(std::stod(row[1]), std::min(edd, wspt), 1e-5 * edd);
-    EXPECT_NEAR(std::stod(row[2]), (edd + wspt) / 2, 1e-5 * edd);
-
-    const double xdrm = totalOf("--rule 'w / p * exp(-pos(d - p - t) / (2 * K)) * (1 - 2.3 * wait / K)'");
-    ASSERT_EQ(learn(dir, "--generations 1").status, 0);
-    EXPECT_LE(std::stod(csvCells(linesOf(dir.read("learner_log.csv")).at(1))[1]), xdrm * (1 + 1e-6));
-}
-
-// A validation collection chooses the hall of fame's rule and leaves the evolution as it was: the
-// log gains the column of the chosen rule's total there, which `learner --test` on that collection
-// gives, and its training columns are those of the run without it.
-TEST(LearningProgram, AValidationCollectionChoosesTheRule) {
-    TempDir dir;
-    generateCollection(dir, collections()[1].definition, 40);
-    std::filesystem::create_directory(dir.file("valid"));
-    std::filesystem::copy_file(dir.file("fitness.txt"), dir.file("valid/fitness.txt"));
-    ASSERT_EQ(runProgram(GENERATOR_BIN, "--seed 41", dir.file("valid")).status, 0);
-    ASSERT_EQ(learn(dir, "--generations 4 --seed 6 --hof plain.txt --log plain.csv").status, 0);
-    ASSERT_EQ(learn(dir, "--generations 4 --seed 6 --hof hof.txt --log log.csv --validation valid").status, 0);
-
-    const std::vector<std::string> plain = linesOf(dir.read("plain.csv")), log = linesOf(dir.read("log.csv"));
-    ASSERT_EQ(log.size(), plain.size());
-    EXPECT_EQ(log[0], learning_log::header(true));
-    const std::vector<std::vector<std::string>> generations = generationsOf(dir.read("hof.txt"));
-    double previous = HUGE_VAL;
-    for (std::size_t g = 1; g < log.size(); ++g) {
-        EXPECT_EQ(log[g].substr(0, log[g].rfind(',')), plain[g]);
-        const double validation = std::stod(log[g].substr(log[g].rfind(',') + 1));
-        EXPECT_LE(validation, previous);
-        previous = validation;
-        EXPECT_NE(generations.at(g - 1)[0].find("; chosen by the validation collection valid: "), std::string::npos);
-    }
-    dir.write("valid/seed.obm", seedFileWith(generations.back()[5]));
-    const RunResult tested = runProgram(LEARNER_BIN, "--test seed.obm", dir.file("valid"));
-    EXPECT_NEAR(std::stod(labelled(tested.out).at("Twt")), previous, 1e-5 * previous);
-
-    std::filesystem::create_directory(dir.file("other"));
-    dir.write("other/fitness.txt", collections()[0].definition);
-    ASSERT_EQ(runProgram(GENERATOR_BIN, "--seed 42", dir.file("other")).status, 0);
-    const RunResult refused = learn(dir, "--generations 1 --validation other --hof x.txt --log x.csv");
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_EQ(refused.err,
-              "learner: the validation collection \"other\" is of the single-machine environment, the training "
-              "collection of the uniform-machine one; both must be of one environment.\n");
-    EXPECT_FALSE(dir.exists("x.txt"));
 }
 
 // pomocni counts the run's generations and puts the sixth line of the chosen one into seed.obm,
