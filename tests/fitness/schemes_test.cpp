@@ -1,5 +1,5 @@
 // The learner's other decision schemes: the pair scheme of parallel machines (every released job
-// rated on every machine) and the job shop's active scheme, with the queued work they read.
+// rated on every machine) and the job shop's active scheme.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -71,15 +71,6 @@ INSTANTIATE_TEST_SUITE_P(
                  {0, 1}, {0, 10}}),
     [](const auto& info) { return info.param.name; });
 
-// On min-min's worked example the pair scheme's -C gives min-min's criteria (its row lists the
-// jobs in dispatch order, min-min's machine by machine).
-TEST(PairScheme, EarliestCompletionMeasuresAsMinMin) {
-    const Collection collection = unrelated({4, 6, 3, 3, 5, 2}, 2).releases({{0, 0, 0}});
-    EXPECT_EQ(rowOf(madeBy(minMin, collection), 0), (std::vector<double>{1, 0, 1002}));
-    EXPECT_EQ(rowOf(measured(collection, paired(collection, earliestCompletion)), 0),
-              rowOf(measured(collection, madeBy(minMin, collection)), 0));
-}
-
 // --- the job shop's active scheme
 
 using ShopRule = double (*)(const ShopDecision&, int);
@@ -109,21 +100,6 @@ TEST(ActiveScheme, AMachineWaitsForAnOperationThatCompletesFirst) {
     // The non-delay dispatcher starts job 0 at once.
     EXPECT_EQ(rowOf(scheduled(collection, shortestFirst), 0), (std::vector<double>{0, 1, 1, 0}));
     EXPECT_EQ(measured(collection, active).get(0, 3), 14.0 / 14);
-}
-
-// The work queued for each machine follows the jobs' next operations as they are performed.
-TEST(ShopFloor, QueuedWorkIsTheDurationsOfTheNextOperationsThere) {
-    const Collection collection = idleIsWorthIt();
-    Workspace work(collection);
-    work.takeShopSet(0, 2, 2);
-    ShopFloor& floor = work.floor;
-    floor.reset(2, 2, work.rows.r, work.rows.machines);
-    const double* durations = work.rows.durations;
-    EXPECT_EQ(floor.queuedWork(durations), (std::vector<double>{10, 1}));
-    floor.perform(1, 1, 0, 1, 0);
-    EXPECT_EQ(floor.queuedWork(durations), (std::vector<double>{12, 0}));
-    floor.perform(0, 0, 0, 10, 0);
-    EXPECT_EQ(floor.queuedWork(durations), (std::vector<double>{2, 1}));
 }
 
 }  // namespace

@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/matrice.h"
 #include "learner/rule_language.h"
 #include "learner/rule_xml.h"
 #include "support/test_support.h"
@@ -176,15 +176,10 @@ TEST(RuleProgram, MinMinIsThePairRuleOfTheEarliestCompletion) {
                  "ready r.txt\nweight_T w.txt\nmachines 2 3 4 5 5 4 3 2\ndistribution 1 1 1\n"
                  "R. 0.2 0.4 0.6 0.8 1 0.2 0.6 1\nT. 0.2 0.4 0.6 0.8 1 1 0.6 0.2\njobs 30 20 12 5 30 30 9 1\n",
                  seed);
-        std::istringstream releases(dir.read("r.txt"));
-        int rows = 0, columns = 0;
-        releases >> rows >> columns;
-        std::string zeros = std::to_string(rows) + " " + std::to_string(columns) + "\n";
-        for (int row = 0; row < rows; ++row) {
-            for (int column = 0; column < columns; ++column) zeros += " 0";
-            zeros += "\n";
-        }
-        dir.write("r.txt", zeros);
+        Matrix releases;
+        releases.read(dir.file("r.txt"));
+        releases.initZero(releases.rows, releases.cols);
+        releases.write(dir.file("r.txt"));
         const RunResult learned = runProgram(LEARNER_BIN, "--rule '-C'", dir.path());
         ASSERT_EQ(learned.status, 0) << learned.err;
         const RunResult evaluated = runProgram(FITNESS_BIN, "summary.txt", dir.path());

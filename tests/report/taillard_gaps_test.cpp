@@ -48,9 +48,6 @@ TEST(TaillardGaps, EveryContendersGapAgainstTheBestKnownMakespan) {
     EXPECT_EQ(std::string(ta01.child_value("td")), "ta01");
     const pugi::xml_node cell = ta01.select_node("td[4]").node();  // name, best known, WSPT, WSPT/TWKR
     EXPECT_NEAR(numberOf(cell), gap, 1e-9);
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", gap);
-    EXPECT_EQ(std::string(cell.child_value()), text);
 
     // The means: the ten 15 x 15 instances, the one 20 x 15 and all eleven.
     const auto means = tables[0].node().select_nodes("tbody/tr");
