@@ -2,14 +2,16 @@
 # examples, `make test` builds and runs the whole test suite. Each first installs the Debian
 # packages it needs (scripts/install-deps), or names them with the apt-get line to run.
 BUILD ?= build
-PROGRAMS := fitness generator pomocni learner report
+PROGRAMS := fitness generator pomocni learner report experiment
 DEMO := $(BUILD)/demo
 DEMO_RULE := w / (p + wait) * exp(-pos(d - (p + wait) - t) / (2 * K))
 # The learning example: a short run (the defaults take a minute or so) and its test through pomocni.
 LEARN_ARGS ?= --seed 1 --population 100 --generations 8
+# A short experiment on the same collections: its runs, then the learner options after "--".
+EXPERIMENT_ARGS ?= --runs 3 -- --population 100 --generations 8
 # The example folder whose evaluation `make demo` reports on and `make screenshot` shows.
 REPORT_EXAMPLE ?= learning/test
-REPORT_ARGS ?= --sets 0 --log ../train/learner_log.csv
+REPORT_ARGS ?= --sets 0 --log ../train/learner_log.csv --experiment ../experiment
 CHROMIUM ?= chromium
 
 FUZZ_BUILD ?= build-fuzz
@@ -25,7 +27,7 @@ configure:
 	@scripts/install-deps build
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
 
-# The demo needs the five programs only; the tests and benchmarks wait for make test.
+# The demo needs the six programs only; the tests and benchmarks wait for make test.
 programs: configure
 	cmake --build $(BUILD) -j2 --target $(PROGRAMS)
 
@@ -52,6 +54,8 @@ demo: programs
 	@cd $(DEMO)/learning/test && printf '%s\n' ../train/learner_hof.txt '' '../../../learner --test seed.obm' \
 	  '../../../fitness summary.txt' '' '' '' -1 | ../../../pomocni
 	@echo
+	@echo "==== experiment $(EXPERIMENT_ARGS): seeded runs on the training collection, measured on the test collection"
+	@cd $(DEMO)/learning && ../../experiment --train train --test test --out experiment $(EXPERIMENT_ARGS)
 	@echo "==== report on examples/$(REPORT_EXAMPLE)"
 	@cd $(DEMO)/$(REPORT_EXAMPLE) && ../../../report $(REPORT_ARGS)
 	@echo "Open $(abspath $(DEMO)/$(REPORT_EXAMPLE)/report.html) in a browser."

@@ -81,7 +81,7 @@ struct Collection {
 };
 
 // Whether loading prints the evaluator's line naming the environment ("Okruzenje: ..."), as every
-// program that loads one collection does; a program that loads a second one keeps it to itself.
+// program that loads one collection does; a program that loads several keeps it to itself.
 enum class EnvironmentLine { Printed, Silent };
 
 // Reads the definition file and its data files with the evaluator's checks and messages, printing

@@ -1,6 +1,8 @@
 // The heuristic tables of the four environments and the schedule files read from elsewhere.
 #include "fitness/run_sequence.h"
 
+#include <string>
+
 #include "fitness/job_shop.h"
 #include "fitness/parallel_machines.h"
 #include "fitness/rules.h"
@@ -32,9 +34,9 @@ void jobShop(Workspace& work, Matrix& schedule) {
     jobShopSchedule(work, RuleOf<Rule>{}, schedule);
 }
 
-// Sidney's sequences are made elsewhere and number the jobs from 1.
-void readSidneySchedules(Workspace&, Matrix& schedule) {
-    schedule.read("raspored_Sidney.txt");
+// Sidney's sequences are made elsewhere, lie beside the collection and number the jobs from 1.
+void readSidneySchedules(Workspace& work, Matrix& schedule) {
+    schedule.read(work.collection.fileInFolder("raspored_Sidney.txt"));
     schedule = schedule + -1.0;
 }
 
@@ -103,10 +105,11 @@ std::span<const Heuristic> heuristicsOf(Environment environment) {
 }
 
 Matrix readGPSchedules(const Collection& c) {
+    const std::string file = c.fileInFolder(kGPScheduleFile);
     Matrix schedule;
-    schedule.read(kGPScheduleFile);
+    schedule.read(file);
     if (c.environment == Environment::Uniform || c.environment == Environment::Unrelated)
-        checkParallelSchedule(c, schedule, kGPScheduleFile);
-    if (c.environment == Environment::JobShop) checkJobShopSchedule(c, schedule, kGPScheduleFile);
+        checkParallelSchedule(c, schedule, file.c_str());
+    if (c.environment == Environment::JobShop) checkJobShopSchedule(c, schedule, file.c_str());
     return schedule;
 }

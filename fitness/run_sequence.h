@@ -44,7 +44,7 @@ void forEachHeuristic(Workspace& work, Visit&& visit) {
     }
 }
 
-// The GP learner's schedules (raspored_GP.txt), one row per set in the environment's encoding. On
-// parallel machines and in the job shop an entry that names a job or machine outside its set ends
-// the run with a message naming the file, the set and the position.
+// The GP learner's schedules (raspored_GP.txt in the collection's folder), one row per set in the
+// environment's encoding. On parallel machines and in the job shop an entry that names a job or
+// machine outside its set ends the run with a message naming the file, the set and the position.
 Matrix readGPSchedules(const Collection& collection);

@@ -1,90 +1,33 @@
 // learner: evolves priority rules by genetic programming on the definition's instance collection,
 // or evaluates one rule (--rule, --test) and writes its schedules (raspored_GP.txt) for fitness.
-#include <CLI/CLI.hpp>
 #include <cstdio>
-#include <ctime>
 #include <string>
-#include <thread>
 
 #include "core/fatal.h"
 #include "fitness/collection.h"
-#include "learner/run_outputs.h"
+#include "learner/options.h"
 #include "learner/rule_test.h"
-
-namespace {
-
-void addEvolutionOptions(CLI::App& app, gp::Settings& s) {
-    app.add_option("--population", s.population, "individuals per generation")->capture_default_str();
-    app.add_option("--generations", s.generations, "generations, the first one random")->capture_default_str();
-    app.add_option("--tournament", s.tournament, "tournament size of the selection")->capture_default_str();
-    app.add_option("--crossover", s.crossover, "share of children made by subtree crossover")->capture_default_str();
-    app.add_option("--mutation", s.mutation, "share of children made by subtree mutation")->capture_default_str();
-    app.add_option("--reproduction", s.reproduction, "share of children copied unchanged")->capture_default_str();
-    app.add_option("--elitism", s.elitism, "best individuals kept unchanged in the next generation")
-        ->capture_default_str();
-    app.add_option("--max-depth", s.maxDepth, "maximum tree depth (default: 10 on one and on uniform machines, else 6)");
-    app.add_option("--init-min-depth", s.initMinDepth, "smallest depth of the initial trees (ramped half-and-half)")
-        ->capture_default_str();
-    app.add_option("--init-max-depth", s.initMaxDepth, "greatest depth of the initial trees")->capture_default_str();
-    app.add_option("--mutation-depth", s.mutationDepth, "greatest depth of a subtree grown by mutation")
-        ->capture_default_str();
-    app.add_option("--functions", s.functions, "operators trees are made of, e.g. +,-,*,/,max")->capture_default_str();
-    app.add_option("--seed", s.seed, "seed of the random draws (default: the clock; the seed is printed)")
-        ->check(CLI::NonNegativeNumber);
-    app.add_option("--threads", s.threads, "threads measuring individuals (default: the machine's cores)");
-    app.add_option("--criterion", s.criterion, "Twt, Uwt, Fwt or Cmax (default: Twt; Cmax in the job shop)");
-    app.add_option("--selection", s.selection,
-                   "tournament, or lexicase (epsilon-lexicase over the training sets; the default on one machine)");
-    app.add_flag("--seed-classical,!--no-seed-classical", s.seedClassical,
-                 "the environment's classical heuristics, written as rules, join the first generation (default: on)");
-    app.add_option("--seeds", s.seedsFile, "the individuals of this seed file (as pomocni writes it) join the first "
-                                            "generation");
-    app.add_option("--validation", s.validation,
-                   "folder of a second collection of the environment (the definition file of the training "
-                   "collection's name and its data files); the hall of fame keeps the rule best there");
-    app.add_option("--hof", s.hallOfFame, "hall-of-fame file, for pomocni")->capture_default_str();
-    app.add_option("--log", s.log, "per-generation CSV log")->capture_default_str();
-}
-
-}  // namespace
+#include "learner/run_outputs.h"
 
 int main(int argc, char** argv) {
-    CLI::App app{
-        "learner: evolves priority rules by genetic programming on the instance collection of the definition "
-        "file (data files are read from the working folder, as fitness reads them), or schedules the collection "
-        "with one rule and writes its schedules to raspored_GP.txt for fitness."};
-    gp::Settings settings;
-    settings.seed = static_cast<std::uint64_t>(std::time(nullptr));
-    const unsigned cores = std::thread::hardware_concurrency();
-    settings.threads = cores > 0 ? static_cast<int>(cores) : 1;
-    rules::RuleSource source;
-    app.add_option("--definition", settings.definition, "definition file of the collection")->capture_default_str();
-    CLI::Option* rule =
-        app.add_option("--rule", source.infix, "schedule with this rule, e.g. \"w / (p + wait)\", and stop");
-    CLI::Option* test =
-        app.add_option("--test", source.seedFile, "schedule with the rule of this seed file (as pomocni writes it)");
-    rule->excludes(test);
-    app.add_option("--scheme", settings.scheme,
-                   "how a rule's schedules are made: list, pair (uniform and unrelated machines: the best job-machine "
-                   "pair; their default) or active (job shop: active schedules; its default); also for --rule and "
-                   "--test");
-    addEvolutionOptions(app, settings);
+    learner_options::Parser parser;
     try {
-        app.parse(argc, argv);
+        parser.parse(argc, argv);
     } catch (const CLI::CallForHelp& help) {
-        return app.exit(help);
+        return parser.exit(help);
     } catch (const CLI::ParseError& error) {
         std::fprintf(stderr, "learner: %s\nRun \"learner --help\" for the options.\n", error.what());
         return 1;
     }
-    if (*rule || *test) {
-        source.scheme = settings.scheme;
-        rules::testRule(settings.definition, source);
+    const learner_options::Request& request = parser.request();
+    const gp::Settings& settings = request.settings;
+    if (request.oneRule) {
+        rules::testRule(settings.definition, settings.collection, request.rule);
         return 0;
     }
     const std::string problem = gp::settingsProblem(settings);
     if (!problem.empty()) fatalError("learner: " + problem);
-    const Collection collection = loadCollection(settings.definition);
+    const Collection collection = loadCollection(settings.definition, settings.collection);
     gp::evolve(collection, settings);
     return 0;
 }

@@ -32,8 +32,8 @@ struct RuleRun {
     Matrix results;
 };
 
-RuleRun runRule(const std::string& definitionFile, const RuleSource& source) {
-    const Collection collection = loadCollection(definitionFile);
+RuleRun runRule(const std::string& definitionFile, const std::string& folder, const RuleSource& source) {
+    const Collection collection = loadCollection(definitionFile, folder);
     const std::string problem = schemeProblem(source.scheme, collection.environment);
     if (!problem.empty()) fatalError("learner: " + problem);
     RuleRun run{collection.environment, readRule(source, collection.environment), {}, {}};
@@ -47,8 +47,8 @@ RuleRun runRule(const std::string& definitionFile, const RuleSource& source) {
 
 }  // namespace
 
-void testRule(const std::string& definitionFile, const RuleSource& source) {
-    const RuleRun run = runRule(definitionFile, source);
+void testRule(const std::string& definitionFile, const std::string& folder, const RuleSource& source) {
+    const RuleRun run = runRule(definitionFile, folder, source);
     std::printf("Rule: %s\n", toInfix(run.tree, run.environment).c_str());
     const auto criteria = criteriaOf(run.environment);
     for (std::size_t c = 0; c < criteria.size(); ++c)

@@ -13,9 +13,10 @@ struct RuleSource {
     std::string scheme;    // how its schedules are made; empty: the environment's default
 };
 
-// Loads the collection named by the definition file (data files are read from the working
-// folder, as the evaluator reads them), schedules it with the rule and reports. A fault ends the
-// run with one message and exit status 1 before anything is written.
-void testRule(const std::string& definitionFile, const RuleSource& source);
+// Loads the collection named by the definition file in `folder` (data files are read from there;
+// empty: the working folder, as the evaluator reads them), schedules it with the rule and reports;
+// the schedules go to the working folder. A fault ends the run with one message and exit status
+// 1 before anything is written.
+void testRule(const std::string& definitionFile, const std::string& folder, const RuleSource& source);
 
 }  // namespace rules

@@ -68,7 +68,8 @@ HallOfFame::HallOfFame(std::FILE* file, const Collection& collection, const Sett
     std::fprintf(file_,
                  "# learner: best rule so far after each generation; %s on %d sets of %s, population %d, "
                  "%d generations, seed %llu\n",
-                 criterion_.c_str(), sets_, settings.definition.c_str(), settings.population, settings.generations,
+                 criterion_.c_str(), sets_, collection.fileInFolder(settings.definition).c_str(), settings.population,
+                 settings.generations,
                  static_cast<unsigned long long>(settings.seed));
 }
 

@@ -38,6 +38,7 @@ struct Settings {
     std::string hallOfFame = "learner_hof.txt";
     std::string log = learning_log::kDefaultFile;
     std::string definition = "fitness.txt";
+    std::string collection;  // the folder of the definition and its data files; empty: the working folder
     bool showProgress = true;  // the per-generation lines and the closing report on standard output
 };
 

@@ -1,14 +1,13 @@
-#include <fcntl.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/spawn.h"
 
 namespace platform {
 
@@ -87,35 +86,6 @@ std::vector<std::string> splitCommandLine(const std::string& line) {
     return words;
 }
 
-// Runs in the child after fork and never returns: either the program replaces us, or the
-// reason it could not is sent up the report pipe and the child ends at once, without
-// touching anything the parent owns (no atexit handlers, no stream flushing).
-[[noreturn]] void becomeProgram(std::vector<char*>& argv, int reportFd) {
-    // Only standard input, output and error go to the program; every other file of ours,
-    // the report pipe included, closes when the program starts.
-    close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
-    execvp(argv[0], argv.data());
-    int error = errno;
-    [[maybe_unused]] ssize_t sent = write(reportFd, &error, sizeof error);
-    _exit(127);
-}
-
-// The report pipe closes empty when the program started, or carries the exec error number.
-int startError(int reportFd) {
-    int error = 0;
-    ssize_t got = 0;
-    do {
-        got = read(reportFd, &error, sizeof error);
-    } while (got < 0 && errno == EINTR);
-    return got == static_cast<ssize_t>(sizeof error) ? error : 0;
-}
-
-void waitFor(pid_t child) {
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-}
-
 }  // namespace
 
 int launch(const std::string& commandLine) {
@@ -125,24 +95,12 @@ int launch(const std::string& commandLine) {
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
 
-    // What we printed must come before anything the program prints, and must not be
-    // printed a second time from a copy of our buffers.
-    std::fflush(nullptr);
-    int report[2];
-    if (pipe2(report, O_CLOEXEC) != 0) return errno;
-    pid_t child = fork();
-    if (child < 0) {
-        int error = errno;
-        close(report[0]);
-        close(report[1]);
-        return error;
+    const int started = detail::spawn(argv, true, detail::ChildSetup{});
+    if (started < 0) return -started;
+    int status = 0;
+    while (waitpid(started, &status, 0) < 0 && errno == EINTR) {
     }
-    if (child == 0) becomeProgram(argv, report[1]);
-    close(report[1]);
-    int error = startError(report[0]);
-    close(report[0]);
-    waitFor(child);
-    return error;
+    return 0;
 }
 
 }  // namespace platform

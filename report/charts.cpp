@@ -10,63 +10,7 @@ namespace report {
 
 namespace {
 
-constexpr double kWidth = 960;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-pugi::xml_node svgOf(pugi::xml_node parent, const char* kind, double height, const std::string& label) {
-    const std::string h = coordinate(height);
-    return element(parent, "svg",
-                   {{"xmlns", "http://www.w3.org/2000/svg"},
-                    {"class", kind},
-                    {"width", coordinate(kWidth)},
-                    {"height", h},
-                    {"viewBox", "0 0 " + coordinate(kWidth) + " " + h},
-                    {"role", "img"},
-                    {"aria-label", label}});
-}
-
-void line(pugi::xml_node svg, const char* kind, double x1, double y1, double x2, double y2) {
-    element(svg, "line",
-            {{"class", kind}, {"x1", coordinate(x1)}, {"y1", coordinate(y1)}, {"x2", coordinate(x2)}, {"y2", coordinate(y2)}});
-}
-
-void label(pugi::xml_node svg, const char* kind, double x, double y, const std::string& text) {
-    textElement(svg, "text", text, {{"class", kind}, {"x", coordinate(x)}, {"y", coordinate(y)}});
-}
-
-// Vertical grid lines over [top, bottom] and their values below it.
-void valueAxisBelow(pugi::xml_node svg, const Scale& x, double top, double bottom) {
-    for (const double t : ticks(x.low, x.high, 8)) {
-        line(svg, "grid", x(t), top, x(t), bottom);
-        label(svg, "tick middle", x(t), bottom + 14, readable(t));
-    }
-}
-
-// Horizontal grid lines over [left, right] and their values left of it.
-void valueAxisLeft(pugi::xml_node svg, const Scale& y, double left, double right) {
-    for (const double t : ticks(y.low, y.high, 5)) {
-        line(svg, "grid", left, y(t), right, y(t));
-        label(svg, "tick end", left - 6, y(t) + 4, readable(t));
-    }
-}
-
-// Over the finite values, from 0 (or below, for negative values) when `fromZero`, else from the
-// smallest with a margin; 0 to 1 without any finite value.
-Scale valueScale(const std::vector<double>& values, double from, double to, bool fromZero) {
-    double low = std::numeric_limits<double>::infinity(), high = -low;
-    for (const double v : values) {
-        if (!std::isfinite(v)) continue;
-        low = std::min(low, v);
-        high = std::max(high, v);
-    }
-    if (!(high >= low)) return {0, 1, from, to};
-    if (fromZero) low = std::min(low, 0.0);
-    const double margin = fromZero ? 0 : (high - low) * 0.05;
-    low -= margin;
-    high += margin;
-    if (!(high > low)) high = low + 1;
-    return {low, high, from, to};
-}
 
 // ---- Gantt charts
 
@@ -221,14 +165,6 @@ void drawPoint(pugi::xml_node svg, const Contender& contender, int index, int se
     textElement(point, "title", contender.name + ", set " + std::to_string(set) + ": " + readable(value));
 }
 
-// Linear interpolation between the order statistics of sorted values.
-double quantile(const std::vector<double>& sorted, double p) {
-    const double h = (static_cast<double>(sorted.size()) - 1) * p;
-    const std::size_t below = static_cast<std::size_t>(std::floor(h));
-    const std::size_t above = std::min(below + 1, sorted.size() - 1);
-    return sorted[below] + (h - static_cast<double>(below)) * (sorted[above] - sorted[below]);
-}
-
 // ---- learning curve
 
 // One polyline per run of consecutive finite values.
@@ -377,35 +313,12 @@ void drawDistribution(pugi::xml_node parent, const Evaluation& evaluation, int c
         for (const double v : valuesOf(contender, evaluation.sets, criterion))
             if (std::isfinite(v)) values.push_back(v);
         if (values.empty()) continue;
-        std::vector<double> sorted = values;
-        std::sort(sorted.begin(), sorted.end());
-        const double q1 = quantile(sorted, 0.25), median = quantile(sorted, 0.5), q3 = quantile(sorted, 0.75);
-        pugi::xml_node box = element(svg, "g", {{"class", contender.isGP ? "box gp" : "box"}});
-        textElement(box, "title",
-                    contender.name + ": minimum " + readable(sorted.front()) + ", quartiles " + readable(q1) + ", " +
-                        readable(median) + ", " + readable(q3) + ", maximum " + readable(sorted.back()));
-        line(box, "whisker", x(sorted.front()), middle, x(sorted.back()), middle);
-        element(box, "rect",
-                {{"class", "quartiles"},
-                 {"x", coordinate(x(q1))},
-                 {"y", coordinate(middle - 7)},
-                 {"width", coordinate(std::max(x(q3) - x(q1), 1.0))},
-                 {"height", "14"}});
-        line(box, "median", x(median), middle - 7, x(median), middle + 7);
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            const double jitter = static_cast<double>(static_cast<int>((i * 7919) % 11) - 5);
-            element(box, "circle",
-                    {{"class", "sample"},
-                     {"cx", coordinate(x(values[i]))},
-                     {"cy", coordinate(middle + jitter)},
-                     {"r", "2"},
-                     {"fill", contender.isGP ? kGPColour : contenderColour(static_cast<int>(c))}});
-        }
+        drawBox(svg, x, middle, values, contender.name, contender.isGP,
+                contender.isGP ? kGPColour : contenderColour(static_cast<int>(c)));
     }
 }
 
 void drawLearning(pugi::xml_node parent, const LearnerLog& log) {
-    const double left = 64, right = kWidth - 10, top = 8, bottom = 232;
     std::vector<double> generations, fitness;
     for (const Generation& g : log.generations) {
         generations.push_back(g.generation);
@@ -413,15 +326,10 @@ void drawLearning(pugi::xml_node parent, const LearnerLog& log) {
         fitness.push_back(g.meanFitness);
         if (log.validated) fitness.push_back(g.validationBest);
     }
-    const Scale x = valueScale(generations, left, right, false);
-    const Scale y = valueScale(fitness, bottom, top, false);
-    pugi::xml_node svg = svgOf(parent, "learning", bottom + 26, "Fitness per generation");
-    valueAxisLeft(svg, y, left, right);
-    for (const double t : ticks(x.low, x.high, 10)) label(svg, "tick middle", x(t), bottom + 16, readable(t));
-    line(svg, "axis", left, bottom, right, bottom);
-    drawSeries(svg, "mean", log.generations, &Generation::meanFitness, x, y);
-    drawSeries(svg, "best", log.generations, &Generation::bestFitness, x, y);
-    if (log.validated) drawSeries(svg, "validation", log.generations, &Generation::validationBest, x, y);
+    const PerGeneration chart = perGenerationChart(parent, "learning", "Fitness per generation", generations, fitness);
+    drawSeries(chart.svg, "mean", log.generations, &Generation::meanFitness, chart.x, chart.y);
+    drawSeries(chart.svg, "best", log.generations, &Generation::bestFitness, chart.x, chart.y);
+    if (log.validated) drawSeries(chart.svg, "validation", log.generations, &Generation::validationBest, chart.x, chart.y);
 }
 
 }  // namespace report

@@ -5,9 +5,9 @@
 
 #include <pugixml.hpp>
 
-#include "report/evaluation.h"
 #include "core/learning_log.h"
-#include "report/svg.h"
+#include "report/chart_parts.h"
+#include "report/evaluation.h"
 
 namespace report {
 

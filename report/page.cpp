@@ -34,7 +34,6 @@ table.summary th.group { text-align: center; }
 table.summary th.name, table.summary td.name { text-align: left; }
 table.summary tr.gp td { font-weight: bold; border-top: 2px solid #d62728; border-bottom: 2px solid #d62728; }
 table.summary td.name .tag { color: #d62728; font-weight: normal; font-size: 11px; margin-left: 6px; }
-table.gaps td.best { font-weight: bold; }
 figure { margin: 10px 0 18px 0; break-inside: avoid; page-break-inside: avoid; }
 figcaption { font-size: 13px; margin: 0 0 3px 0; }
 figure.gp figcaption { color: #a31515; }
@@ -71,7 +70,6 @@ svg .sample { opacity: 0.75; }
 svg polyline { fill: none; stroke-width: 1.8; }
 svg polyline.best { stroke: #d62728; }
 svg polyline.mean { stroke: #1f77b4; stroke-dasharray: 5 3; }
-svg polyline.validation { stroke: #2ca02c; stroke-dasharray: 2 2; }
 @media print {
   body { max-width: none; margin: 0; }
   nav { display: none; }
@@ -79,6 +77,18 @@ svg polyline.validation { stroke: #2ca02c; stroke-dasharray: 2 2; }
   * { print-color-adjust: exact; -webkit-print-color-adjust: exact; }
 }
 )";
+
+// The rules of the parts only some pages have, added to those pages alone: every other page keeps
+// its stylesheet, and so its bytes.
+constexpr const char* kGapsStyle = "table.gaps td.best { font-weight: bold; }\n";
+constexpr const char* kValidationStyle = "svg polyline.validation { stroke: #2ca02c; stroke-dasharray: 2 2; }\n";
+
+std::string styleOf(const Evaluation& evaluation, const PageSource& source) {
+    std::string style = kStyle;
+    if (evaluation.taillard) style += kGapsStyle;
+    if (source.log && source.log->validated) style += kValidationStyle;
+    return style;
+}
 
 // The column labels of an environment's criteria.
 std::vector<std::string> criteriaLabels(Environment environment) {
@@ -261,14 +271,15 @@ std::string facts(const Evaluation& evaluation) {
     return text;
 }
 
-void navigation(pugi::xml_node body, const Evaluation& evaluation, bool withLearning) {
+void navigation(pugi::xml_node body, const Evaluation& evaluation, const PageSource& source) {
     pugi::xml_node nav = element(body, "nav");
     textElement(nav, "a", "Summary", {{"href", "#summary"}});
     textElement(nav, "a", "Per set", {{"href", "#per-set"}});
     if (evaluation.taillard) textElement(nav, "a", "Gaps", {{"href", "#taillard"}});
     for (const SetView& view : evaluation.views)
         textElement(nav, "a", "Set " + std::to_string(view.set), {{"href", "#set-" + std::to_string(view.set)}});
-    if (withLearning) textElement(nav, "a", "Learning", {{"href", "#learning"}});
+    if (source.log) textElement(nav, "a", "Learning", {{"href", "#learning"}});
+    if (source.experiment) textElement(nav, "a", "Experiment", {{"href", "#experiment"}});
 }
 
 }  // namespace
@@ -281,17 +292,18 @@ std::string renderPage(const Evaluation& evaluation, const PageSource& source) {
     element(head, "meta", {{"charset", "utf-8"}});
     const std::string title = "Evaluation report: " + source.folder;
     textElement(head, "title", title);
-    textElement(head, "style", kStyle);
+    textElement(head, "style", styleOf(evaluation, source));
 
     pugi::xml_node body = element(html, "body");
     textElement(body, "h1", title);
     textElement(body, "p", facts(evaluation), {{"class", "facts"}});
-    navigation(body, evaluation, source.log != nullptr);
+    navigation(body, evaluation, source);
     summarySection(body, evaluation);
     perSetSection(body, evaluation);
     if (evaluation.taillard) taillardSection(body, evaluation);
     for (const SetView& view : evaluation.views) setSection(body, evaluation, view);
     if (source.log) learningSection(body, *source.log);
+    if (source.experiment) experimentSection(body, *source.experiment);
     textElement(body, "p",
                 "The schedules were made in memory by the evaluator's own heuristics and measured by its criteria; the "
                 "bars show the times the criteria measured.",

@@ -6,12 +6,14 @@
 
 #include "report/evaluation.h"
 #include "report/charts.h"
+#include "report/experiment_section.h"
 
 namespace report {
 
 struct PageSource {
     std::string folder;                   // shown in the title
     const LearnerLog* log = nullptr;      // null: no learning chart
+    const ExperimentView* experiment = nullptr;  // null: no experiment section
 };
 
 std::string renderPage(const Evaluation& evaluation, const PageSource& source);

@@ -3,9 +3,11 @@
 #include <filesystem>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "core/definition_entries.h"
 #include "fitness/collection.h"
+#include "fitness/run_sequence.h"
 #include "support/terminal.h"
 #include "support/test_support.h"
 
@@ -106,6 +108,27 @@ TEST(Loading, EnvironmentKeywordsAreTriedInTheirFixedOrder) {
     EXPECT_EQ(s.environment, Environment::Uniform);
     EXPECT_EQ(s.machineFileName, "v.txt");
     EXPECT_EQ(s.machinesIn(1), 3);
+}
+
+// A collection of another folder: its definition, its data files and the schedule files beside it
+// are read there, the working folder unchanged, and its files are named there.
+TEST(Loading, ReadsACollectionOfAnotherFolderThere) {
+    TempDir dir;
+    writeSingleInstance(dir, "constraints c.txt\n");
+    dir.write("c.txt", "2 2\n0 1\n0 0\n");
+    dir.write("raspored_Sidney.txt", "2 2\n1 2\n2 1\n");
+    testing::internal::CaptureStdout();
+    const Collection c = loadCollection("fitness.txt", dir.path().string(), EnvironmentLine::Silent);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(c.processingTimes.get(1, 1), 4.0);
+    EXPECT_EQ(c.constraintsFileName, dir.file("c.txt"));
+    EXPECT_EQ(readGPSchedules(c).get(1, 0), 1.0);
+    Workspace work(c);
+    std::vector<double> sidney;
+    forEachHeuristic(work, [&](const Heuristic& heuristic, const Matrix& schedule, const Matrix&, double) {
+        if (std::string(heuristic.name) == "Sidney") sidney = {schedule.get(0, 0), schedule.get(1, 0)};
+    });
+    EXPECT_EQ(sidney, (std::vector<double>{0, 1}));  // numbered from 1 in the file
 }
 
 TEST(Program, PrintsUsageAndReportsAMissingDefinition) {

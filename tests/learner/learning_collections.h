@@ -4,7 +4,6 @@
 // a few sets of a few jobs, so that a run of a few generations takes milliseconds.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -52,12 +51,7 @@ inline void generateCollection(const testing_support::TempDir& dir, const std::s
 // The collection generated in dir, loaded as a learning run loads it; the evaluator's loading
 // line is kept off the test's output.
 inline Collection loadGenerated(const testing_support::TempDir& dir) {
-    testing_support::ScopedChdir inside(dir.path());
-    testing::internal::CaptureStdout();
-    Collection collection = loadCollection("fitness.txt");
-    std::fflush(stdout);
-    testing::internal::GetCapturedStdout();
-    return collection;
+    return loadCollection("fitness.txt", dir.path().string(), EnvironmentLine::Silent);
 }
 
 }  // namespace learning_testing

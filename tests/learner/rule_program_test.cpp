@@ -214,6 +214,7 @@ TEST(RuleProgram, FaultsEndTheRunBeforeAnythingIsWritten) {
         {"--test missing.obm", "Seed file \"missing.obm\": cannot be read.\n"},
         {"--test bad.obm", "Seed file \"bad.obm\": holds no individual (<Beagle><Seeds><Individual>).\n"},
         {"--definition none.txt --rule p", "Definition file \"none.txt\" cannot be read.\n"},
+        {"--collection none --rule p", "Definition file \"none/fitness.txt\" cannot be read.\n"},
         {"--rule p --test bad.obm", ""},
         {"--scheme pair --rule p",
          "learner: --scheme pair is not a scheme of the single-machine environment (its schemes: list).\n"},
@@ -228,6 +229,26 @@ TEST(RuleProgram, FaultsEndTheRunBeforeAnythingIsWritten) {
         }
         EXPECT_FALSE(dir.exists("raspored_GP.txt")) << args;
     }
+}
+
+// --collection reads the definition and data there and writes the schedules here; messages about
+// that collection's files name its folder.
+TEST(RuleProgram, ACollectionOfAnotherFolderIsReadThere) {
+    TempDir dir;
+    fs::create_directory(dir.path() / "c");
+    copyExample("single", dir);
+    fs::copy(dir.path() / "fitness.txt", dir.path() / "c");
+    for (const char* data : {"trajanje.txt", "rokovi.txt", "suma.txt", "tezine.txt"})
+        fs::rename(dir.file(data), dir.file(std::string("c/") + data));
+    fs::remove(dir.path() / "fitness.txt");
+    ASSERT_EQ(runProgram(LEARNER_BIN, "--collection c --rule 'w/(p+wait)'", dir.path()).status, 0);
+    ASSERT_EQ(runProgram(LEARNER_BIN, "--rule 'w/(p+wait)'", dir.path() / "c").status, 0);
+    EXPECT_EQ(dir.read("raspored_GP.txt"), dir.read("c/raspored_GP.txt"));
+
+    dir.write("c/rokovi.txt", "1 2\n3 x\n");
+    const RunResult bad = runProgram(LEARNER_BIN, "--collection c --rule p", dir.path());
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.err, "Matrix file \"c/rokovi.txt\": row 0, column 1 (counted from 0): \"x\" is not a number.\n");
 }
 
 TEST(RuleProgram, HelpPrintsTheUsage) {

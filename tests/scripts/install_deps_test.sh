@@ -11,7 +11,7 @@ root=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
-build_packages="g++ cmake make libcli11-dev libpugixml-dev libgtest-dev libgmock-dev zlib1g-dev"
+build_packages="g++ cmake make libcli11-dev libpugixml-dev libboost-math-dev libgtest-dev libgmock-dev zlib1g-dev"
 
 # A PATH of stand-ins in $work/bin. Their state lives beside them: the user id, the installed
 # packages (one a line), whether sudo asks for a password, whether apt-get install fails, and
@@ -77,16 +77,16 @@ update="apt-get update (interactive)"
 make_stubs 1000 none ok $build_packages
 expect "nothing missing: nothing done" 0 "" "" -- "${deps[@]}" build
 
-make_stubs 0 none ok g++ cmake make libgtest-dev libgmock-dev zlib1g-dev
+make_stubs 0 none ok g++ cmake make libboost-math-dev libgtest-dev libgmock-dev zlib1g-dev
 expect "root installs what is missing" 0 \
   "$update"$'\n'"apt-get install -y libcli11-dev libpugixml-dev (noninteractive)" \
   "install-deps: installing libcli11-dev libpugixml-dev" -- "${deps[@]}" build
 
-make_stubs 1000 nopasswd ok g++ cmake make libcli11-dev libpugixml-dev libgtest-dev libgmock-dev
+make_stubs 1000 nopasswd ok g++ cmake make libcli11-dev libpugixml-dev libboost-math-dev libgtest-dev libgmock-dev
 expect "password-less sudo installs" 0 \
   "sudo $update"$'\n'"sudo apt-get install -y zlib1g-dev (noninteractive)" "" -- "${deps[@]}" build
 
-make_stubs 1000 none ok g++ make libcli11-dev libpugixml-dev libgtest-dev libgmock-dev zlib1g-dev
+make_stubs 1000 none ok g++ make libcli11-dev libpugixml-dev libboost-math-dev libgtest-dev libgmock-dev zlib1g-dev
 expect "no sudo: the line for root" 1 "" "    apt-get install -y cmake" -- "${deps[@]}" build
 
 make_stubs 1000 password ok
@@ -99,7 +99,7 @@ expect "a failed install fails" 100 "$update"$'\n'"apt-get install -y chromium (
 
 make_stubs 0 none ok cmake
 expect "groups merge without repeats" 0 \
-  "$update"$'\n'"apt-get install -y g++ make libcli11-dev libpugixml-dev libgtest-dev libgmock-dev zlib1g-dev chromium clang libclang-rt-dev (noninteractive)" \
+  "$update"$'\n'"apt-get install -y g++ make libcli11-dev libpugixml-dev libboost-math-dev libgtest-dev libgmock-dev zlib1g-dev chromium clang libclang-rt-dev (noninteractive)" \
   "" -- "${deps[@]}" build ci
 
 for target in demo test; do
