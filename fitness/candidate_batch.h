@@ -1,8 +1,8 @@
 #pragma once
 
 // The candidates of one dispatching decision, rated together and then compared. A dispatcher
-// lists the jobs it would have asked the rule about, the incumbent first, then one call rates them
-// all (fitness/decision.h). The comparison is the dispatchers' own tie rule.
+// lists the jobs it would have asked the rule about, then one call rates them all
+// (fitness/decision.h). The comparison is the dispatchers' own tie rule.
 #include <vector>
 
 // The dispatchers' tie rule. The first candidate offered is the incumbent; the greatest priority
@@ -39,8 +39,24 @@ public:
     const int* jobs() const { return jobs_.data(); }
     double* priorities() { return priorities_.data(); }
 
-    // The job of greatest priority (BestCandidate's rule). The batch holds at least one candidate.
+    // The job of greatest priority: a later candidate replaces the best so far only when its
+    // priority is strictly greater, so ties keep the earlier one, a not-a-number never wins and a
+    // not-a-number incumbent is never displaced. The batch holds at least one candidate.
     int chosen() const {
+        int c = 0;
+        double best = priorities_[0];
+        for (int i = 1; i < size_; ++i) {
+            if (priorities_[static_cast<std::size_t>(i)] > best) {
+                best = priorities_[static_cast<std::size_t>(i)];
+                c = i;
+            }
+        }
+        return jobs_[static_cast<std::size_t>(c)];
+    }
+
+    // The job of greatest priority by BestCandidate's rule, for a batch that lists the incumbent
+    // first and the others in any order. The batch holds at least one candidate.
+    int chosenAfterIncumbent() const {
         BestCandidate best;
         for (int i = 0; i < size_; ++i)
             best.offer(jobs_[static_cast<std::size_t>(i)], priorities_[static_cast<std::size_t>(i)]);

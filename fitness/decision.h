@@ -10,12 +10,16 @@
 #include "fitness/candidate_batch.h"
 #include "fitness/workspace.h"
 
-// A list-scheduling decision (single, uniform and unrelated machines): a job for `machine`.
+// A list-scheduling decision (single, uniform and unrelated machines): a job for `machine`. The
+// pair scheme of parallel machines asks one such decision of every machine at the same time.
 struct ListDecision {
     const Workspace& work;
     int previous;  // the job processed last on the machine, n before its first
     double time;   // the dispatcher's current time
     int machine;   // 0 on a single machine
+    // When the machine can take the job: in list scheduling the current time (the machine starts
+    // its next job then), in the pair scheme the moment the machine finishes its last job.
+    double machineFree = time;
 };
 
 // A job-shop decision: the next operation of a job for the machine that can start first.
@@ -31,6 +35,18 @@ struct ShopDecision {
 template <class Rule, class Decision>
 concept RatesBatches = requires(Rule& rule, const Decision& at, CandidateBatch& batch) { rule.rate(at, batch); };
 
+// Rates every candidate of the batch: all at once when the rule can, else one by one.
+template <class Rule, class Decision>
+void rateCandidates(Rule& rule, const Decision& at, CandidateBatch& batch) {
+    if constexpr (RatesBatches<Rule, Decision>) {
+        rule.rate(at, batch);
+    } else {
+        const int* jobs = batch.jobs();
+        double* priorities = batch.priorities();
+        for (int i = 0; i < batch.size(); ++i) priorities[i] = rule(at, jobs[i]);
+    }
+}
+
 // The candidate of greatest priority among those `listCandidates` names (it calls its argument once
 // per candidate, in the dispatcher's order), with the dispatchers' tie rule (BestCandidate); -1 when
 // it names none. A rule that rates whole decisions gets them as one batch; a classical rule is asked
@@ -42,7 +58,7 @@ int highestPriority(Rule& rule, const Decision& at, CandidateBatch& batch, ListC
         listCandidates([&batch](int job) { batch.add(job); });
         if (batch.size() == 0) return -1;
         rule.rate(at, batch);
-        return batch.chosen();
+        return batch.chosenAfterIncumbent();
     } else {
         BestCandidate best;
         listCandidates([&](int job) { best.offer(job, rule(at, job)); });

@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "core/output_files.h"
+#include "core/fatal.h"
 #include "core/learning_log.h"
 #include "learner/rule_xml.h"
+#include "learner/seed_rules.h"
 
 namespace gp {
 
@@ -59,8 +61,10 @@ std::pair<std::FILE*, std::FILE*> openOutputFiles(const std::string& hallOfFame,
 }
 
 HallOfFame::HallOfFame(std::FILE* file, const Collection& collection, const Settings& settings,
-                       const std::string& criterion)
-    : AppendedFile(file, kHallOfFameKind, settings.hallOfFame), environment_(collection.environment), sets_(collection.sets()), criterion_(criterion) {
+                       const std::string& criterion, const Collection* validation)
+    : AppendedFile(file, kHallOfFameKind, settings.hallOfFame), environment_(collection.environment),
+      sets_(collection.sets()), criterion_(criterion), validationFolder_(validation ? validation->folder : ""),
+      validationSets_(validation ? validation->sets() : 0) {
     std::fprintf(file_,
                  "# learner: best rule so far after each generation; %s on %d sets of %s, population %d, "
                  "%d generations, seed %llu\n",
@@ -72,7 +76,11 @@ HallOfFame::HallOfFame(std::FILE* file, const Collection& collection, const Sett
 void HallOfFame::generationDone(const GenerationSummary& summary) {
     const Individual& best = summary.best;
     std::fprintf(file_, "-- Generacija: %d\n", summary.generation);
-    std::fprintf(file_, "fitness %g (%s total over %d sets)\n", best.fitness, criterion_.c_str(), sets_);
+    std::fprintf(file_, "fitness %g (%s total over %d sets", best.fitness, criterion_.c_str(), sets_);
+    if (summary.validationTotal)
+        std::fprintf(file_, "; chosen by the validation collection %s: %g over its %d sets", validationFolder_.c_str(),
+                     *summary.validationTotal, validationSets_);
+    std::fprintf(file_, ")\n");
     std::fprintf(file_, "size %d, depth %d\n", best.tree.size(), best.tree.depth());
     std::fprintf(file_, "rule %s\n", rules::toInfix(best.tree, environment_).c_str());
     std::fprintf(file_, "totals %s\n", totalsText(best.totals, environment_, ", ").c_str());
@@ -81,12 +89,15 @@ void HallOfFame::generationDone(const GenerationSummary& summary) {
     flush();
 }
 
-LearningLogFile::LearningLogFile(std::FILE* file, const std::string& name) : AppendedFile(file, kLogKind, name) { std::fprintf(file_, "%s\n", learning_log::kHeader); }
+LearningLogFile::LearningLogFile(std::FILE* file, const std::string& name, bool validated)
+    : AppendedFile(file, kLogKind, name) {
+    std::fprintf(file_, "%s\n", learning_log::header(validated).c_str());
+}
 
 void LearningLogFile::generationDone(const GenerationSummary& summary) {
     const Individual& best = summary.generationBest;
     const std::string row = learning_log::row(summary.generation, best.fitness, summary.meanFitness, best.tree.size(),
-                                              best.tree.depth(), summary.rulesMeasured);
+                                              best.tree.depth(), summary.rulesMeasured, summary.validationTotal);
     std::fprintf(file_, "%s\n", row.c_str());
     flush();
 }
@@ -101,9 +112,10 @@ ProgressLines::ProgressLines(const Collection& collection, const Settings& setti
 void ProgressLines::generationDone(const GenerationSummary& summary) {
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     const double left = elapsed / summary.generation * (settings_.generations - summary.generation);
-    std::printf("Generation %d/%d: best %g, mean %g, size %d, %.1f s, about %.0f s left\n", summary.generation,
-                settings_.generations, summary.best.fitness, summary.meanFitness, summary.best.tree.size(), elapsed,
-                left);
+    std::printf("Generation %d/%d: best %g, mean %g, size %d", summary.generation, settings_.generations,
+                summary.best.fitness, summary.meanFitness, summary.best.tree.size());
+    if (summary.validationTotal) std::printf(", validation %g", *summary.validationTotal);
+    std::printf(", %.1f s, about %.0f s left\n", elapsed, left);
     std::fflush(stdout);
 }
 
@@ -120,11 +132,26 @@ void ProgressLines::runDone(const Outcome& outcome) {
                 static_cast<unsigned long long>(outcome.candidatesRated));
 }
 
-Outcome evolve(const Collection& collection, const Settings& settings) {
+Collection loadValidationCollection(const Settings& settings, Environment environment) {
+    Collection validation = loadCollection(settings.definition, settings.validation, EnvironmentLine::Silent);
+    if (validation.environment != environment)
+        fatalError("learner: the validation collection \"" + settings.validation + "\" is of the " +
+                   std::string(namesOf(validation.environment).adjective) + " environment, the training collection of the " +
+                   std::string(namesOf(environment).adjective) + " one; both must be of one environment.");
+    return validation;
+}
+
+Outcome evolve(const Collection& collection, Settings settings) {
+    const std::string problem = resolveFor(settings, collection.environment);
+    if (!problem.empty()) fatalError("learner: " + problem);
+    std::vector<rules::Tree> seeds = seedTrees(settings, collection.environment);
+    std::optional<Collection> validation;
+    if (!settings.validation.empty()) validation = loadValidationCollection(settings, collection.environment);
+    const Collection* validating = validation ? &*validation : nullptr;
     const auto [hallOfFameFile, logFile] = openOutputFiles(settings.hallOfFame, settings.log);
-    Evolution evolution(collection, settings);
-    HallOfFame hallOfFame(hallOfFameFile, collection, settings, evolution.criterion());
-    LearningLogFile log(logFile, settings.log);
+    Evolution evolution(collection, settings, std::move(seeds), validating);
+    HallOfFame hallOfFame(hallOfFameFile, collection, settings, evolution.criterion(), validating);
+    LearningLogFile log(logFile, settings.log, validating != nullptr);
     std::vector<RunObserver*> observers = {&hallOfFame, &log};
     std::optional<ProgressLines> progress;
     if (settings.showProgress) observers.push_back(&progress.emplace(collection, settings, evolution));
