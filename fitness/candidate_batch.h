@@ -16,10 +16,21 @@ struct BestCandidate {
     bool incumbent = false;
 
     void offer(int candidate, double value) {
-        if (job < 0 || value > priority || (value == priority && !incumbent && candidate < job)) {
-            incumbent = job < 0;
+        if (job >= 0) {
+            challenge(candidate, value);
+            return;
+        }
+        job = candidate;
+        priority = value;
+        incumbent = true;
+    }
+
+    // A candidate offered after the incumbent.
+    void challenge(int candidate, double value) {
+        if (value > priority || (value == priority && !incumbent && candidate < job)) {
             job = candidate;
             priority = value;
+            incumbent = false;
         }
     }
 };
@@ -34,6 +45,14 @@ public:
     }
     void clear() { size_ = 0; }
     void add(int job) { jobs_[static_cast<std::size_t>(size_++)] = job; }
+    // The decision's candidates in place of the batch's: listCandidates(add) calls add(job) for each.
+    template <class ListCandidates>
+    void collect(ListCandidates listCandidates) {
+        int* const out = jobs_.data();
+        int count = 0;
+        listCandidates([out, &count](int job) { out[count++] = job; });
+        size_ = count;
+    }
 
     int size() const { return size_; }
     const int* jobs() const { return jobs_.data(); }
@@ -58,8 +77,9 @@ public:
     // first and the others in any order. The batch holds at least one candidate.
     int chosenAfterIncumbent() const {
         BestCandidate best;
-        for (int i = 0; i < size_; ++i)
-            best.offer(jobs_[static_cast<std::size_t>(i)], priorities_[static_cast<std::size_t>(i)]);
+        best.offer(jobs_[0], priorities_[0]);
+        for (int i = 1; i < size_; ++i)
+            best.challenge(jobs_[static_cast<std::size_t>(i)], priorities_[static_cast<std::size_t>(i)]);
         return best.job;
     }
 

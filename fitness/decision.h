@@ -54,8 +54,7 @@ void rateCandidates(Rule& rule, const Decision& at, CandidateBatch& batch) {
 template <class Rule, class Decision, class ListCandidates>
 int highestPriority(Rule& rule, const Decision& at, CandidateBatch& batch, ListCandidates listCandidates) {
     if constexpr (RatesBatches<Rule, Decision>) {
-        batch.clear();
-        listCandidates([&batch](int job) { batch.add(job); });
+        batch.collect(listCandidates);
         if (batch.size() == 0) return -1;
         rule.rate(at, batch);
         return batch.chosenAfterIncumbent();

@@ -70,10 +70,10 @@ public:
         return next;
     }
 
-    // The rule's value as the candidates' column, or as one value for them all.
+    // The rule's value, read as the candidates' operands are.
     void deliverFrom(std::uint32_t slot) {
-        rule_.result_ = candidateOperand(slot);
-        rule_.resultSingle_ = single(rule_.result_);
+        rule_.result_ = slot;
+        rule_.resultRead_ = candidateRead(slot);
     }
 
 private:
@@ -85,7 +85,6 @@ private:
     std::map<std::uint32_t, double> constantValues_;
     std::map<std::tuple<Op, std::uint32_t, std::uint32_t>, std::uint32_t> computed_;
     std::vector<Varies> varies_;                               // by slot
-    std::map<std::uint32_t, std::uint32_t> candidateColumns_;  // of per-job slots, by slot
 
     std::uint32_t newSlot(Varies varies) {
         varies_.push_back(varies);
@@ -93,19 +92,18 @@ private:
     }
 
     Varies variesOf(std::uint32_t slot) const { return varies_[slot]; }
-    // One value for every job and candidate: read once by the operations over columns.
-    bool single(std::uint32_t slot) const { return (static_cast<int>(variesOf(slot)) & static_cast<int>(Varies::PerJob)) == 0; }
 
-    // The slot a per-candidate operation reads for `slot`: a per-job slot is copied into a column of
-    // the decision's candidates first.
-    std::uint32_t candidateOperand(std::uint32_t slot) {
-        if (variesOf(slot) != Varies::PerJob) return slot;
-        const auto [found, added] = candidateColumns_.try_emplace(slot, 0);
-        if (added) {
-            found->second = newSlot(Varies::PerCandidate);
-            rule_.jobColumns_.push_back({slot, found->second});
+    // How an operation over the jobs of a set, or over the candidates of a decision, reads a slot.
+    Read jobRead(std::uint32_t slot) const { return variesOf(slot) == Varies::PerSet ? Read::Single : Read::Column; }
+    Read candidateRead(std::uint32_t slot) const {
+        switch (variesOf(slot)) {
+            case Varies::PerJob:
+                return Read::ByJob;
+            case Varies::PerCandidate:
+                return Read::Column;
+            default:
+                return Read::Single;
         }
-        return found->second;
     }
 
     // A terminal's slot: a constant where the environment fixes its value, else a column its
@@ -149,15 +147,13 @@ private:
         const auto [found, added] = computed_.try_emplace({op, left, right}, 0);
         if (!added) return found->second;
         const Varies varies = variesOf(left) | variesOf(right);
-        if (varies == Varies::PerCandidate) {
-            left = candidateOperand(left);
-            right = candidateOperand(right);
-        }
+        const bool candidates = varies == Varies::PerCandidate;
+        const Read leftRead = candidates ? candidateRead(left) : jobRead(left);
+        const Read rightRead = candidates ? candidateRead(right) : jobRead(right);
         found->second = newSlot(varies);
-        rule_.code_[static_cast<int>(varies)].push_back({op, single(left), single(right), found->second, left, right});
+        rule_.code_[static_cast<int>(varies)].push_back({op, leftRead, rightRead, found->second, left, right});
         return found->second;
     }
-
 };
 
 CompiledRule::CompiledRule(const Tree& tree, Environment environment) {
@@ -185,39 +181,60 @@ void CompiledRule::reserve(int candidates) {
     setStamp_ = 0;  // the per-set and per-job slots are gone with the old columns
 }
 
-void CompiledRule::execute(const std::vector<Instruction>& code, int count) {
+namespace {
+
+template <Read read>
+double operand(const double* values, const int* jobs, int i) {
+    if constexpr (read == Read::Column) return values[i];
+    if constexpr (read == Read::Single) return values[0];
+    if constexpr (read == Read::ByJob) return values[jobs[i]];
+}
+
+template <Read left, Read right, class F>
+void run(F f, double* __restrict out, const double* __restrict a, const double* __restrict b, const int* __restrict jobs,
+         int count) {
+    for (int i = 0; i < count; ++i) out[i] = f(operand<left>(a, jobs, i), operand<right>(b, jobs, i));
+}
+
+// The operation's loop for the instruction's way of reading its right operand.
+template <Read left, class F>
+void runReadingLeft(Read right, F f, double* out, const double* a, const double* b, const int* jobs, int count) {
+    switch (right) {
+        case Read::Column:
+            return run<left, Read::Column>(f, out, a, b, jobs, count);
+        case Read::Single:
+            return run<left, Read::Single>(f, out, a, b, jobs, count);
+        case Read::ByJob:
+            return run<left, Read::ByJob>(f, out, a, b, jobs, count);
+    }
+}
+
+}  // namespace
+
+void CompiledRule::execute(const std::vector<Instruction>& code, const int* jobs, int count) {
     for (const Instruction& instruction : code) {
-        double* __restrict out = column(instruction.result);
-        const double* __restrict a = column(instruction.left);
-        const double* __restrict b = column(instruction.right);
+        double* out = column(instruction.result);
+        const double* a = column(instruction.left);
+        const double* b = column(instruction.right);
         withOperation(instruction.op, [&](auto f) {
-            if (instruction.leftSingle == instruction.rightSingle) {  // two columns, or one value of two
-                for (int i = 0; i < count; ++i) out[i] = f(a[i], b[i]);
-            } else if (instruction.rightSingle) {
-                const double y = b[0];
-                for (int i = 0; i < count; ++i) out[i] = f(a[i], y);
-            } else {
-                const double x = a[0];
-                for (int i = 0; i < count; ++i) out[i] = f(x, b[i]);
+            switch (instruction.leftRead) {
+                case Read::Column:
+                    return runReadingLeft<Read::Column>(instruction.rightRead, f, out, a, b, jobs, count);
+                case Read::Single:
+                    return runReadingLeft<Read::Single>(instruction.rightRead, f, out, a, b, jobs, count);
+                case Read::ByJob:
+                    return runReadingLeft<Read::ByJob>(instruction.rightRead, f, out, a, b, jobs, count);
             }
         });
     }
 }
 
-void CompiledRule::copyJobColumns(const int* jobs, int count) {
-    for (const JobColumn& copy : jobColumns_) {
-        const double* __restrict perJob = column(copy.job);
-        double* __restrict out = column(copy.candidate);
-        for (int i = 0; i < count; ++i) out[i] = perJob[jobs[i]];
-    }
-}
-
 void CompiledRule::deliver(CandidateBatch& batch) {
-    rated_ += static_cast<std::uint64_t>(batch.size());
-    if (resultSingle_)
-        std::fill_n(batch.priorities(), batch.size(), column(result_)[0]);
-    else
-        std::copy_n(column(result_), batch.size(), batch.priorities());
+    const int count = batch.size();
+    rated_ += static_cast<std::uint64_t>(count);
+    // The value read as an operation would read it: the identity's loop.
+    runReadingLeft<Read::Column>(resultRead_, [](double, double value) { return value; }, batch.priorities(),
+                                 column(result_), column(result_), batch.jobs(), count);
 }
 
 }  // namespace rules

@@ -27,13 +27,16 @@ namespace rules {
 
 enum class Op : std::uint8_t { Add, Sub, Mul, Div, Neg, Max, Min, Pos, Exp };
 
-// slots[result] = slots[left] op slots[right] over a column of values (one per job or per candidate),
-// where an operand that is one value for all of them (`leftSingle`, `rightSingle`) is read once; a
-// unary operation reads `left`.
+// How an operation over a column of values (one per job of the set or per candidate of the decision)
+// reads an operand slot: entry by entry, the one value it holds for all of them, or, for the
+// candidates, the entry of each candidate's job.
+enum class Read : std::uint8_t { Column, Single, ByJob };
+
+// slots[result] = slots[left] op slots[right], entry by entry; a unary operation reads `left`.
 struct Instruction {
     Op op;
-    bool leftSingle;
-    bool rightSingle;
+    Read leftRead;
+    Read rightRead;
     std::uint32_t result;
     std::uint32_t left;
     std::uint32_t right;
@@ -108,19 +111,13 @@ private:
         std::uint32_t slot;
         double value;
     };
-    // A per-job column copied, at every decision, into a column of the decision's candidates.
-    struct JobColumn {
-        std::uint32_t job;
-        std::uint32_t candidate;
-    };
     std::vector<Load<ListDecision>> listLoads_;  // the terminals the rule reads, by scheme
     std::vector<Load<ShopDecision>> shopLoads_;
     std::vector<Instruction> code_[4];
-    std::vector<JobColumn> jobColumns_;
     std::vector<ConstantSlot> constants_;
     std::uint32_t slotCount_ = 0;  // terminals, constants and results, in the order first met
     std::uint32_t result_ = 0;
-    bool resultSingle_ = false;  // one value for every candidate
+    Read resultRead_ = Read::Column;
     int capacity_ = 0;
     std::uint64_t rated_ = 0;
     std::uint64_t setStamp_ = 0;  // the set in hand whose per-set and per-job slots are filled (SetInHand::stamp)
@@ -135,10 +132,9 @@ private:
         reserve(std::max(count, at.work.rows.n));
         if (setStamp_ != at.work.rows.stamp || setStamp_ == 0) takeSet(loads, at);
         gather(loads, Varies::PerMoment, at, everyJob_.data(), 1);
-        execute(code_[static_cast<int>(Varies::PerMoment)], 1);
-        copyJobColumns(batch.jobs(), count);
+        execute(code_[static_cast<int>(Varies::PerMoment)], everyJob_.data(), 1);
         gather(loads, Varies::PerCandidate, at, batch.jobs(), count);
-        execute(code_[kCandidate], count);
+        execute(code_[kCandidate], batch.jobs(), count);
         deliver(batch);
     }
 
@@ -147,9 +143,9 @@ private:
     void takeSet(const std::vector<Load<Decision>>& loads, const Decision& at) {
         setStamp_ = at.work.rows.stamp;
         gather(loads, Varies::PerSet, at, everyJob_.data(), 1);
-        execute(code_[static_cast<int>(Varies::PerSet)], 1);
+        execute(code_[static_cast<int>(Varies::PerSet)], everyJob_.data(), 1);
         gather(loads, Varies::PerJob, at, everyJob_.data(), at.work.rows.n);
-        execute(code_[static_cast<int>(Varies::PerJob)], at.work.rows.n);
+        execute(code_[static_cast<int>(Varies::PerJob)], everyJob_.data(), at.work.rows.n);
     }
 
     template <class Decision>
@@ -159,8 +155,8 @@ private:
             if (load.varies == varies) load.gather(at, jobs, count, column(load.slot));
     }
 
-    void execute(const std::vector<Instruction>& code, int count);
-    void copyJobColumns(const int* jobs, int count);
+    // Runs the part over `count` entries; `jobs` are the candidates' jobs, which ByJob reads.
+    void execute(const std::vector<Instruction>& code, const int* jobs, int count);
     void deliver(CandidateBatch& batch);
 
     friend class Compiler;
