@@ -70,10 +70,16 @@ public:
         return next;
     }
 
-    // The rule's value, read as the candidates' operands are.
+    // The rule's value goes to the batch: the last operation over the candidates writes it, or a
+    // copy does where no such operation computes it.
     void deliverFrom(std::uint32_t slot) {
-        rule_.result_ = slot;
-        rule_.resultRead_ = candidateRead(slot);
+        std::vector<Instruction>& candidates = rule_.code_[CompiledRule::kCandidate];
+        if (!candidates.empty() && candidates.back().result == slot) {
+            rule_.delivery_ = candidates.back();
+            candidates.pop_back();
+        } else {
+            rule_.delivery_ = {Op::Copy, candidateRead(slot), Read::Single, slot, slot, slot};
+        }
     }
 
 private:
@@ -115,13 +121,14 @@ private:
     }
 
     template <class Decision>
-    std::uint32_t slotOf(Terminal terminal, const TerminalReading<Decision>* reading, std::vector<Load<Decision>>& loads) {
+    std::uint32_t slotOf(Terminal terminal, const TerminalReading<Decision>* reading,
+                         CompiledRule::Loads<Decision>& loads) {
         if (!reading) foreignTerminal(terminal, environment_);
         if (!reading->gather) return constantSlot(reading->fixedValue);
         const auto [found, added] = terminalSlots_.try_emplace(reading, 0);
         if (added) {
             found->second = newSlot(reading->varies);
-            loads.push_back({found->second, reading->varies, reading->gather});
+            loads[static_cast<int>(reading->varies)].push_back({found->second, reading->gather});
         }
         return found->second;
     }
@@ -163,12 +170,17 @@ CompiledRule::CompiledRule(const Tree& tree, Environment environment) {
     std::uint32_t result = 0;
     compiler.emit(0, result);
     compiler.deliverFrom(result);
+    bind();
 }
 
 std::size_t CompiledRule::operations() const {
-    std::size_t count = 0;
+    std::size_t count = delivery_.op == Op::Copy ? 0 : 1;
     for (const std::vector<Instruction>& part : code_) count += part.size();
     return count;
+}
+
+std::size_t CompiledRule::candidateOperations() const {
+    return code_[kCandidate].size() + (delivery_.op == Op::Copy ? 0 : 1);
 }
 
 void CompiledRule::reserve(int candidates) {
@@ -179,6 +191,7 @@ void CompiledRule::reserve(int candidates) {
     everyJob_.resize(static_cast<std::size_t>(capacity_));
     for (int j = 0; j < capacity_; ++j) everyJob_[static_cast<std::size_t>(j)] = j;
     setStamp_ = 0;  // the per-set and per-job slots are gone with the old columns
+    bind();
 }
 
 namespace {
@@ -190,51 +203,54 @@ double operand(const double* values, const int* jobs, int i) {
     if constexpr (read == Read::ByJob) return values[jobs[i]];
 }
 
-template <Read left, Read right, class F>
-void run(F f, double* __restrict out, const double* __restrict a, const double* __restrict b, const int* __restrict jobs,
+// The loop of an operation F (a function object without state) over operands read as `left` and
+// `right` read them.
+template <class F, Read left, Read right>
+void run(double* __restrict out, const double* __restrict a, const double* __restrict b, const int* __restrict jobs,
          int count) {
+    const F f{};
     for (int i = 0; i < count; ++i) out[i] = f(operand<left>(a, jobs, i), operand<right>(b, jobs, i));
 }
 
-// The operation's loop for the instruction's way of reading its right operand.
-template <Read left, class F>
-void runReadingLeft(Read right, F f, double* out, const double* a, const double* b, const int* jobs, int count) {
+template <class F, Read left>
+Kernel kernelReading(Read right) {
     switch (right) {
         case Read::Column:
-            return run<left, Read::Column>(f, out, a, b, jobs, count);
+            return &run<F, left, Read::Column>;
         case Read::Single:
-            return run<left, Read::Single>(f, out, a, b, jobs, count);
+            return &run<F, left, Read::Single>;
         case Read::ByJob:
-            return run<left, Read::ByJob>(f, out, a, b, jobs, count);
+            return &run<F, left, Read::ByJob>;
     }
+    __builtin_unreachable();  // every read has its case
+}
+
+Kernel kernelOf(const Instruction& instruction) {
+    return withOperation(instruction.op, [&]<class F>(F) {
+        switch (instruction.leftRead) {
+            case Read::Column:
+                return kernelReading<F, Read::Column>(instruction.rightRead);
+            case Read::Single:
+                return kernelReading<F, Read::Single>(instruction.rightRead);
+            case Read::ByJob:
+                return kernelReading<F, Read::ByJob>(instruction.rightRead);
+        }
+        __builtin_unreachable();  // every read has its case
+    });
 }
 
 }  // namespace
 
-void CompiledRule::execute(const std::vector<Instruction>& code, const int* jobs, int count) {
-    for (const Instruction& instruction : code) {
-        double* out = column(instruction.result);
-        const double* a = column(instruction.left);
-        const double* b = column(instruction.right);
-        withOperation(instruction.op, [&](auto f) {
-            switch (instruction.leftRead) {
-                case Read::Column:
-                    return runReadingLeft<Read::Column>(instruction.rightRead, f, out, a, b, jobs, count);
-                case Read::Single:
-                    return runReadingLeft<Read::Single>(instruction.rightRead, f, out, a, b, jobs, count);
-                case Read::ByJob:
-                    return runReadingLeft<Read::ByJob>(instruction.rightRead, f, out, a, b, jobs, count);
-            }
-        });
+void CompiledRule::bind() {
+    const auto step = [this](const Instruction& instruction) {
+        return Step{kernelOf(instruction), column(instruction.result), column(instruction.left),
+                    column(instruction.right)};
+    };
+    for (int part = 0; part < kParts; ++part) {
+        steps_[part].clear();
+        for (const Instruction& instruction : code_[part]) steps_[part].push_back(step(instruction));
     }
-}
-
-void CompiledRule::deliver(CandidateBatch& batch) {
-    const int count = batch.size();
-    rated_ += static_cast<std::uint64_t>(count);
-    // The value read as an operation would read it: the identity's loop.
-    runReadingLeft<Read::Column>(resultRead_, [](double, double value) { return value; }, batch.priorities(),
-                                 column(result_), column(result_), batch.jobs(), count);
+    steps_[kCandidate].push_back(step(delivery_));  // its output is the batch's, set at every decision
 }
 
 }  // namespace rules

@@ -25,7 +25,9 @@
 
 namespace rules {
 
-enum class Op : std::uint8_t { Add, Sub, Mul, Div, Neg, Max, Min, Pos, Exp };
+// Copy is the identity: it hands a result that no operation over the candidates computes to the
+// batch; rules do not write it.
+enum class Op : std::uint8_t { Add, Sub, Mul, Div, Neg, Max, Min, Pos, Exp, Copy };
 
 // How an operation over a column of values (one per job of the set or per candidate of the decision)
 // reads an operand slot: entry by entry, the one value it holds for all of them, or, for the
@@ -68,23 +70,37 @@ decltype(auto) withOperation(Op op, Visit visit) {
             return visit([](double a, double) { return positivePart(a); });
         case Op::Exp:
             return visit([](double a, double) { return std::exp(a); });
+        case Op::Copy:
+            return visit([](double a, double) { return a; });
     }
     __builtin_unreachable();  // every operation has its case
 }
 
-// A terminal's slot, what its value changes with and how a decision fills it.
+// One operation's loop over `count` entries, made for its operation and its operands' reads;
+// `jobs` are the candidates' jobs, which a ByJob read indexes with.
+using Kernel = void (*)(double* out, const double* a, const double* b, const int* jobs, int count);
+
+// An instruction bound to its kernel and its columns, as the program runs it.
+struct Step {
+    Kernel kernel;
+    double* out;
+    const double* a;
+    const double* b;
+};
+
+// A terminal's slot and how a decision fills it.
 template <class Decision>
 struct Load {
     std::uint32_t slot;
-    Varies varies;
     Gather<Decision> gather;
 };
 
 // A compiled rule keeps its slots with it, so one rule object serves one thread at a time; every
 // worker of a parallel evaluation compiles its own. It rates a whole decision at once: each slot
 // is a column with one value per candidate (or per job of the set, or a single value in its first
-// entry), and each operation runs down its columns, so the program is interpreted once per decision
-// rather than once per candidate. Only the terminals the rule reads are gathered.
+// entry), and each operation runs down its columns in a loop made for it, so the program is
+// interpreted once per decision rather than once per candidate. Only the terminals the rule reads
+// are gathered, and the last operation over the candidates writes the batch's priorities.
 class CompiledRule {
 public:
     CompiledRule(const Tree& tree, Environment environment);
@@ -99,65 +115,73 @@ public:
 
     // Operations in the program, and those of them computed for every candidate of every decision.
     std::size_t operations() const;
-    std::size_t candidateOperations() const { return code_[kCandidate].size(); }
+    std::size_t candidateOperations() const;
     // The candidates this rule has rated, for throughput figures.
     std::uint64_t candidatesRated() const { return rated_; }
 
 private:
     // The program's parts by what their results change with (Varies): per set, per job, per moment
     // and per candidate.
+    static constexpr int kParts = 4;
     static constexpr int kCandidate = static_cast<int>(Varies::PerCandidate);
     struct ConstantSlot {
         std::uint32_t slot;
         double value;
     };
-    std::vector<Load<ListDecision>> listLoads_;  // the terminals the rule reads, by scheme
-    std::vector<Load<ShopDecision>> shopLoads_;
-    std::vector<Instruction> code_[4];
+    template <class Decision>
+    using Loads = std::vector<Load<Decision>>[kParts];  // the terminals the rule reads, by part
+
+    Loads<ListDecision> listLoads_;  // by decision scheme
+    Loads<ShopDecision> shopLoads_;
+    std::vector<Instruction> code_[kParts];
     std::vector<ConstantSlot> constants_;
     std::uint32_t slotCount_ = 0;  // terminals, constants and results, in the order first met
-    std::uint32_t result_ = 0;
-    Read resultRead_ = Read::Column;
+    Instruction delivery_{};       // the last step over the candidates: it writes the rule's value
     int capacity_ = 0;
     std::uint64_t rated_ = 0;
     std::uint64_t setStamp_ = 0;  // the set in hand whose per-set and per-job slots are filled (SetInHand::stamp)
     std::vector<double> columns_;  // slot i holds entries [i * capacity_, (i + 1) * capacity_)
     std::vector<int> everyJob_;    // 0, 1, 2, ...: the jobs of a set, as per-job columns list them
+    std::vector<Step> steps_[kParts];  // code_ bound to the columns; the candidates' part ends with the delivery
 
     double* column(std::uint32_t slot) { return columns_.data() + static_cast<std::size_t>(slot) * capacity_; }
+    void bind();
 
     template <class Decision>
-    void rateWith(const std::vector<Load<Decision>>& loads, const Decision& at, CandidateBatch& batch) {
+    void rateWith(const Loads<Decision>& loads, const Decision& at, CandidateBatch& batch) {
         const int count = batch.size();
         reserve(std::max(count, at.work.rows.n));
         if (setStamp_ != at.work.rows.stamp || setStamp_ == 0) takeSet(loads, at);
-        gather(loads, Varies::PerMoment, at, everyJob_.data(), 1);
-        execute(code_[static_cast<int>(Varies::PerMoment)], everyJob_.data(), 1);
-        gather(loads, Varies::PerCandidate, at, batch.jobs(), count);
-        execute(code_[kCandidate], batch.jobs(), count);
-        deliver(batch);
+        constexpr int kMoment = static_cast<int>(Varies::PerMoment);
+        gather(loads[kMoment], at, everyJob_.data(), 1);
+        execute(steps_[kMoment], everyJob_.data(), 1);
+        gather(loads[kCandidate], at, batch.jobs(), count);
+        steps_[kCandidate].back().out = batch.priorities();
+        execute(steps_[kCandidate], batch.jobs(), count);
+        rated_ += static_cast<std::uint64_t>(count);
     }
 
     // The per-set and per-job slots of the set in hand of the decision.
     template <class Decision>
-    void takeSet(const std::vector<Load<Decision>>& loads, const Decision& at) {
+    void takeSet(const Loads<Decision>& loads, const Decision& at) {
+        constexpr int kSet = static_cast<int>(Varies::PerSet);
+        constexpr int kJob = static_cast<int>(Varies::PerJob);
         setStamp_ = at.work.rows.stamp;
-        gather(loads, Varies::PerSet, at, everyJob_.data(), 1);
-        execute(code_[static_cast<int>(Varies::PerSet)], everyJob_.data(), 1);
-        gather(loads, Varies::PerJob, at, everyJob_.data(), at.work.rows.n);
-        execute(code_[static_cast<int>(Varies::PerJob)], everyJob_.data(), at.work.rows.n);
+        gather(loads[kSet], at, everyJob_.data(), 1);
+        execute(steps_[kSet], everyJob_.data(), 1);
+        gather(loads[kJob], at, everyJob_.data(), at.work.rows.n);
+        execute(steps_[kJob], everyJob_.data(), at.work.rows.n);
     }
 
     template <class Decision>
-    void gather(const std::vector<Load<Decision>>& loads, Varies varies, const Decision& at, const int* jobs,
-                int count) {
-        for (const Load<Decision>& load : loads)
-            if (load.varies == varies) load.gather(at, jobs, count, column(load.slot));
+    void gather(const std::vector<Load<Decision>>& loads, const Decision& at, const int* jobs, int count) {
+        for (const Load<Decision>& load : loads) load.gather(at, jobs, count, column(load.slot));
     }
 
-    // Runs the part over `count` entries; `jobs` are the candidates' jobs, which ByJob reads.
-    void execute(const std::vector<Instruction>& code, const int* jobs, int count);
-    void deliver(CandidateBatch& batch);
+    // Runs a part's steps over `count` entries; `jobs` are the candidates' jobs, which ByJob reads.
+    static void execute(const std::vector<Step>& steps, const int* jobs, int count) {
+        for (const Step& step : steps) step.kernel(step.out, step.a, step.b, jobs, count);
+    }
 
     friend class Compiler;
 };
