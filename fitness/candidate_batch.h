@@ -61,7 +61,30 @@ public:
     // The job of greatest priority: a later candidate replaces the best so far only when its
     // priority is strictly greater, so ties keep the earlier one, a not-a-number never wins and a
     // not-a-number incumbent is never displaced. The batch holds at least one candidate.
-    int chosen() const {
+    int chosen() const { return jobs_[static_cast<std::size_t>(firstGreatest())]; }
+
+    // The job of greatest priority by BestCandidate's rule, for a batch that lists the incumbent
+    // first and the others in any order: the first greatest, unless it is the incumbent, gives way
+    // to a later one of equal priority and lower index. The batch holds at least one candidate.
+    int chosenAfterIncumbent() const {
+        const int first = firstGreatest();
+        if (first == 0) return jobs_[0];
+        const double greatest = priorities_[static_cast<std::size_t>(first)];
+        int job = jobs_[static_cast<std::size_t>(first)];
+        for (int i = first + 1; i < size_; ++i)
+            if (priorities_[static_cast<std::size_t>(i)] == greatest && jobs_[static_cast<std::size_t>(i)] < job)
+                job = jobs_[static_cast<std::size_t>(i)];
+        return job;
+    }
+
+private:
+    std::vector<int> jobs_;
+    std::vector<double> priorities_;
+    int size_ = 0;
+
+    // The position of the first candidate of greatest priority (not-a-numbers never count, unless
+    // the first candidate is one).
+    int firstGreatest() const {
         int c = 0;
         double best = priorities_[0];
         for (int i = 1; i < size_; ++i) {
@@ -70,21 +93,6 @@ public:
                 c = i;
             }
         }
-        return jobs_[static_cast<std::size_t>(c)];
+        return c;
     }
-
-    // The job of greatest priority by BestCandidate's rule, for a batch that lists the incumbent
-    // first and the others in any order. The batch holds at least one candidate.
-    int chosenAfterIncumbent() const {
-        BestCandidate best;
-        best.offer(jobs_[0], priorities_[0]);
-        for (int i = 1; i < size_; ++i)
-            best.challenge(jobs_[static_cast<std::size_t>(i)], priorities_[static_cast<std::size_t>(i)]);
-        return best.job;
-    }
-
-private:
-    std::vector<int> jobs_;
-    std::vector<double> priorities_;
-    int size_ = 0;
 };

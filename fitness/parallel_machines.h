@@ -107,12 +107,11 @@ public:
         : DispatchFloor(work, sequence, work.collection.hasReleaseTimes ? work.rows.r : nullptr), rule_(rule) {}
 
     void run() {
-        for (int q = 0; q < n_; ++q) {
-            const int k = earliestFreeMachine();
-            const int c = work_.collection.hasReleaseTimes ? chooseWithReleaseTimes(k) : chooseWithoutReleaseTimes(k);
-            // Machine k processes c from the current time.
-            dispatch(q, c, k, time_ + setup(k, c) + duration(c, k));
-        }
+        // Without constraints the scans test nothing for a waiting predecessor.
+        if (constrained_)
+            dispatchAll(waiting());
+        else
+            dispatchAll([](int) { return false; });
     }
 
 private:
@@ -125,6 +124,17 @@ private:
     // entry (before the speed factor on uniform machines).
     double length(int j, int k) const { return unrelated_ ? p_[j * m_ + k] : p_[j]; }
     double predecessorsDone(int j) const { return work_.predecessorReady.at(j, 0); }
+
+    template <class Waits>
+    void dispatchAll(Waits waits) {
+        for (int q = 0; q < n_; ++q) {
+            const int k = earliestFreeMachine();
+            const int c = work_.collection.hasReleaseTimes ? chooseWithReleaseTimes(k, waits)
+                                                           : chooseWithoutReleaseTimes(k, waits);
+            // Machine k processes c from the current time.
+            dispatch(q, c, k, time_ + setup(k, c) + duration(c, k));
+        }
+    }
 
     // Ties go to the lower machine.
     int earliestFreeMachine() const {
@@ -147,19 +157,21 @@ private:
     // The time moves to the earliest release or to the machine's ready time, whichever is
     // later; the shortest released job is the incumbent (the earliest released one where it is as
     // short) and every released job competes.
-    int chooseWithReleaseTimes(int k) {
-        const int earliest = open_.earliestReleased(waiting());
+    template <class Waits>
+    int chooseWithReleaseTimes(int k, Waits waits) {
+        const int earliest = open_.earliestReleased(waits);
         const double start = r_[earliest] > ready_[k] ? r_[earliest] : ready_[k];
         if (start > time_) time_ = start;
-        const int c = open_.shortestReleased(time_, earliest, waiting(), [this, k](int j) { return length(j, k); });
-        return highestPriority(c, k, [&](auto&& offer) { open_.forEachReleased(time_, true, waiting(), offer); });
+        const int c = open_.shortestReleased(time_, earliest, waits, [this, k](int j) { return length(j, k); });
+        return highestPriority(c, k, [&](auto&& offer) { open_.forEachReleased(time_, true, waits, offer); });
     }
 
     // The time is the machine's ready time; with precedence constraints the job whose
     // predecessors finish first may move it later, and only jobs free by then compete.
-    int chooseWithoutReleaseTimes(int k) {
+    template <class Waits>
+    int chooseWithoutReleaseTimes(int k, Waits waits) {
         time_ = ready_[k];
-        int c = open_.lowestEligible(waiting());
+        int c = open_.lowestEligible(waits);
         if (constrained_) {
             for (const int j : open_)
                 if (predecessorsDone(j) < predecessorsDone(c) && !waits(j)) c = j;

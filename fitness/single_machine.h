@@ -20,16 +20,12 @@ public:
 
     void run() {
         open_.reset(n_, withReleaseTimes_ ? r_ : nullptr);
-        int remaining = n_;
-        for (int k = 0; k < n_; ++k) {
-            const int c = withReleaseTimes_ ? chooseWithReleaseTimes() : chooseWithoutReleaseTimes();
-            releaseSuccessors(c);
-            work_.meanRemainingDuration = (remaining * work_.meanRemainingDuration - p_[c]) / (remaining - 1);
-            --remaining;
-            open_.remove(c);
-            sequence_[k] = c;
-            advanceTime(c);
-        }
+        // An open job is eligible unless a predecessor of it is still waiting; without constraints
+        // the scans test nothing for it.
+        if (constrained_)
+            dispatchAll([this](int j) { return work_.precedenceLists.at(j, 0) > 0; });
+        else
+            dispatchAll([](int) { return false; });
     }
 
 private:
@@ -45,15 +41,24 @@ private:
     const bool withReleaseTimes_;
     const bool constrained_;
 
-    // An open job is eligible unless a predecessor of it is still waiting.
-    bool waits(int j) const { return constrained_ && work_.precedenceLists.at(j, 0) > 0; }
-    auto waiting() const {
-        return [this](int j) { return waits(j); };
+    template <class Waits>
+    void dispatchAll(Waits waits) {
+        int remaining = n_;
+        for (int k = 0; k < n_; ++k) {
+            const int c = withReleaseTimes_ ? chooseWithReleaseTimes(waits) : chooseWithoutReleaseTimes(waits);
+            releaseSuccessors(c);
+            work_.meanRemainingDuration = (remaining * work_.meanRemainingDuration - p_[c]) / (remaining - 1);
+            --remaining;
+            open_.remove(c);
+            sequence_[k] = c;
+            advanceTime(c);
+        }
     }
 
     // The lowest-index eligible job, then every other one, compete.
-    int chooseWithoutReleaseTimes() {
-        const int c = open_.lowestEligible(waiting());
+    template <class Waits>
+    int chooseWithoutReleaseTimes(Waits waits) {
+        const int c = open_.lowestEligible(waits);
         return highestPriority(c, [&](auto&& offer) {
             for (const int j : open_)
                 if (!waits(j)) offer(j);
@@ -63,12 +68,13 @@ private:
     // The machine idles until the earliest release if nothing is released yet; the shortest
     // released job is the incumbent (the earliest released one where it is as short), and only
     // jobs released before it could finish compete.
-    int chooseWithReleaseTimes() {
-        const int earliest = open_.earliestReleased(waiting());
+    template <class Waits>
+    int chooseWithReleaseTimes(Waits waits) {
+        const int earliest = open_.earliestReleased(waits);
         if (r_[earliest] > time_) time_ = r_[earliest];
-        const int c = open_.shortestReleased(time_, earliest, waiting(), [this](int j) { return p_[j]; });
+        const int c = open_.shortestReleased(time_, earliest, waits, [this](int j) { return p_[j]; });
         const double horizon = time_ + p_[c];
-        return highestPriority(c, [&](auto&& offer) { open_.forEachReleased(horizon, false, waiting(), offer); });
+        return highestPriority(c, [&](auto&& offer) { open_.forEachReleased(horizon, false, waits, offer); });
     }
 
     // The incumbent c, then the others that `listOthers` offers, compete.
