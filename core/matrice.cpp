@@ -28,7 +28,15 @@ constexpr int kLineInitZero = 273;
 
 [[noreturn]] void matrixAssertion(int line) { assertionFailed("matrice", line); }
 
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+// The blank and the controls from tab to carriage return.
+bool isSpace(char c) { return c == ' ' || static_cast<unsigned char>(c - '\t') <= '\r' - '\t'; }
+bool isDigit(char c) { return static_cast<unsigned char>(c - '0') <= 9; }
+
+// Exact doubles, so that a quotient by one of them is the correctly rounded decimal.
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+// A plain decimal of this many digits at most has an exact integer mantissa below 2^53.
+constexpr int kPlainDigits = 15;
 
 // Reads a whole file in one call; the system's error number when it cannot be read, else 0.
 int slurp(const std::string& fileName, std::vector<char>& text) {
@@ -53,6 +61,33 @@ public:
         const char* start = pos_;
         while (pos_ < end_ && !isSpace(*pos_)) ++pos_;
         token = std::string_view(start, static_cast<std::size_t>(pos_ - start));
+        return true;
+    }
+
+    // The next token when it is a plain decimal (an optional minus, digits, an optional point with
+    // digits after it) of at most kPlainDigits digits, read directly: the mantissa and the power of
+    // ten are exact, so their quotient is the correctly rounded value, the very double the general
+    // parser gives. False, with the position before the token, for any other token.
+    bool nextPlainDecimal(double& value) {
+        while (pos_ < end_ && isSpace(*pos_)) ++pos_;
+        const char* p = pos_;
+        const bool negative = p < end_ && *p == '-';
+        if (negative) ++p;
+        std::uint64_t mantissa = 0;
+        const char* const whole = p;
+        for (; p < end_ && isDigit(*p); ++p) mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+        const long digits = p - whole;
+        long fraction = 0;
+        if (p < end_ && *p == '.') {
+            const char* const point = ++p;
+            for (; p < end_ && isDigit(*p); ++p) mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+            fraction = p - point;
+            if (fraction == 0) return false;
+        }
+        if (digits == 0 || digits + fraction > kPlainDigits || (p < end_ && !isSpace(*p))) return false;
+        const double magnitude = static_cast<double>(mantissa) / kPowersOfTen[fraction];
+        value = negative ? -magnitude : magnitude;
+        pos_ = p;
         return true;
     }
 
@@ -116,8 +151,10 @@ long long readValues(Tokens& tokens, long long count, int cols, const std::strin
     std::string_view token;
     double checked = 0.0;
     for (long long i = 0; i < count; ++i) {
+        double& value = values ? values[i] : checked;
+        if (tokens.nextPlainDecimal(value)) continue;
         if (!tokens.next(token)) return i;
-        if (!parseDouble(token, values ? values[i] : checked)) badValue(fileName, i, cols, token);
+        if (!parseDouble(token, value)) badValue(fileName, i, cols, token);
     }
     return count;
 }

@@ -147,6 +147,31 @@ TEST(MatrixFile, ReadsEveryNumberFormOfFormattedInput) {
     EXPECT_EQ(m.get(0, 9), 7.0);
 }
 
+// Decimals of every length around the reader's direct path (up to 15 digits), with signs, leading
+// zeros and every separator, read bit for bit as strtod reads them.
+TEST(MatrixFile, PlainDecimalsReadAsStrtodReadsThem) {
+    std::mt19937_64 random(2024);
+    const char* separators[] = {" ", "\t", "\n", "\r\n", "\v", "\f", "  "};
+    std::vector<std::string> tokens;
+    std::string text;
+    for (int i = 0; i < 20000; ++i) {
+        std::string token = random() % 3 == 0 ? "-" : "";
+        const int whole = 1 + static_cast<int>(random() % 17);
+        const int fraction = static_cast<int>(random() % 18) - 1;  // -1: no point
+        for (int d = 0; d < whole; ++d) token += static_cast<char>('0' + random() % 10);
+        if (fraction >= 0) token += ".";
+        for (int d = 0; d < fraction; ++d) token += static_cast<char>('0' + random() % 10);
+        tokens.push_back(token);
+        text += token + separators[random() % 7];
+    }
+    TempDir dir;
+    const Matrix m = readText(dir, "1 " + std::to_string(tokens.size()) + "\n" + text);
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        const double expected = std::strtod(tokens[i].c_str(), nullptr);
+        ASSERT_EQ(std::memcmp(&expected, &m.rowData(0)[i], sizeof expected), 0) << tokens[i];
+    }
+}
+
 TEST(MatrixFile, RoundTripKeepsSixSignificantDigits) {
     TempDir dir;
     Matrix m;
