@@ -35,6 +35,7 @@ inline Collection singleMachineCollection(int sets, int jobs, bool withSetups) {
         }
         c.processingSum.set(i, sum);
     }
+    deriveTables(c);
     return c;
 }
 

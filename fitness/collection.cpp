@@ -62,3 +62,9 @@ int Collection::scheduleColumns(ScheduleWidth width) const {
 std::string Collection::fileInFolder(const std::string& name) const {
     return folder.empty() ? name : (std::filesystem::path(folder) / name).string();
 }
+
+const int* Collection::releaseOrder(int set) const {
+    if (releaseOrders.empty() || set < 0 || set >= releaseTimes.rows) return nullptr;
+    const int* order = releaseOrders.data() + static_cast<std::size_t>(set) * releaseTimes.cols;
+    return order[0] < 0 ? nullptr : order;
+}

@@ -5,6 +5,7 @@
 // After loading nothing writes it, so every program and every thread shares one collection; the
 // working state of scheduling one set lives in a Workspace (fitness/workspace.h).
 #include <string>
+#include <vector>
 
 #include "core/matrice.h"
 #include "core/names.h"
@@ -47,6 +48,9 @@ struct Collection {
     Matrix operationMachines;    // job shop: the codes' machines, in the same layout
     Matrix machineMeanDuration;  // job shop: each machine's mean operation duration in the set
     Matrix operationTotal;       // job shop: the set's total processing time
+    // List scheduling with release times: each set's jobs in order of release (sortByRelease), a
+    // row of releaseTimes.cols entries per set; empty where not derived.
+    std::vector<int> releaseOrders;
 
     // The folder the collection's files are read from; empty: the working folder.
     std::string folder;
@@ -57,6 +61,9 @@ struct Collection {
     std::string durationFileName;
 
     int sets() const { return jobCount.rows; }
+    // The set's jobs in order of release, or null where the collection did not derive it (no
+    // release times, or a set whose tables are refused when it is scheduled).
+    const int* releaseOrder(int set) const;
     // Read checked: a set beyond the list ends the run with the matrix's column-0 assertion.
     int jobsIn(int set) const { return static_cast<int>(jobCount.get(set)); }
     int machinesIn(int set) const { return static_cast<int>(machineCount.get(set)); }

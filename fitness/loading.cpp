@@ -11,6 +11,7 @@
 #include "core/fatal.h"
 #include "fitness/collection.h"
 #include "fitness/job_shop.h"
+#include "fitness/open_jobs.h"
 
 namespace {
 
@@ -187,7 +188,20 @@ void prepareCollection(Collection& c) {
     deriveTables(c);
 }
 
+// Every set is scheduled by several heuristics (or rules), each starting from its jobs in order of
+// release: sorted once here. A set whose rows the tables do not hold gets no order (-1).
+void deriveReleaseOrders(Collection& c) {
+    const Matrix& r = c.releaseTimes;
+    if (r.rows <= 0 || r.cols <= 0) return;
+    c.releaseOrders.assign(static_cast<std::size_t>(r.rows) * r.cols, -1);
+    for (int set = 0; set < r.rows && set < c.sets(); ++set) {
+        const int n = c.jobsIn(set);
+        if (n > 0 && n <= r.cols) sortByRelease(n, r.rowData(set), c.releaseOrders.data() + static_cast<std::size_t>(set) * r.cols);
+    }
+}
+
 void deriveTables(Collection& c) {
+    if (c.hasReleaseTimes && c.environment != Environment::JobShop) deriveReleaseOrders(c);
     if (c.environment == Environment::Uniform || c.environment == Environment::Unrelated) deriveJobTimes(c);
     if (c.environment == Environment::JobShop) decodeJobShop(c);
 }

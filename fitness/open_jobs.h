@@ -10,6 +10,16 @@
 #include <limits>
 #include <vector>
 
+// Jobs 0 to n - 1 in order of the release times `r`, the lower index first among equal releases. A
+// release that is not a number comes after every other, since no time reaches it.
+inline void sortByRelease(int n, const double* r, int* order) {
+    for (int j = 0; j < n; ++j) order[j] = j;
+    std::sort(order, order + n, [r](int a, int b) {
+        if (std::isnan(r[a]) || std::isnan(r[b])) return !std::isnan(r[a]) || (std::isnan(r[b]) && a < b);
+        return r[a] < r[b] || (r[a] == r[b] && a < b);
+    });
+}
+
 class OpenJobs {
 public:
     // Room for `capacity` jobs; made once per workspace, never per set.
@@ -17,19 +27,19 @@ public:
         if (static_cast<int>(jobs_.size()) < capacity) jobs_.resize(static_cast<std::size_t>(capacity));
     }
 
-    // Jobs 0 to n - 1 open, in order of the release times `r` (null: by index). A release that is
-    // not a number comes after every other, since no time reaches it.
-    void reset(int n, const double* r) {
-        for (int j = 0; j < n; ++j) jobs_[static_cast<std::size_t>(j)] = j;
+    // Jobs 0 to n - 1 open, in order of the release times `r` (null: by index): `order` where the
+    // collection derived it (Collection::releaseOrder), else sorted here.
+    void reset(int n, const double* r, const int* order) {
         size_ = n;
         r_ = r;
-        unnumbered_ = false;
-        if (!r) return;
-        unnumbered_ = std::any_of(r, r + n, [](double release) { return std::isnan(release); });
-        std::sort(jobs_.begin(), jobs_.begin() + n, [r](int a, int b) {
-            if (std::isnan(r[a]) || std::isnan(r[b])) return !std::isnan(r[a]) || (std::isnan(r[b]) && a < b);
-            return r[a] < r[b] || (r[a] == r[b] && a < b);
-        });
+        unnumbered_ = r && std::any_of(r, r + n, [](double release) { return std::isnan(release); });
+        if (!r) {
+            for (int j = 0; j < n; ++j) jobs_[static_cast<std::size_t>(j)] = j;
+        } else if (order) {
+            std::copy(order, order + n, jobs_.begin());
+        } else {
+            sortByRelease(n, r, jobs_.data());
+        }
     }
 
     // The job leaves; the others keep their order.

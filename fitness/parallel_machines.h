@@ -40,14 +40,14 @@ void prepareSet(Workspace& work, int set, int n, int m);
 // the pair scheme) and the remaining-work mean, and the set's schedule row.
 class DispatchFloor {
 protected:
-    DispatchFloor(Workspace& work, double* sequence, const double* openOrder)
+    DispatchFloor(Workspace& work, double* sequence, const double* releases)
         : work_(work), open_(work.open), sequence_(sequence), ready_(work.machineReady), last_(work.machineLast),
           n_(work.rows.n), m_(work.rows.m), unrelated_(work.collection.environment == Environment::Unrelated),
           constrained_(work.collection.hasConstraints), p_(work.rows.p), r_(work.rows.r), v_(work.rows.v),
           counted_(work.rows.work), remaining_(n_) {
         ready_.assign(static_cast<std::size_t>(m_), 0.0);
         last_.assign(static_cast<std::size_t>(m_), n_);
-        open_.reset(n_, openOrder);
+        open_.reset(n_, releases, releases ? work.collection.releaseOrder(work.rows.set) : nullptr);
     }
 
     Workspace& work_;

@@ -19,7 +19,7 @@ public:
           constrained_(work.collection.hasConstraints) {}
 
     void run() {
-        open_.reset(n_, withReleaseTimes_ ? r_ : nullptr);
+        open_.reset(n_, withReleaseTimes_ ? r_ : nullptr, work_.collection.releaseOrder(work_.rows.set));
         // An open job is eligible unless a predecessor of it is still waiting; without constraints
         // the scans test nothing for it.
         if (constrained_)
