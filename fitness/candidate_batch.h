@@ -56,6 +56,9 @@ public:
 
     int size() const { return size_; }
     const int* jobs() const { return jobs_.data(); }
+    // For a dispatcher that writes the candidates in place, then sets their count.
+    int* jobs() { return jobs_.data(); }
+    void setSize(int count) { size_ = count; }
     double* priorities() { return priorities_.data(); }
 
     // The job of greatest priority: a later candidate replaces the best so far only when its

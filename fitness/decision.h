@@ -47,6 +47,21 @@ void rateCandidates(Rule& rule, const Decision& at, CandidateBatch& batch) {
     }
 }
 
+// The candidate of greatest priority among those the dispatcher listed in the batch, the incumbent
+// first, with the dispatchers' tie rule (BestCandidate).
+template <class Rule, class Decision>
+int chooseListed(Rule& rule, const Decision& at, CandidateBatch& batch) {
+    if constexpr (RatesBatches<Rule, Decision>) {
+        rule.rate(at, batch);
+        return batch.chosenAfterIncumbent();
+    } else {
+        const int* jobs = batch.jobs();
+        BestCandidate best;
+        for (int i = 0; i < batch.size(); ++i) best.offer(jobs[i], rule(at, jobs[i]));
+        return best.job;
+    }
+}
+
 // The candidate of greatest priority among those `listCandidates` names (it calls its argument once
 // per candidate, in the dispatcher's order), with the dispatchers' tie rule (BestCandidate); -1 when
 // it names none. A rule that rates whole decisions gets them as one batch; a classical rule is asked
@@ -56,8 +71,7 @@ int highestPriority(Rule& rule, const Decision& at, CandidateBatch& batch, ListC
     if constexpr (RatesBatches<Rule, Decision>) {
         batch.collect(listCandidates);
         if (batch.size() == 0) return -1;
-        rule.rate(at, batch);
-        return batch.chosenAfterIncumbent();
+        return chooseListed(rule, at, batch);
     } else {
         BestCandidate best;
         listCandidates([&](int job) { best.offer(job, rule(at, job)); });

@@ -76,32 +76,18 @@ public:
         return firstEligible(waits);
     }
 
-    // Of the eligible jobs released by `time`, the one of least `length` where it is shorter than
-    // `incumbent`'s, else the incumbent; among equal lengths the lower index. This is what a scan
-    // in index order keeps that starts from the incumbent and takes any job strictly shorter.
-    template <class Waits, class Length>
-    int shortestReleased(double time, int incumbent, Waits waits, Length length) const {
-        int shortest = -1;
-        double least = std::numeric_limits<double>::infinity();  // a not-a-number is never less
-        for (const int j : *this) {
-            if (!(r_[j] <= time)) break;  // the rest is released later
-            if (waits(j)) continue;
-            const double l = length(j);
-            if (l < least || (l == least && j < shortest)) {
-                shortest = j;
-                least = l;
-            }
+    // Appends to out[count..] the eligible open jobs from position `from` on, in order of release,
+    // while their release passes `released`; returns the position of the first job it did not take.
+    template <class Released, class Waits>
+    int listWhile(int from, Released released, Waits waits, int* out, int& count) const {
+        const int* const jobs = begin();
+        int at = from;
+        for (; at < size_; ++at) {
+            const int j = jobs[at];
+            if (!released(r_[j])) break;  // the rest is released later
+            if (!waits(j)) out[count++] = j;
         }
-        return shortest >= 0 && least < length(incumbent) ? shortest : incumbent;
-    }
-
-    // Calls visit(j) for every eligible job released before `horizon` (`inclusive`: by it).
-    template <class Waits, class Visit>
-    void forEachReleased(double horizon, bool inclusive, Waits waits, Visit visit) const {
-        for (const int j : *this) {
-            if (!(inclusive ? r_[j] <= horizon : r_[j] < horizon)) break;  // the rest is released later
-            if (!waits(j)) visit(j);
-        }
+        return at;
     }
 
 private:
@@ -117,3 +103,21 @@ private:
         return *j;
     }
 };
+
+// Of `jobs`, the one of least `length` where it is shorter than `incumbent`'s, else the incumbent;
+// among equal lengths the lower index. This is what a scan in index order keeps that starts from
+// the incumbent and takes any job strictly shorter (a not-a-number is never shorter).
+template <class Length>
+int shortestOf(const int* jobs, int count, int incumbent, Length length) {
+    int shortest = -1;
+    double least = std::numeric_limits<double>::infinity();
+    for (int i = 0; i < count; ++i) {
+        const int j = jobs[i];
+        const double l = length(j);
+        if (l < least || (l == least && j < shortest)) {
+            shortest = j;
+            least = l;
+        }
+    }
+    return shortest >= 0 && least < length(incumbent) ? shortest : incumbent;
+}

@@ -162,8 +162,14 @@ private:
         const int earliest = open_.earliestReleased(waits);
         const double start = r_[earliest] > ready_[k] ? r_[earliest] : ready_[k];
         if (start > time_) time_ = start;
-        const int c = open_.shortestReleased(time_, earliest, waits, [this, k](int j) { return length(j, k); });
-        return highestPriority(c, k, [&](auto&& offer) { open_.forEachReleased(time_, true, waits, offer); });
+        const double time = time_;
+        CandidateBatch& batch = work_.candidates;
+        int* const others = batch.jobs() + 1;
+        int count = 0;
+        open_.listWhile(0, [time](double r) { return r <= time; }, waits, others, count);
+        batch.jobs()[0] = shortestOf(others, count, earliest, [this, k](int j) { return length(j, k); });
+        batch.setSize(count + 1);
+        return chooseListed(rule_, ListDecision{work_, last_[k], time_, k}, batch);
     }
 
     // The time is the machine's ready time; with precedence constraints the job whose

@@ -67,14 +67,26 @@ private:
 
     // The machine idles until the earliest release if nothing is released yet; the shortest
     // released job is the incumbent (the earliest released one where it is as short), and only
-    // jobs released before it could finish compete.
+    // jobs released before it could finish compete. They are listed in one pass over the released
+    // jobs, which are the first of the others when the incumbent takes time.
     template <class Waits>
     int chooseWithReleaseTimes(Waits waits) {
         const int earliest = open_.earliestReleased(waits);
         if (r_[earliest] > time_) time_ = r_[earliest];
-        const int c = open_.shortestReleased(time_, earliest, waits, [this](int j) { return p_[j]; });
-        const double horizon = time_ + p_[c];
-        return highestPriority(c, [&](auto&& offer) { open_.forEachReleased(horizon, false, waits, offer); });
+        const double time = time_;
+        CandidateBatch& batch = work_.candidates;
+        int* const others = batch.jobs() + 1;
+        int count = 0;
+        const int later = open_.listWhile(0, [time](double r) { return r <= time; }, waits, others, count);
+        const int c = shortestOf(others, count, earliest, [this](int j) { return p_[j]; });
+        const double horizon = time + p_[c];
+        if (horizon > time)
+            open_.listWhile(later, [horizon](double r) { return r < horizon; }, waits, others, count);
+        else  // those released at the horizon or later, the last of the released ones, do not compete
+            while (count > 0 && !(r_[others[count - 1]] < horizon)) --count;
+        batch.jobs()[0] = c;
+        batch.setSize(count + 1);
+        return chooseListed(rule_, ListDecision{work_, previous_, time_, 0}, batch);
     }
 
     // The incumbent c, then the others that `listOthers` offers, compete.
