@@ -106,18 +106,20 @@ private:
 
 // Of `jobs`, the one of least `length` where it is shorter than `incumbent`'s, else the incumbent;
 // among equal lengths the lower index. This is what a scan in index order keeps that starts from
-// the incumbent and takes any job strictly shorter (a not-a-number is never shorter).
+// the incumbent and takes any job strictly shorter (a not-a-number is never shorter). Found in two
+// passes without branches on the lengths: the least length, then the lowest job of that length.
 template <class Length>
 int shortestOf(const int* jobs, int count, int incumbent, Length length) {
-    int shortest = -1;
     double least = std::numeric_limits<double>::infinity();
     for (int i = 0; i < count; ++i) {
-        const int j = jobs[i];
-        const double l = length(j);
-        if (l < least || (l == least && j < shortest)) {
-            shortest = j;
-            least = l;
-        }
+        const double l = length(jobs[i]);
+        least = l < least ? l : least;
     }
-    return shortest >= 0 && least < length(incumbent) ? shortest : incumbent;
+    if (!(least < length(incumbent))) return incumbent;
+    int shortest = std::numeric_limits<int>::max();
+    for (int i = 0; i < count; ++i) {
+        const int j = jobs[i];
+        shortest = length(j) == least && j < shortest ? j : shortest;
+    }
+    return shortest;
 }
