@@ -36,8 +36,8 @@ void addOptions(CLI::App& app, experiment::Plan& plan) {
     app.footer(
         "Learner options follow \"--\" and go to every run, e.g. -- --population 200 --generations 30. The "
         "experiment sets --seed, --threads and --collection itself and keeps each run's hall of fame and log under "
-        "their default names, so --seed, --threads, --collection, --definition, --validation, --hof, --log, --rule "
-        "and --test are not taken there.");
+        "their default names and a checkpoint, so --seed, --threads, --collection, --definition, --validation, --hof, "
+        "--log, --rule, --test, --checkpoint and --resume are not taken there.");
 }
 
 }  // namespace

@@ -21,7 +21,8 @@ constexpr const char* kPlanFile = "experiment.txt";
 
 // The learner options that the experiment sets for every run itself.
 constexpr const char* kSetByExperiment[] = {"--seed", "--threads", "--collection", "--definition", "--validation",
-                                            "--hof",  "--log",     "--rule",       "--test"};
+                                            "--hof",  "--log",     "--rule",       "--test",       "--checkpoint",
+                                            "--resume"};
 
 [[noreturn]] void refuse(const std::string& what) { fatalError("experiment: " + what); }
 
@@ -125,7 +126,13 @@ std::string hallOfFameOf(const Plan& plan, int run) {
 
 std::vector<std::string> learnerCommand(const Plan& plan, int run) {
     std::vector<std::string> command = {plan.learner, "--collection", absoluteFolder(plan.folders.training),
-                                        "--seed", std::to_string(seedOf(plan, run)), "--threads", "1"};
+                                        "--seed", std::to_string(seedOf(plan, run)), "--threads", "1",
+                                        "--checkpoint", kCheckpointFile};
+    // A run stopped half-way goes on from its checkpoint.
+    if (fs::exists(fs::path(runFolder(plan, run)) / kCheckpointFile)) {
+        command.push_back("--resume");
+        command.push_back(kCheckpointFile);
+    }
     // A learner that chooses its final rule on a validation collection is given it.
     if (!plan.folders.validation.empty() && learner_options::Parser().offers("--validation")) {
         command.push_back("--validation");

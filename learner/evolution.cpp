@@ -5,6 +5,8 @@
 #include <limits>
 #include <numeric>
 
+#include "learner/checkpoint_format.h"
+
 namespace gp {
 
 namespace {
@@ -67,7 +69,7 @@ GenerationSummary Evolution::summary() const {
 }
 
 Outcome Evolution::run(std::span<RunObserver* const> observers) {
-    for (int generation = 1; generation <= settings_.generations; ++generation) {
+    for (int generation = generation_ + 1; generation <= settings_.generations; ++generation) {
         if (generation == 1)
             start();
         else
@@ -190,6 +192,74 @@ void Evolution::takeStock() {
     }
     if (best_.totals.empty() || better(*generationBest_, best_)) best_ = *generationBest_;
     meanFitness_ = sum / static_cast<double>(population_.size());
+}
+
+void Evolution::saveRule(checkpoint::Writer& out, const char* key, const rules::Tree& tree,
+                         const std::vector<double>& totals, int generation) const {
+    out.item(key);
+    out.number(static_cast<std::uint64_t>(generation));
+    out.reals(totals);
+    out.tree(tree);
+}
+
+// A measured rule: its totals, which every environment has as many of as it has criteria.
+Individual Evolution::restoreRule(checkpoint::Reader& in, const char* key) const {
+    in.item(key);
+    const int generation = in.count(generation_);
+    std::vector<double> totals = in.reals();
+    if (totals.size() != criteriaOf(evaluator_.collection().environment).size())
+        in.fail("a rule's totals are not one per criterion.");
+    Individual individual = individualOf(in.tree());
+    in.done();
+    individual.totals = std::move(totals);
+    individual.fitness = fitnessOf(individual.totals);
+    individual.generation = generation;
+    return individual;
+}
+
+// The memory of measured rules is kept whole: what it holds decides which rules are measured (and
+// counted) again and the generation a rule is said to be found in.
+void Evolution::save(checkpoint::Writer& out) const {
+    out.item("generation");
+    out.number(static_cast<std::uint64_t>(generation_));
+    out.item("random");
+    out.word(random_.state());
+    out.item("measured");
+    out.number(rulesMeasured_);
+    out.number(outcome().candidatesRated);
+    saveRule(out, "best", best_.tree, best_.totals, best_.generation);
+    out.item("population");
+    out.number(population_.size());
+    for (const Individual& i : population_) saveRule(out, "individual", i.tree, i.totals, i.generation);
+    out.item("remembered");
+    out.number(measured_.size());
+    for (const auto& [hash, r] : measured_) saveRule(out, "rule", r.tree, r.totals, r.generation);
+}
+
+void Evolution::restore(checkpoint::Reader& in) {
+    in.item("generation");
+    generation_ = in.count(settings_.generations);
+    if (generation_ < 1) in.fail("no generation is complete.");
+    in.item("random");
+    if (!random_.setState(std::string(in.rest()))) in.fail("the random stream's state is not one.");
+    in.item("measured");
+    rulesMeasured_ = in.number();
+    ratedBefore_ = in.number();
+    in.done();
+    best_ = restoreRule(in, "best");
+    in.item("population");
+    population_.resize(static_cast<std::size_t>(in.count(settings_.population)));
+    in.done();
+    if (population_.size() != static_cast<std::size_t>(settings_.population)) in.fail("the population is not whole.");
+    for (Individual& individual : population_) individual = restoreRule(in, "individual");
+    in.item("remembered");
+    const int remembered = in.count(static_cast<int>(kRememberedRules) + settings_.population);
+    in.done();
+    measured_.clear();
+    for (int i = 0; i < remembered; ++i) {
+        Individual rule = restoreRule(in, "rule");
+        measured_.emplace(rule.hash, Remembered{std::move(rule.tree), std::move(rule.totals), rule.generation});
+    }
 }
 
 }  // namespace gp

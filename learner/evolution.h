@@ -24,6 +24,11 @@
 
 namespace gp {
 
+namespace checkpoint {
+class Writer;
+class Reader;
+}  // namespace checkpoint
+
 struct Individual {
     rules::Tree tree;
     std::uint64_t hash = 0;      // of the tree, kept with it
@@ -74,9 +79,16 @@ public:
     // The next generation: the elite and children of tournament winners, measured.
     void step();
     GenerationSummary summary() const;
-    Outcome outcome() const { return {best_, rulesMeasured_, evaluator_.candidatesRated()}; }
+    Outcome outcome() const { return {best_, rulesMeasured_, ratedBefore_ + evaluator_.candidatesRated()}; }
 
-    // Every generation, each followed by the observers in order.
+    // Everything the generations after this one depend on, as a checkpoint keeps it; and that
+    // taken back in place of the generations so far, so that run() goes on after them. A
+    // restored run makes the same generations as one never stopped.
+    void save(checkpoint::Writer& out) const;
+    void restore(checkpoint::Reader& in);
+    int generation() const { return generation_; }
+
+    // Every generation (after those restored), each followed by the observers in order.
     Outcome run(std::span<RunObserver* const> observers);
 
     const std::string& criterion() const { return criterion_; }
@@ -97,6 +109,7 @@ private:
     ParallelEvaluator evaluator_;
     std::unordered_multimap<std::uint64_t, Remembered> measured_;  // rules measured so far, by hash
     std::size_t rulesMeasured_ = 0;
+    std::uint64_t ratedBefore_ = 0;  // candidates rated before the run was restored
     std::vector<Individual> population_;
     int generation_ = 0;
     const Individual* generationBest_ = nullptr;
@@ -109,6 +122,9 @@ private:
     std::vector<Individual> offspring();
     std::vector<Individual> children();
     void takeStock();
+    void saveRule(checkpoint::Writer& out, const char* key, const rules::Tree& tree, const std::vector<double>& totals,
+                  int generation) const;
+    Individual restoreRule(checkpoint::Reader& in, const char* key) const;
 };
 
 }  // namespace gp

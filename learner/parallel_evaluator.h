@@ -31,6 +31,7 @@ public:
     void measure(const std::vector<const rules::Tree*>& trees, std::vector<std::vector<double>>& totals);
 
     int threads() const { return static_cast<int>(workers_.size()); }
+    const Collection& collection() const { return collection_; }
     // Candidates rated so far, over every worker.
     std::uint64_t candidatesRated() const;
 

@@ -3,43 +3,61 @@
 // What a learning run leaves behind, each an observer of its generations: the hall of fame that
 // pomocni reads, the CSV log that the report draws, and the progress lines on standard output.
 #include <chrono>
-#include <cstdio>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "fitness/collection.h"
+#include "learner/checkpoint_format.h"
 #include "learner/evolution.h"
+#include "platform/platform.h"
 
 namespace gp {
 
-// A file the run appends to generation by generation: flushed after each one and closed when the
-// run ends. A write that does not reach it stops the run with a message naming it.
-class AppendedFile {
-protected:
-    AppendedFile(std::FILE* file, const char* kind, std::string name)
-        : file_(file), kind_(kind), name_(std::move(name)) {}
-    ~AppendedFile() {
-        if (file_) std::fclose(file_);
-    }
-    AppendedFile(const AppendedFile&) = delete;
-    AppendedFile& operator=(const AppendedFile&) = delete;
-    void flush() const;
-    void close();
+// How far a file the run appends to has come: its length and the hash of its bytes
+// (checkpoint::hashOf), which a checkpoint keeps so that a resumed run can tell the file is the one
+// it left and cut it back there.
+struct FileMark {
+    std::int64_t length = 0;
+    std::uint64_t hash = checkpoint::kHashBasis;
+};
 
-    std::FILE* file_;
+// A file the run appends to generation by generation. Each generation's piece goes out in one
+// write, so that a kill leaves the generations before it whole. A write that does not reach the
+// file stops the run with a message naming it.
+class AppendedFile {
+public:
+    // The header is the file's first piece, which names what follows.
+    AppendedFile(const char* kind, std::string name, std::string header)
+        : kind_(kind), name_(std::move(name)), header_(std::move(header)) {}
+    // Opens the file without changing it; the system's error number, or 0.
+    int open() { return file_.open(name_); }
+    // Empties the file and writes its header.
+    void restart();
+    // Cuts the file back to the mark, from where it grows again.
+    void cutBackTo(const FileMark& mark);
+    void append(std::string_view piece);
+    void close();
+    const FileMark& mark() const { return mark_; }
+    const char* kind() const { return kind_; }
+    const std::string& name() const { return name_; }
 
 private:
+    platform::AppendFile file_;
     const char* kind_;
     std::string name_;
+    std::string header_;
+    FileMark mark_;
 };
 
 // After every generation the marker "-- Generacija: G" and six lines about the best rule so far;
-// the sixth is the rule in its XML form, which pomocni copies into its seed file. Flushed after
+// the sixth is the rule in its XML form, which pomocni copies into its seed file. Written out after
 // every generation, so that pomocni can be used while a run goes on.
-class HallOfFame : public RunObserver, private AppendedFile {
+class HallOfFame : public RunObserver, public AppendedFile {
 public:
-    // Takes the file over and writes its first line, which names the run.
-    HallOfFame(std::FILE* file, const Collection& collection, const Settings& settings, const std::string& criterion);
+    // Its header is one line that names the run.
+    HallOfFame(const Collection& collection, const Settings& settings, const std::string& criterion);
     void generationDone(const GenerationSummary& summary) override;
     void runDone(const Outcome&) override { close(); }
 
@@ -50,9 +68,9 @@ private:
 };
 
 // One row per generation (learning_log::row), after the header.
-class LearningLogFile : public RunObserver, private AppendedFile {
+class LearningLogFile : public RunObserver, public AppendedFile {
 public:
-    LearningLogFile(std::FILE* file, const std::string& name);
+    explicit LearningLogFile(const std::string& name);
     void generationDone(const GenerationSummary& summary) override;
     void runDone(const Outcome&) override { close(); }
 };
@@ -68,15 +86,17 @@ public:
 private:
     const Settings& settings_;
     const Environment environment_;
+    const int firstGeneration_;  // the first this process makes
     const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
-// Opens both output files, emptied, or neither: when one cannot be written, the run ends with a
-// message and the other is left as it was (an earlier run's hall of fame, say).
-std::pair<std::FILE*, std::FILE*> openOutputFiles(const std::string& hallOfFame, const std::string& log);
+// Opens both output files or neither: when one cannot be written, the run ends with a message and
+// the other is left as it was (an earlier run's hall of fame, say). Neither is changed yet.
+void openOutputFiles(AppendedFile& hallOfFame, AppendedFile& log);
 
-// A run with the learner's outputs: the hall of fame and the log, and the progress lines unless the
-// settings silence them.
-Outcome evolve(const Collection& collection, const Settings& settings);
+// A run with the learner's outputs: the hall of fame and the log, the progress lines unless the
+// settings silence them, and the checkpoints the settings ask for. A run resumed from a checkpoint
+// goes on where it stopped.
+Outcome evolve(const Collection& collection, Settings settings);
 
 }  // namespace gp

@@ -81,6 +81,10 @@ std::string settingsProblem(const Settings& s) {
         return "--criterion must be Twt, Uwt, Fwt or Cmax (given: " + s.criterion + ").";
     if (s.hallOfFame.empty() || s.log.empty() || sameFile(s.hallOfFame, s.log))
         return "--hof and --log must name two different files.";
+    if (s.checkpointEvery < 1 || s.checkpointEvery > 1000000)
+        return outside("--checkpoint-every", s.checkpointEvery, 1, 1000000);
+    if (!s.checkpoint.empty() && (sameFile(s.checkpoint, s.hallOfFame) || sameFile(s.checkpoint, s.log)))
+        return "--checkpoint must name another file than --hof and --log.";
     return "";
 }
 

@@ -34,6 +34,10 @@ struct Settings {
     std::string definition = "fitness.txt";
     std::string collection;  // the folder of the definition and its data files; empty: the working folder
     bool showProgress = true;  // the per-generation lines and the closing report on standard output
+    std::string checkpoint;    // the file the run's state is written to; empty: none
+    int checkpointEvery = 1;   // after every this many generations
+    std::string resume;        // a checkpoint the run goes on from; empty: a new run
+    bool seedFromClock = false;  // no seed was given: a resumed run takes its checkpoint's
 };
 
 // What is wrong with the settings, or "" if nothing.

@@ -45,12 +45,16 @@ std::optional<int> markerGeneration(std::string_view line) {
     return leadingInteger(line.substr(generationMarker.size())).value_or(0);
 }
 
+// A line the end of the input cut short, with no line end after it: the last piece of a hall of
+// fame that is still being written, or whose writer was killed in the middle of a generation.
+bool cutShort(const std::istream& in) { return in.eof(); }
+
 std::string individualAfterMarker(std::istream& hallOfFame) {
     std::string line;
     for (int read = 0; read < linesFromMarkerToIndividual; ++read) {
         if (!readLine(hallOfFame, line)) return {};
     }
-    return line;
+    return cutShort(hallOfFame) ? std::string() : line;
 }
 
 void rewind(std::istream& in) {
@@ -60,14 +64,23 @@ void rewind(std::istream& in) {
 
 }  // namespace
 
+// The last generation counts once its individual line is complete; until then the one before it.
 int countGenerations(std::istream& hallOfFame) {
-    int count = 0;
+    int last = 0;
+    int beforeLast = 0;
+    int linesAfterLast = linesFromMarkerToIndividual;
     std::string line;
     while (readLine(hallOfFame, line)) {
-        if (auto generation = markerGeneration(line)) count = *generation;
+        if (auto generation = markerGeneration(line)) {
+            beforeLast = last;
+            last = *generation;
+            linesAfterLast = 0;
+        } else if (!cutShort(hallOfFame)) {
+            ++linesAfterLast;
+        }
     }
     hallOfFame.clear();
-    return count;
+    return linesAfterLast >= linesFromMarkerToIndividual ? last : beforeLast;
 }
 
 std::string findIndividual(std::istream& hallOfFame, int generation) {

@@ -1,0 +1,218 @@
+#include "learner/checkpoint.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+
+#include "core/fatal.h"
+#include "core/output_files.h"
+#include "platform/platform.h"
+
+namespace gp {
+
+namespace {
+
+constexpr const char* kCheckpointKind = "Checkpoint";
+constexpr std::string_view kFirstWords = "learner checkpoint ";
+
+// An option's value on one line of the checkpoint.
+std::string oneLine(const std::string& value) {
+    std::string text;
+    for (const char c : value) text += c == '\n' ? "\\n" : c == '\\' ? "\\\\" : std::string(1, c);
+    return text;
+}
+
+// Every option the run's results depend on: not --threads, nor where checkpoints go.
+std::vector<std::pair<std::string, std::string>> resultOptions(const Settings& s) {
+    const auto number = [](auto value) { return std::to_string(value); };
+    return {{"--population", number(s.population)},
+            {"--generations", number(s.generations)},
+            {"--tournament", number(s.tournament)},
+            {"--crossover", rules::constantText(s.crossover)},
+            {"--mutation", rules::constantText(s.mutation)},
+            {"--reproduction", rules::constantText(s.reproduction)},
+            {"--elitism", number(s.elitism)},
+            {"--max-depth", number(s.maxDepth)},
+            {"--init-min-depth", number(s.initMinDepth)},
+            {"--init-max-depth", number(s.initMaxDepth)},
+            {"--mutation-depth", number(s.mutationDepth)},
+            {"--functions", oneLine(s.functions)},
+            {"--seed", number(s.seed)},
+            {"--criterion", oneLine(s.criterion)},
+            {"--definition", oneLine(s.definition)},
+            {"--collection", oneLine(s.collection)},
+            {"--hof", oneLine(s.hallOfFame)},
+            {"--log", oneLine(s.log)}};
+}
+
+void writeMark(checkpoint::Writer& out, const char* key, const FileMark& mark) {
+    out.item(key);
+    out.number(static_cast<std::uint64_t>(mark.length));
+    out.number(mark.hash);
+}
+
+FileMark readMark(checkpoint::Reader& in, const char* key) {
+    in.item(key);
+    FileMark mark;
+    mark.length = static_cast<std::int64_t>(in.number());
+    mark.hash = in.number();
+    in.done();
+    return mark;
+}
+
+std::string readWhole(const std::string& file) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(file, ignored)) fatalError(fileProblem(kCheckpointKind, file, "read", EISDIR));
+    std::ifstream in(file, std::ios::binary);
+    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (!in.is_open() || in.bad()) fatalError(fileProblem(kCheckpointKind, file, "read", errno != 0 ? errno : EIO));
+    return text;
+}
+
+// The hash of the file's first `length` bytes, or none when it holds fewer.
+std::optional<std::uint64_t> hashOfStart(const std::string& file, std::int64_t length) {
+    std::ifstream in(file, std::ios::binary);
+    std::uint64_t hash = checkpoint::kHashBasis;
+    std::string piece(1 << 16, '\0');
+    while (length > 0 && in) {
+        in.read(piece.data(), std::min<std::int64_t>(length, static_cast<std::int64_t>(piece.size())));
+        hash = checkpoint::hashOf(std::string_view(piece.data(), static_cast<std::size_t>(in.gcount())), hash);
+        length -= in.gcount();
+    }
+    if (length > 0) return std::nullopt;
+    return hash;
+}
+
+}  // namespace
+
+CheckpointFile::CheckpointFile(const Settings& settings, const Evolution& evolution, const AppendedFile& hallOfFame,
+                               const AppendedFile& log, Environment environment)
+    : settings_(settings), evolution_(evolution), hallOfFame_(hallOfFame), log_(log), environment_(environment) {
+    platform::catchStopSignals();
+}
+
+void CheckpointFile::generationDone(const GenerationSummary& summary) {
+    const int stop = platform::caughtStopSignal();
+    const bool last = summary.generation == settings_.generations;
+    if (stop == 0 && !last && summary.generation % settings_.checkpointEvery != 0) return;
+    write();
+    if (stop == 0 || last) return;
+    std::fflush(stdout);
+    std::fprintf(stderr,
+                 "learner: stopped by signal %d (%s) after generation %d of %d; checkpoint \"%s\" holds the run, and "
+                 "the same command with --resume \"%s\" goes on with it.\n",
+                 stop, strsignal(stop), summary.generation, settings_.generations, settings_.checkpoint.c_str(),
+                 settings_.checkpoint.c_str());
+    platform::endBySignal(stop);
+}
+
+void CheckpointFile::write() const {
+    checkpoint::Writer out(environment_);
+    out.item(std::string(kFirstWords) + std::to_string(kCheckpointVersion));
+    const auto options = resultOptions(settings_);
+    out.item("options");
+    out.number(options.size());
+    for (const auto& [name, value] : options) {
+        out.item("option");
+        out.word(name);
+        out.word(value);
+    }
+    writeMark(out, "hall-of-fame", hallOfFame_.mark());
+    writeMark(out, "log", log_.mark());
+    evolution_.save(out);
+    std::string& text = out.text();
+    text += '\n';
+    text += "end " + std::to_string(checkpoint::hashOf(text)) + "\n";
+    writeWholeFile(settings_.checkpoint, text, kCheckpointKind);
+}
+
+SavedRun::SavedRun(const std::string& file, Environment environment)
+    : file_(file), text_(readWhole(file)), reader_(body(), environment, 2) {
+    try {
+        readHead();
+    } catch (const checkpoint::Damaged& damage) {
+        refuse(std::string("is damaged: ") + damage.what());
+    }
+}
+
+void SavedRun::refuse(const std::string& what) const {
+    fatalError(std::string(kCheckpointKind) + " \"" + file_ + "\" " + what);
+}
+
+// What lies between the first line and the end line, once they show a whole checkpoint of ours.
+std::string_view SavedRun::body() {
+    const std::string_view text(text_);
+    const std::size_t firstEnd = text.find('\n');
+    const std::string_view first = text.substr(0, firstEnd);
+    if (!first.starts_with(kFirstWords)) refuse("is not a learner checkpoint.");
+    const std::string_view version = first.substr(kFirstWords.size());
+    if (version != std::to_string(kCheckpointVersion))
+        refuse("is of format version " + std::string(version) + "; this learner reads version " +
+               std::to_string(kCheckpointVersion) + ".");
+    const std::size_t lastStart = text.size() < 2 ? 0 : text.rfind('\n', text.size() - 2) + 1;
+    const std::string_view last = text.substr(lastStart);
+    if (firstEnd == std::string_view::npos || !text.ends_with('\n') || !last.starts_with("end ") ||
+        last.substr(4, last.size() - 5) != std::to_string(checkpoint::hashOf(text.substr(0, lastStart))))
+        refuse("is damaged: it is cut short, or its contents do not match the hash on its last line.");
+    return lastStart > firstEnd + 1 ? text.substr(firstEnd + 1, lastStart - 1 - (firstEnd + 1)) : std::string_view();
+}
+
+void SavedRun::readHead() {
+    reader_.item("options");
+    options_.resize(static_cast<std::size_t>(reader_.count(1000)));
+    reader_.done();
+    for (auto& [name, value] : options_) {
+        reader_.item("option");
+        name = reader_.word();
+        value = reader_.rest();
+    }
+    hallOfFame_ = readMark(reader_, "hall-of-fame");
+    log_ = readMark(reader_, "log");
+}
+
+void SavedRun::agreeWith(Settings& settings) const {
+    if (settings.seedFromClock)
+        for (const auto& [name, value] : options_)
+            if (name == "--seed") settings.seed = std::strtoull(value.c_str(), nullptr, 10);
+    const auto shown = [](const std::string& value) { return value.empty() ? std::string("none") : value; };
+    const auto here = resultOptions(settings);
+    for (std::size_t i = 0; i < here.size() || i < options_.size(); ++i) {
+        if (i >= here.size() || i >= options_.size() || here[i].first != options_[i].first)
+            refuse("was written by a learner with other options.");
+        if (here[i].second != options_[i].second)
+            refuse("is of a run with " + here[i].first + " " + shown(options_[i].second) + "; this run has " +
+                   here[i].first + " " + shown(here[i].second) + ".");
+    }
+}
+
+void SavedRun::restore(Evolution& evolution) {
+    try {
+        evolution.restore(reader_);
+        if (!reader_.atEnd()) reader_.fail("more follows the run's state.");
+    } catch (const checkpoint::Damaged& damage) {
+        refuse(std::string("is damaged: ") + damage.what());
+    }
+}
+
+void SavedRun::requireContinues(const AppendedFile& file, const FileMark& mark) const {
+    const std::optional<std::uint64_t> hash = hashOfStart(file.name(), mark.length);
+    const std::string named = std::string(file.kind()) + " \"" + file.name() + "\"";
+    if (!hash)
+        refuse("goes on from byte " + std::to_string(mark.length) + " of " + named + ", which is shorter.");
+    if (*hash != mark.hash)
+        refuse("does not go on from " + named + ": its first " + std::to_string(mark.length) +
+               " bytes are not the ones the checkpoint knew.");
+}
+
+void SavedRun::continueFiles(AppendedFile& hallOfFame, AppendedFile& log) const {
+    requireContinues(hallOfFame, hallOfFame_);
+    requireContinues(log, log_);
+    hallOfFame.cutBackTo(hallOfFame_);
+    log.cutBackTo(log_);
+}
+
+}  // namespace gp
