@@ -22,18 +22,20 @@ std::optional<double> numberIn(const std::string& field) {
     return value;
 }
 
-std::optional<Generation> rowOf(const std::string& line) {
-    double values[kColumns];
+std::optional<Generation> rowOf(const std::string& line, int columns) {
+    double values[kColumns + 1];
     std::istringstream fields(line);
     std::string field;
     int count = 0;
     while (std::getline(fields, field, ',')) {
         const std::optional<double> value = numberIn(field);
-        if (!value || count == kColumns) return std::nullopt;
+        if (!value || count == columns) return std::nullopt;
         values[count++] = *value;
     }
-    if (count != kColumns || line.back() == ',') return std::nullopt;
-    return Generation{values[0], values[1], values[2], values[3], values[4], values[5]};
+    if (count != columns || line.back() == ',') return std::nullopt;
+    Generation row{values[0], values[1], values[2], values[3], values[4], values[5]};
+    if (columns > kColumns) row.validationBest = values[kColumns];
+    return row;
 }
 
 [[noreturn]] void badLine(const std::string& file, int line, const std::string& fault) {
@@ -42,16 +44,19 @@ std::optional<Generation> rowOf(const std::string& line) {
 
 }  // namespace
 
+std::string header(bool validated) { return validated ? std::string(kHeader) + "," + kValidationColumn : kHeader; }
+
 std::string row(int generation, double bestFitness, double meanFitness, int bestSize, int bestDepth,
-                std::size_t rulesMeasured) {
-    char text[160];
-    std::snprintf(text, sizeof text, "%d,%.10g,%.10g,%d,%d,%zu", generation, bestFitness, meanFitness, bestSize,
-                  bestDepth, rulesMeasured);
+                std::size_t rulesMeasured, std::optional<double> validationBest) {
+    char text[200];
+    int length = std::snprintf(text, sizeof text, "%d,%.10g,%.10g,%d,%d,%zu", generation, bestFitness, meanFitness,
+                               bestSize, bestDepth, rulesMeasured);
+    if (validationBest) std::snprintf(text + length, sizeof text - length, ",%.10g", *validationBest);
     return text;
 }
 
 LearnerLog parseLearnerLog(const std::string& file, const std::string& text) {
-    LearnerLog log{file, {}};
+    LearnerLog log{file, false, {}};
     std::size_t begin = 0;
     for (int line = 1; begin < text.size(); ++line) {
         const std::size_t end = text.find('\n', begin);
@@ -60,17 +65,19 @@ LearnerLog parseLearnerLog(const std::string& file, const std::string& text) {
         begin = complete ? end + 1 : text.size();
         if (!content.empty() && content.back() == '\r') content.pop_back();
         if (line == 1) {
-            if (content != kHeader)
+            log.validated = content == header(true);
+            if (content != kHeader && !log.validated)
                 badLine(file, line, "the first line must be \"" + std::string(kHeader) + "\".");
             continue;
         }
         if (content.empty()) continue;
-        const std::optional<Generation> row = rowOf(content);
+        const int columns = kColumns + (log.validated ? 1 : 0);
+        const std::optional<Generation> row = rowOf(content, columns);
         if (row)
             log.generations.push_back(*row);
         else if (complete)
             badLine(file, line,
-                    "a generation's row must hold " + std::to_string(kColumns) + " numbers separated by commas.");
+                    "a generation's row must hold " + std::to_string(columns) + " numbers separated by commas.");
     }
     if (text.empty()) badLine(file, 1, "the file is empty.");
     return log;

@@ -23,7 +23,8 @@ void addOptions(CLI::App& app, experiment::Plan& plan) {
         ->required();
     app.add_option("--test", plan.folders.test, "folder of the test collection")->required();
     app.add_option("--validation", plan.folders.validation,
-                   "folder of a validation collection: the final rules are measured there too");
+                   "folder of a validation collection: every run's final rule is the one best there (the "
+                   "learner's --validation), and it is measured there too");
     app.add_option("--runs", plan.runs, "learner runs, run r with seed first-seed + r")
         ->capture_default_str()
         ->check(CLI::Range(1, 9999));
@@ -35,9 +36,10 @@ void addOptions(CLI::App& app, experiment::Plan& plan) {
     app.add_flag("--resume", plan.resume, "continue the experiment in --out: run only the runs without a result");
     app.footer(
         "Learner options follow \"--\" and go to every run, e.g. -- --population 200 --generations 30. The "
-        "experiment sets --seed, --threads and --collection itself and keeps each run's hall of fame and log under "
-        "their default names and a checkpoint, so --seed, --threads, --collection, --definition, --validation, --hof, "
-        "--log, --rule, --test, --checkpoint and --resume are not taken there.");
+        "experiment sets --seed, --threads, --collection and --validation itself and keeps each run's hall of "
+        "fame, log and checkpoint under their default names, so --seed, --threads, --collection, --definition, "
+        "--validation, --hof, --log, --rule, --test, --checkpoint and --resume are not taken there. A seed file "
+        "(--seeds) is handed on by its full path.");
 }
 
 }  // namespace
@@ -66,8 +68,8 @@ int main(int argc, char** argv) {
     for (int i = ours + 1; i < argc; ++i) plan.learnerOptions.emplace_back(argv[i]);
 
     plan.learner = experiment::learnerBesideUs();
-    const std::string criterion = experiment::checkLearnerOptions(plan);
-    experiment::Measurement measurement(plan.folders, criterion);
+    const gp::Settings learner = experiment::checkLearnerOptions(plan);
+    experiment::Measurement measurement(plan.folders, learner);
     experiment::prepareOutputFolder(plan);
     const std::vector<int> pending = experiment::pendingRuns(plan);
     std::printf("Experiment in %s: %d runs, %zu to run, %d at once\n", plan.out.c_str(), plan.runs, pending.size(),

@@ -9,7 +9,7 @@
 #include "fitness/workspace.h"
 #include "learner/rule_scheduling.h"
 #include "learner/rule_xml.h"
-#include "learner/settings.h"
+#include "learner/seed_rules.h"
 
 namespace experiment {
 
@@ -27,10 +27,10 @@ std::vector<double> columnOf(const Matrix& results, int column) {
 }
 
 // Every criterion of the rule's schedules on the collection, a row per set and the totals last.
-Matrix criteriaOn(const Collection& collection, const rules::Tree& tree) {
+Matrix criteriaOn(const Collection& collection, const rules::Tree& tree, rules::Scheme scheme) {
     Workspace work(collection);
     rules::CompiledRule rule(tree, collection.environment);
-    return rules::criteriaOfRule(work, rule);
+    return rules::criteriaOfRule(work, rule, scheme);
 }
 
 std::string named(const char* role, const std::string& folder, Environment environment) {
@@ -46,20 +46,24 @@ struct Measurement::Loaded {
     std::string headline;
     std::vector<std::string> criteria;
     int column = 0;
+    rules::Scheme scheme = rules::Scheme::List;
     std::vector<report::Baseline> baselines;
 
-    Loaded(const Folders& folders, const std::string& criterion);
+    Loaded(const Folders& folders, const gp::Settings& learner);
     void requireOneEnvironment(const Folders& folders) const;
     void measureBaselines();
 };
 
-Measurement::Loaded::Loaded(const Folders& folders, const std::string& criterion)
+Measurement::Loaded::Loaded(const Folders& folders, const gp::Settings& learner)
     : training(load(folders.training)),
       validation(folders.validation.empty() ? std::nullopt : std::optional(load(folders.validation))),
       test(load(folders.test)) {
     requireOneEnvironment(folders);
-    gp::Settings settings;
-    settings.criterion = criterion;
+    gp::Settings settings = learner;
+    const std::string problem = gp::resolveFor(settings, training.environment);
+    if (!problem.empty()) fatalError("experiment: learner options: " + problem);
+    gp::seedTrees(settings, training.environment);
+    scheme = *rules::schemeNamed(settings.scheme);
     headline = gp::criterionOf(settings, training.environment);
     for (const CriterionName& name : criteriaOf(training.environment)) criteria.emplace_back(name.name);
     column = criterionColumn(headline, training.environment);
@@ -82,8 +86,8 @@ void Measurement::Loaded::measureBaselines() {
     });
 }
 
-Measurement::Measurement(const Folders& folders, const std::string& criterion)
-    : loaded_(std::make_unique<const Loaded>(folders, criterion)) {}
+Measurement::Measurement(const Folders& folders, const gp::Settings& learner)
+    : loaded_(std::make_unique<const Loaded>(folders, learner)) {}
 
 Measurement::~Measurement() = default;
 
@@ -106,9 +110,9 @@ bool Measurement::measureRule(const std::string& individual, RuleMeasure& measur
     measure.infix = rules::toInfix(tree, environment);
     measure.size = tree.size();
     measure.depth = tree.depth();
-    measure.training = rules::criterionTotal(criteriaOn(l.training, tree), l.column);
-    if (l.validation) measure.validation = rules::criterionTotal(criteriaOn(*l.validation, tree), l.column);
-    const Matrix test = criteriaOn(l.test, tree);
+    measure.training = rules::criterionTotal(criteriaOn(l.training, tree, l.scheme), l.column);
+    if (l.validation) measure.validation = rules::criterionTotal(criteriaOn(*l.validation, tree, l.scheme), l.column);
+    const Matrix test = criteriaOn(l.test, tree, l.scheme);
     measure.test.clear();
     for (std::size_t c = 0; c < l.criteria.size(); ++c)
         measure.test.push_back(rules::criterionTotal(test, static_cast<int>(c)));

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "learner/settings.h"
 #include "report/experiment_files.h"
 
 namespace experiment {
@@ -30,8 +31,10 @@ public:
     // evaluator's message, which names the collection's file in its folder), and ends the program
     // with a message when they are not all of one environment. Then measures the classical
     // heuristics on the test collection, so that a collection they cannot be measured on is refused
-    // before any run. `criterion` is the learner's --criterion ("" its default).
-    Measurement(const Folders& folders, const std::string& criterion);
+    // before any run, as are learner options that do not fit the environment (a scheme) and a seed
+    // file the learner could not read. `learner` holds the runs' learner options; the measurement
+    // follows their criterion and scheme.
+    Measurement(const Folders& folders, const gp::Settings& learner);
     ~Measurement();
     Measurement(const Measurement&) = delete;
     Measurement& operator=(const Measurement&) = delete;

@@ -26,11 +26,27 @@ constexpr const char* kSetByExperiment[] = {"--seed", "--threads", "--collection
 
 [[noreturn]] void refuse(const std::string& what) { fatalError("experiment: " + what); }
 
-// Runs start in their own folders, so every collection is given to them by its full path.
-std::string absoluteFolder(const std::string& folder) {
-    std::string path = fs::absolute(folder).lexically_normal().string();
+// The learner options that name a file.
+constexpr const char* kFileOptions[] = {"--seeds"};
+
+// Runs start in their own folders, so every collection and file is given to them by its full path.
+std::string fullPath(const std::string& name) {
+    std::string path = fs::absolute(name).lexically_normal().string();
     while (path.size() > 1 && path.back() == '/') path.pop_back();
     return path;
+}
+
+// The file options' values by their full paths, given as "--seeds FILE" or "--seeds=FILE" (an
+// empty value names no file).
+void giveFilesInFull(std::vector<std::string>& options) {
+    const auto inFull = [](const std::string& name) { return name.empty() ? name : fullPath(name); };
+    for (std::size_t i = 0; i < options.size(); ++i)
+        for (const std::string option : kFileOptions) {
+            if (options[i] == option && i + 1 < options.size())
+                options[i + 1] = inFull(options[i + 1]);
+            else if (options[i].rfind(option + "=", 0) == 0)
+                options[i] = option + "=" + inFull(options[i].substr(option.size() + 1));
+        }
 }
 
 std::string planText(const Plan& plan) {
@@ -41,9 +57,9 @@ std::string planText(const Plan& plan) {
         options += option;
     }
     return "# experiment: the experiment in this folder; --resume continues it only with the same values\n"
-           "training " + absoluteFolder(f.training) + "\n" +
-           "test " + absoluteFolder(f.test) + "\n" +
-           "validation " + (f.validation.empty() ? "" : absoluteFolder(f.validation)) + "\n" +
+           "training " + fullPath(f.training) + "\n" +
+           "test " + fullPath(f.test) + "\n" +
+           "validation " + (f.validation.empty() ? "" : fullPath(f.validation)) + "\n" +
            "runs " + std::to_string(plan.runs) + "\n" +
            "first-seed " + std::to_string(plan.firstSeed) + "\n" +
            "learner-options " + options + "\n";
@@ -77,7 +93,8 @@ std::string learnerBesideUs() {
     return path;
 }
 
-std::string checkLearnerOptions(const Plan& plan) {
+gp::Settings checkLearnerOptions(Plan& plan) {
+    giveFilesInFull(plan.learnerOptions);
     learner_options::Parser parser;
     try {
         parser.parse(plan.learnerOptions);
@@ -95,7 +112,7 @@ std::string checkLearnerOptions(const Plan& plan) {
     settings.threads = 1;
     const std::string problem = gp::settingsProblem(settings);
     if (!problem.empty()) refuse("learner options: " + problem);
-    return settings.criterion;
+    return settings;
 }
 
 void prepareOutputFolder(const Plan& plan) {
@@ -125,20 +142,21 @@ std::string hallOfFameOf(const Plan& plan, int run) {
 }
 
 std::vector<std::string> learnerCommand(const Plan& plan, int run) {
-    std::vector<std::string> command = {plan.learner, "--collection", absoluteFolder(plan.folders.training),
-                                        "--seed", std::to_string(seedOf(plan, run)), "--threads", "1",
-                                        "--checkpoint", kCheckpointFile};
+    std::vector<std::string> command = {plan.learner, "--collection", fullPath(plan.folders.training),
+                                        "--seed", std::to_string(seedOf(plan, run)), "--threads", "1"};
+    // The validation collection chooses each run's final rule, as the learner's own --validation.
+    if (!plan.folders.validation.empty()) {
+        command.push_back("--validation");
+        command.push_back(fullPath(plan.folders.validation));
+    }
+    command.insert(command.end(), plan.learnerOptions.begin(), plan.learnerOptions.end());
+    command.push_back("--checkpoint");
+    command.push_back(kCheckpointFile);
     // A run stopped half-way goes on from its checkpoint.
     if (fs::exists(fs::path(runFolder(plan, run)) / kCheckpointFile)) {
         command.push_back("--resume");
         command.push_back(kCheckpointFile);
     }
-    // A learner that chooses its final rule on a validation collection is given it.
-    if (!plan.folders.validation.empty() && learner_options::Parser().offers("--validation")) {
-        command.push_back("--validation");
-        command.push_back(absoluteFolder(plan.folders.validation));
-    }
-    command.insert(command.end(), plan.learnerOptions.begin(), plan.learnerOptions.end());
     return command;
 }
 

@@ -28,9 +28,10 @@ struct Plan {
 // The learner program beside this one; ends the program when it is not there.
 std::string learnerBesideUs();
 
-// Checks the learner options with the learner's own parsing and range checks, and refuses those
-// the experiment sets itself; returns the criterion they choose ("" the learner's default).
-std::string checkLearnerOptions(const Plan& plan);
+// Checks the learner options with the learner's own parsing and range checks, refuses those the
+// experiment sets itself, and gives the files they name (a seed file) by their full paths, as the
+// runs start in their own folders; returns the settings they make.
+gp::Settings checkLearnerOptions(Plan& plan);
 
 // The output folder, made for a new experiment; with --resume, the experiment there must be this
 // one (the same collections, runs, seeds and learner options).

@@ -22,6 +22,7 @@ struct Collection {
     bool hasConstraints = false;
     bool hasSetups = false;
     bool hasWeights = false;
+    bool taillard = false;     // a job shop whose definition has "taillard": Taillard's instances, one per set
     int maxLength = 0;         // of the job shop's random setups
     double setupFactor = 0.0;  // scales every setup time
 
@@ -37,7 +38,11 @@ struct Collection {
     Matrix constraints;
 
     // --- derived once, for the sets whose tables hold them
-    Matrix jobMeanDurations;     // unrelated machines: each job's mean time over the set's machines
+    // Parallel machines: each job's mean and smallest time over the set's machines (p x v on
+    // uniform machines); on unrelated machines the mean also stands for the job's processing time
+    // in the remaining-work mean.
+    Matrix jobMeanDurations;
+    Matrix jobShortestDurations;
     Matrix operationDurations;   // job shop: the codes' durations, operation o of job j at column j x m + o
     Matrix operationMachines;    // job shop: the codes' machines, in the same layout
     Matrix machineMeanDuration;  // job shop: each machine's mean operation duration in the set

@@ -10,12 +10,16 @@
 #include "fitness/candidate_batch.h"
 #include "fitness/workspace.h"
 
-// A list-scheduling decision (single, uniform and unrelated machines): a job for `machine`.
+// A list-scheduling decision (single, uniform and unrelated machines): a job for `machine`. The
+// pair scheme of parallel machines asks one such decision of every machine at the same time.
 struct ListDecision {
     const Workspace& work;
     int previous;  // the job processed last on the machine, n before its first
     double time;   // the dispatcher's current time
     int machine;   // 0 on a single machine
+    // When the machine can take the job: in list scheduling the current time (the machine starts
+    // its next job then), in the pair scheme the moment the machine finishes its last job.
+    double machineFree = time;
 };
 
 // A job-shop decision: the next operation of a job for the machine that can start first.

@@ -4,23 +4,62 @@
 // non-delay dispatcher repeatedly takes the machine that can start an operation first and lets the
 // rule choose among the operations that can start on it then. A schedule holds each machine's job
 // sequence in turn (machine-major, n columns per machine).
+#include <algorithm>
+
 #include "fitness/decision.h"
 #include "fitness/workspace.h"
 
 namespace job_shop {
 
-// Dispatches every operation of the set in hand (taken with Workspace::takeShopSet) into its
-// schedule row.
+// What both dispatchers keep while they dispatch the set in hand (taken with
+// Workspace::takeShopSet): its machines and jobs, the rule and the set's schedule row.
 template <class Rule>
-class SetDispatcher {
+class ShopDispatch {
 public:
-    SetDispatcher(Workspace& work, Rule& rule, double* sequence)
-        : work_(work), floor_(work.floor), rule_(rule), sequence_(sequence), n_(work.rows.n), m_(work.rows.m) {}
+    ShopDispatch(Workspace& work, Rule& rule, double* sequence)
+        : work_(work), floor_(work.floor), rule_(rule), sequence_(sequence), n_(work.rows.n), m_(work.rows.m) {
+        floor_.reset(n_, m_, work_.rows.r, work_.rows.machines);
+        if (work_.collection.hasSetups) work_.buildSetupTimes(work_.rows.set);
+    }
+
+protected:
+    Workspace& work_;
+    ShopFloor& floor_;
+    Rule& rule_;
+    double* sequence_;
+    const int n_;
+    const int m_;
+
+    double duration(int j) const { return work_.rows.durations[j * m_ + floor_.nextOperation[j]]; }
+    double setup(int machine, int j) const {
+        return work_.collection.hasSetups ? work_.setupTimes.at(floor_.lastJob[machine], j) : 0.0;
+    }
+
+    // The candidate of greatest priority among those in the workspace's batch, for the machine at `time`.
+    int rated(int machine, double time) {
+        const ShopDecision at{work_, time, floor_.lastJob[machine], floor_.nextOperation.data(),
+                              floor_.jobReady.data()};
+        rateCandidates(rule_, at, work_.candidates);
+        return work_.candidates.chosen();
+    }
+
+    // The job's next operation is the machine's next, from `notBefore` or when the job is ready.
+    void place(int job, int machine, double notBefore) {
+        sequence_[machine * n_ + floor_.sequenced[machine]] = job;
+        floor_.perform(job, machine, notBefore, duration(job), setup(machine, job));
+    }
+};
+
+// The non-delay dispatcher.
+template <class Rule>
+class SetDispatcher : ShopDispatch<Rule> {
+    using ShopDispatch<Rule>::floor_, ShopDispatch<Rule>::work_, ShopDispatch<Rule>::n_, ShopDispatch<Rule>::m_;
+
+public:
+    using ShopDispatch<Rule>::ShopDispatch;
 
     void run() {
-        floor_.reset(n_, m_, work_.rows.r, work_.rows.machines);
         for (int k = 0; k < m_; ++k) floor_.waiting[k] = floor_.earliestQueuedFor(k);
-        if (work_.collection.hasSetups) work_.buildSetupTimes(work_.rows.set);
         for (int step = 0; step < n_ * m_; ++step) {
             const int machine = floor_.firstStartingMachine();
             // Only a release time below 0 (or not a number) can hide a queue from the machine
@@ -34,13 +73,6 @@ public:
     }
 
 private:
-    Workspace& work_;
-    ShopFloor& floor_;
-    Rule& rule_;
-    double* sequence_;
-    const int n_;
-    const int m_;
-
     // The candidate of greatest priority among the jobs queued for the machine and ready by `time`;
     // -1 when there is none.
     int choose(int machine, double time) {
@@ -49,18 +81,11 @@ private:
         for (int j = 0; j < n_; ++j)
             if (floor_.nextMachine(j) == machine && floor_.jobReady[j] <= time) candidates.add(j);
         if (candidates.size() == 0) return -1;
-        const ShopDecision at{work_, time, floor_.lastJob[machine], floor_.nextOperation.data(),
-                              floor_.jobReady.data()};
-        rateCandidates(rule_, at, candidates);
-        return candidates.chosen();
+        return this->rated(machine, time);
     }
 
     void dispatch(int chosen, int machine, double time) {
-        const int operation = floor_.nextOperation[chosen];
-        sequence_[machine * n_ + floor_.sequenced[machine]] = chosen;
-        const double setup =
-            work_.collection.hasSetups ? work_.setupTimes.at(floor_.lastJob[machine], chosen) : 0.0;
-        floor_.perform(chosen, machine, time, work_.rows.durations[chosen * m_ + operation], setup);
+        this->place(chosen, machine, time);
         const int following = floor_.nextMachine(chosen);
         if (following >= 0) {
             double& queue = floor_.waiting[following];
@@ -70,11 +95,69 @@ private:
     }
 };
 
+// The active scheme (Giffler and Thompson): of all jobs' next operations the one that would
+// complete first fixes the machine, and the operations of that machine that could start before
+// that completion compete; the rule's choice starts as early as it can. Unlike the non-delay
+// dispatcher, a machine may stay idle for an operation worth waiting for. The decision's time is
+// the earliest start among the competitors, so `wait` is how long the machine would idle.
+template <class Rule>
+class ActiveDispatcher : ShopDispatch<Rule> {
+    using ShopDispatch<Rule>::floor_, ShopDispatch<Rule>::work_, ShopDispatch<Rule>::n_, ShopDispatch<Rule>::m_;
+
+public:
+    using ShopDispatch<Rule>::ShopDispatch;
+
+    void run() {
+        for (int step = 0; step < n_ * m_; ++step) {
+            const int first = firstCompleting();
+            if (first < 0) break;  // only release times that are not numbers leave nothing to choose
+            const int machine = floor_.nextMachine(first);
+            this->place(choose(machine, first), machine, floor_.machineFree[machine]);
+        }
+    }
+
+private:
+    double start(int j, int machine) const { return std::max(floor_.jobReady[j], floor_.machineFree[machine]); }
+    double completion(int j, int machine) const {
+        return start(j, machine) + this->setup(machine, j) + this->duration(j);
+    }
+
+    // The job whose next operation would complete first, the lower index on a tie; -1 when none.
+    int firstCompleting() const {
+        int first = -1;
+        double firstEnd = 0;
+        for (int j = 0; j < n_; ++j) {
+            const int machine = floor_.nextMachine(j);
+            if (machine < 0) continue;
+            const double end = completion(j, machine);
+            if (first < 0 || end < firstEnd) {
+                first = j;
+                firstEnd = end;
+            }
+        }
+        return first;
+    }
+
+    int choose(int machine, int first) {
+        const double firstEnd = completion(first, machine);
+        CandidateBatch& candidates = work_.candidates;
+        candidates.clear();
+        double time = start(first, machine);
+        for (int j = 0; j < n_; ++j) {
+            if (floor_.nextMachine(j) != machine || !(j == first || start(j, machine) < firstEnd)) continue;
+            candidates.add(j);
+            time = std::min(time, start(j, machine));
+        }
+        return this->rated(machine, time);
+    }
+};
+
 }  // namespace job_shop
 
-// Fills `schedule` (one row per set) with the rule's machine sequences.
-template <class Rule>
-void jobShopSchedule(Workspace& work, Rule rule, Matrix& schedule) {
+// Fills `schedule` (one row per set) with the machine sequences a dispatcher of the set in hand
+// makes with the rule.
+template <template <class> class Dispatcher, class Rule>
+void scheduleJobShop(Workspace& work, Rule rule, Matrix& schedule) {
     const Collection& c = work.collection;
     const int sets = c.processingTimes.rows;
     schedule.initZero(sets, c.processingTimes.cols);
@@ -82,8 +165,20 @@ void jobShopSchedule(Workspace& work, Rule rule, Matrix& schedule) {
         const int n = c.jobsIn(set);
         if (n == 0) continue;  // nothing to dispatch, and no setups to draw
         work.takeShopSet(set, n, c.machinesIn(set));
-        job_shop::SetDispatcher<Rule>(work, rule, schedule.rowData(set)).run();
+        Dispatcher<Rule>(work, rule, schedule.rowData(set)).run();
     }
+}
+
+// The non-delay dispatcher's machine sequences.
+template <class Rule>
+void jobShopSchedule(Workspace& work, Rule rule, Matrix& schedule) {
+    scheduleJobShop<job_shop::SetDispatcher>(work, rule, schedule);
+}
+
+// The active scheme's machine sequences.
+template <class Rule>
+void activeJobShopSchedule(Workspace& work, Rule rule, Matrix& schedule) {
+    scheduleJobShop<job_shop::ActiveDispatcher>(work, rule, schedule);
 }
 
 // The seven criteria of every set's machine sequences (Twt, Uwt, Fwt, Cmax, mean tardiness, share

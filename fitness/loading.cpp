@@ -103,6 +103,7 @@ void readEntries(Collection& c, DefinitionFile& file, DefinitionEntries& definit
     c.hasReleaseTimes = definition.text("ready", files.ready);
     c.hasConstraints = definition.text("constraints", c.constraintsFileName);
     c.hasSetups = file.lookup("setup", &c.setupFactor) == 1;
+    c.taillard = c.environment == Environment::JobShop && definition.has("taillard");
     for (std::string* name : {&c.durationFileName, &c.machineFileName, &c.constraintsFileName, &files.deadline,
                               &files.sum, &files.weights, &files.ready})
         if (!name->empty()) *name = c.fileInFolder(*name);
@@ -113,20 +114,33 @@ void requireSchedulableSets(const Collection& c) {
     for (int set = 0; set < c.sets(); ++set) c.requireSchedulableSet(set);
 }
 
-// Each job's mean over the machines, for the sets whose rows hold them; a set that does not is
-// refused by the dispatcher that would read it.
-void deriveJobMeans(Collection& c) {
-    c.jobMeanDurations.initZero(std::max(c.processingTimes.rows, 1), std::max(c.dueDates.cols, 1));
+// Each job's mean and smallest time over the machines, for the sets whose rows hold them; a set
+// that does not is refused by the dispatcher that would read it.
+void deriveJobTimes(Collection& c) {
+    const bool unrelated = c.environment == Environment::Unrelated;
+    const int rows = std::max(c.processingTimes.rows, 1);
+    const int columns = std::max(c.dueDates.cols, 1);
+    c.jobMeanDurations.initZero(rows, columns);
+    c.jobShortestDurations.initZero(rows, columns);
     for (int set = 0; set < c.processingTimes.rows && set < c.sets(); ++set) {
         const int n = c.jobsIn(set);
         const int m = set < c.machineCount.rows ? c.machinesIn(set) : 0;
-        if (n <= 0 || m <= 0 || n > c.dueDates.cols || static_cast<long long>(n) * m > c.processingTimes.cols)
+        const long long entries = unrelated ? static_cast<long long>(n) * m : n;
+        if (n <= 0 || m <= 0 || n > c.dueDates.cols || entries > c.processingTimes.cols ||
+            (!unrelated && (set >= c.speeds.rows || m > c.speeds.cols)))
             continue;
         const double* p = c.processingTimes.rowData(set);
+        const double* v = unrelated ? nullptr : c.speeds.rowData(set);
         double* mean = c.jobMeanDurations.rowData(set);
+        double* shortest = c.jobShortestDurations.rowData(set);
         for (int j = 0; j < n; ++j) {
             double sum = 0;
-            for (int k = 0; k < m; ++k) sum += p[j * m + k];
+            shortest[j] = unrelated ? p[j * m] : p[j] * v[0];
+            for (int k = 0; k < m; ++k) {
+                const double time = unrelated ? p[j * m + k] : p[j] * v[k];
+                sum += time;
+                shortest[j] = std::min(shortest[j], time);
+            }
             mean[j] = sum / m;
         }
     }
@@ -174,7 +188,7 @@ void prepareCollection(Collection& c) {
 }
 
 void deriveTables(Collection& c) {
-    if (c.environment == Environment::Unrelated) deriveJobMeans(c);
+    if (c.environment == Environment::Uniform || c.environment == Environment::Unrelated) deriveJobTimes(c);
     if (c.environment == Environment::JobShop) decodeJobShop(c);
 }
 

@@ -80,8 +80,21 @@ public:
         ++sequenced[machine];
     }
 
+    // Per machine, the work queued for it now: the durations (operation o of job j at j x m + o)
+    // of the jobs' next operations there. Made on demand, in one pass over the jobs, for the rules
+    // that read it; the dispatchers themselves do not need it.
+    const std::vector<double>& queuedWork(const double* durations) const {
+        queued_.assign(static_cast<std::size_t>(machines_), 0.0);
+        for (int j = 0; j < jobs_; ++j) {
+            const int machine = nextMachine(j);
+            if (machine >= 0) queued_[static_cast<std::size_t>(machine)] += durations[j * machines_ + nextOperation[j]];
+        }
+        return queued_;
+    }
+
 private:
     int jobs_ = 0;
     int machines_ = 0;
     const double* routes_ = nullptr;
+    mutable std::vector<double> queued_;  // what queuedWork last made
 };

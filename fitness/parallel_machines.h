@@ -1,12 +1,14 @@
 #pragma once
 
 // Parallel machines. The list scheduling gives the machine that becomes free first the eligible
-// job of greatest priority; the rule is a template argument so that it is inlined in the candidate
-// scan. On uniform machines a job takes its processing time times the machine's speed factor; on
+// job of greatest priority; the pair scheme rates every released job on every machine. The rule is
+// a template argument so that it is inlined in the candidate scan. On uniform machines a job takes its processing time times the machine's speed factor; on
 // unrelated machines it takes its own entry for that machine (speed factor 1), and the mean of its
 // entries stands for its processing time in the remaining-work mean. Both parallel environments
 // store a schedule entry as job + 1000 x machine, in dispatch order, so that each machine's
 // sequence can be replayed by the criteria.
+#include <algorithm>
+
 #include "fitness/decision.h"
 #include "fitness/workspace.h"
 
@@ -33,56 +35,87 @@ inline Placement decode(double entry) {
 // (m on unrelated machines, whose speed factors are 1), then what every list scheduling prepares.
 void prepareSet(Workspace& work, int set, int n, int m);
 
-// Dispatches the jobs of the set in hand into its schedule row.
-template <class Rule>
-class SetDispatcher {
-public:
-    SetDispatcher(Workspace& work, Rule& rule, double* sequence)
-        : work_(work), rule_(rule), sequence_(sequence), ready_(work.machineReady), last_(work.machineLast),
-          n_(work.rows.n), m_(work.rows.m), unrelated_(work.collection.environment == Environment::Unrelated),
-          p_(work.rows.p), r_(work.rows.r), v_(work.rows.v), counted_(work.rows.work) {
+// What both dispatchers keep while they dispatch the set in hand: when each machine is free and its
+// last job, the jobs dispatched so far and the remaining-work mean, and the set's schedule row.
+class DispatchFloor {
+protected:
+    DispatchFloor(Workspace& work, double* sequence)
+        : work_(work), sequence_(sequence), ready_(work.machineReady), last_(work.machineLast), n_(work.rows.n),
+          m_(work.rows.m), unrelated_(work.collection.environment == Environment::Unrelated), p_(work.rows.p),
+          r_(work.rows.r), v_(work.rows.v), counted_(work.rows.work), remaining_(n_) {
         ready_.assign(static_cast<std::size_t>(m_), 0.0);
         last_.assign(static_cast<std::size_t>(m_), n_);
         for (int j = 0; j < n_; ++j) work_.dispatched[j] = 0;
     }
 
-    void run() {
-        int remaining = n_;
-        for (int q = 0; q < n_; ++q) {
-            const int k = earliestFreeMachine();
-            const int c = work_.collection.hasReleaseTimes ? chooseWithReleaseTimes(k) : chooseWithoutReleaseTimes(k);
-            work_.meanRemainingDuration = (remaining * work_.meanRemainingDuration - counted_[c]) / (remaining - 1);
-            --remaining;
-            work_.dispatched[c] = 1;
-            sequence_[q] = encode(c, k);
-            occupy(k, c);
-        }
-    }
-
-private:
     Workspace& work_;
-    Rule& rule_;
     double* sequence_;
     std::vector<double>& ready_;
     std::vector<int>& last_;
     const int n_;
     const int m_;
     const bool unrelated_;
-    // The current time: with release times it never decreases; without them it starts from the
-    // chosen machine's ready time at every dispatch.
-    double time_ = 0;
     const double* p_;
     const double* r_;
     const double* v_;
     const double* counted_;  // per job: what the remaining-work mean counts
 
+    double duration(int j, int k) const { return unrelated_ ? p_[j * m_ + k] : p_[j] * v_[k]; }
+    double setup(int k, int j) const { return work_.collection.hasSetups ? work_.setupTimes.at(last_[k], j) : 0; }
+    // Not dispatched and no predecessor still waiting.
+    bool eligible(int j) const { return !work_.dispatched[j] && !(work_.precedenceLists.at(j, 0) > 0); }
+
+    // Job c is the set's q-th dispatch, on machine k, which is busy with it until `finish`; its
+    // successors learn when it ends.
+    void dispatch(int q, int c, int k, double finish) {
+        work_.meanRemainingDuration = (remaining_ * work_.meanRemainingDuration - counted_[c]) / (remaining_ - 1);
+        --remaining_;
+        work_.dispatched[c] = 1;
+        sequence_[q] = encode(c, k);
+        last_[k] = c;
+        ready_[k] = finish;
+        if (work_.collection.hasConstraints) releaseSuccessors(c, finish);
+    }
+
+private:
+    int remaining_;
+
+    void releaseSuccessors(int c, double finish) {
+        Matrix& lists = work_.precedenceLists;
+        const int successors = static_cast<int>(lists.at(c, 1));
+        for (int i = 0; i < successors; ++i) {
+            const int u = static_cast<int>(lists.at(c, 2 + i));
+            lists.at(u, 0) -= 1;
+            double& predecessorsReady = work_.predecessorReady.at(u, 0);
+            if (finish > predecessorsReady) predecessorsReady = finish;
+        }
+    }
+};
+
+// List scheduling: the machine that becomes free first takes the eligible job of greatest priority.
+template <class Rule>
+class SetDispatcher : DispatchFloor {
+public:
+    SetDispatcher(Workspace& work, Rule& rule, double* sequence) : DispatchFloor(work, sequence), rule_(rule) {}
+
+    void run() {
+        for (int q = 0; q < n_; ++q) {
+            const int k = earliestFreeMachine();
+            const int c = work_.collection.hasReleaseTimes ? chooseWithReleaseTimes(k) : chooseWithoutReleaseTimes(k);
+            // Machine k processes c from the current time.
+            dispatch(q, c, k, time_ + setup(k, c) + duration(c, k));
+        }
+    }
+
+private:
+    Rule& rule_;
+    // The current time: with release times it never decreases; without them it starts from the
+    // chosen machine's ready time at every dispatch.
+    double time_ = 0;
+
     // The processing time that competes for the shortest released job on machine k: the table's
     // entry (before the speed factor on uniform machines).
     double length(int j, int k) const { return unrelated_ ? p_[j * m_ + k] : p_[j]; }
-    double duration(int j, int k) const { return unrelated_ ? p_[j * m_ + k] : p_[j] * v_[k]; }
-
-    // Not dispatched and no predecessor still waiting.
-    bool eligible(int j) const { return !work_.dispatched[j] && !(work_.precedenceLists.at(j, 0) > 0); }
     double predecessorsDone(int j) const { return work_.predecessorReady.at(j, 0); }
 
     int firstEligible() const {
@@ -142,32 +175,86 @@ private:
         }
         return highestPriority(c, k, [this](int j) { return predecessorsDone(j) <= time_; });
     }
+};
 
-    // Machine k processes c from the current time; its successors learn when it ends.
-    void occupy(int k, int c) {
-        const double setup = work_.collection.hasSetups ? work_.setupTimes.at(last_[k], c) : 0;
-        last_[k] = c;
-        ready_[k] = time_ + setup + duration(c, k);
-        if (work_.collection.hasConstraints) releaseSuccessors(c, ready_[k]);
+// The pair scheme: at every decision each released eligible job is rated on every machine, where
+// it would start when both are ready, and the best (job, machine) pair is dispatched; so the rule
+// chooses the machine as well as the job. The decision's time is when the first machine is free,
+// or the earliest release if that is later. Precedence constraints only make a job wait until its
+// predecessors are dispatched (the criteria ignore them). A machine's job completes as the criteria
+// replay it: its start, then its processing, then its setup.
+template <class Rule>
+class PairDispatcher : DispatchFloor {
+public:
+    PairDispatcher(Workspace& work, Rule& rule, double* sequence) : DispatchFloor(work, sequence), rule_(rule) {
+        work_.pairs.reserve((n_ + 1) * m_);
     }
 
-    void releaseSuccessors(int c, double finish) {
-        Matrix& lists = work_.precedenceLists;
-        const int successors = static_cast<int>(lists.at(c, 1));
-        for (int i = 0; i < successors; ++i) {
-            const int u = static_cast<int>(lists.at(c, 2 + i));
-            lists.at(u, 0) -= 1;
-            double& predecessorsReady = work_.predecessorReady.at(u, 0);
-            if (finish > predecessorsReady) predecessorsReady = finish;
+    void run() {
+        for (int q = 0; q < n_; ++q) {
+            const double time = decisionTime();
+            listReleased(time);
+            const int pair = bestPair(time);
+            const int c = pair / m_;
+            const int k = pair % m_;
+            const double start = work_.collection.hasReleaseTimes && r_[c] > ready_[k] ? r_[c] : ready_[k];
+            dispatch(q, c, k, start + duration(c, k) + setup(k, c));
         }
+    }
+
+private:
+    Rule& rule_;
+
+    double decisionTime() const {
+        double time = *std::min_element(ready_.begin(), ready_.end());
+        if (!work_.collection.hasReleaseTimes) return time;
+        bool found = false;
+        double earliest = 0;
+        for (int j = 0; j < n_; ++j) {
+            if (eligible(j) && (!found || r_[j] < earliest)) earliest = r_[j];
+            found = found || eligible(j);
+        }
+        return earliest > time ? earliest : time;
+    }
+
+    // The eligible jobs released by `time`, in index order.
+    void listReleased(double time) {
+        CandidateBatch& jobs = work_.candidates;
+        jobs.clear();
+        for (int j = 0; j < n_; ++j)
+            if (eligible(j) && (!work_.collection.hasReleaseTimes || r_[j] <= time)) jobs.add(j);
+    }
+
+    // Every machine rates the released jobs; then the pairs compete in the order that settles ties
+    // as min-min does: the last released job on each machine, then every job on each machine. So of
+    // equal priorities the last job wins if it is among the best, else the lowest job, each on its
+    // lowest machine, and the rule "-C" plans exactly as min-min when every job is released at once.
+    int bestPair(double time) {
+        CandidateBatch& jobs = work_.candidates;
+        CandidateBatch& pairs = work_.pairs;
+        const int count = jobs.size();
+        const int lastJob = jobs.jobs()[count - 1];
+        pairs.clear();
+        for (int k = 0; k < m_; ++k) pairs.add(lastJob * m_ + k);
+        for (int i = 0; i < count; ++i)
+            for (int k = 0; k < m_; ++k) pairs.add(jobs.jobs()[i] * m_ + k);
+        double* priorities = pairs.priorities();
+        for (int k = 0; k < m_; ++k) {
+            rateCandidates(rule_, ListDecision{work_, last_[k], time, k, ready_[k]}, jobs);
+            const double* rated = jobs.priorities();
+            priorities[k] = rated[count - 1];
+            for (int i = 0; i < count; ++i) priorities[m_ + i * m_ + k] = rated[i];
+        }
+        return pairs.chosen();
     }
 };
 
 }  // namespace parallel_machines
 
-// Fills `schedule` (one row per set) with the rule's dispatch order on uniform or unrelated machines.
-template <class Rule>
-void listScheduleParallel(Workspace& work, Rule rule, Matrix& schedule, ScheduleWidth width = ScheduleWidth::File) {
+// Fills `schedule` (one row per set) with the dispatch order of a rule on uniform or unrelated
+// machines, made by a dispatcher of the set in hand.
+template <template <class> class Dispatcher, class Rule>
+void scheduleParallel(Workspace& work, Rule rule, Matrix& schedule, ScheduleWidth width) {
     const Collection& c = work.collection;
     const int sets = c.processingTimes.rows;
     schedule.initZero(sets, c.scheduleColumns(width));
@@ -178,8 +265,18 @@ void listScheduleParallel(Workspace& work, Rule rule, Matrix& schedule, Schedule
         c.requireSchedulableSet(set);
         c.requireParallelRow(set, n, m);
         parallel_machines::prepareSet(work, set, n, m);
-        parallel_machines::SetDispatcher<Rule>(work, rule, schedule.rowData(set)).run();
+        Dispatcher<Rule>(work, rule, schedule.rowData(set)).run();
     }
+}
+
+template <class Rule>
+void listScheduleParallel(Workspace& work, Rule rule, Matrix& schedule, ScheduleWidth width = ScheduleWidth::File) {
+    scheduleParallel<parallel_machines::SetDispatcher>(work, rule, schedule, width);
+}
+
+template <class Rule>
+void pairScheduleParallel(Workspace& work, Rule rule, Matrix& schedule, ScheduleWidth width = ScheduleWidth::File) {
+    scheduleParallel<parallel_machines::PairDispatcher>(work, rule, schedule, width);
 }
 
 // The criteria Twt, Uwt, Fwt, Cmax and Tmax of every set's schedule on uniform or unrelated

@@ -53,6 +53,10 @@ void Workspace::takeListSet(int set, int n, int m) {
     rows.p = c.processingTimes.rowData(set);
     if (c.environment == Environment::Uniform) rows.v = c.speeds.rowData(set);
     rows.work = c.environment == Environment::Unrelated ? c.jobMeanDurations.rowData(set) : rows.p;
+    if (c.environment != Environment::Single) {
+        rows.shortest = c.jobShortestDurations.rowData(set);
+        rows.mean = c.jobMeanDurations.rowData(set);
+    }
     rows.SP = c.processingSum.get(set);
 }
 

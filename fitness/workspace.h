@@ -25,6 +25,9 @@ struct SetInHand {
     const double* r = nullptr;
     const double* v = nullptr;     // the machines' speeds on uniform machines
     const double* work = nullptr;  // per job, what the remaining-work mean counts
+    // parallel machines: per job, its smallest and its mean time over the set's machines
+    const double* shortest = nullptr;
+    const double* mean = nullptr;
     double SP = 0;
     // job shop
     const double* durations = nullptr;     // operation o of job j at j x m + o
@@ -62,6 +65,7 @@ public:
     // --- the dispatchers' and the criteria's state
     std::vector<char> dispatched;      // per job
     CandidateBatch candidates;         // of the decision in hand
+    CandidateBatch pairs;              // the pair scheme's (job, machine) candidates, job x m + machine
     std::vector<double> machineReady;  // list scheduling on parallel machines: when each machine is free
     std::vector<int> machineLast;      // ... and the job it processed last, n before the first
     MachineClocks clocks;              // parallel machines while a schedule is replayed

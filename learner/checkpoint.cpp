@@ -26,7 +26,8 @@ std::string oneLine(const std::string& value) {
     return text;
 }
 
-// Every option the run's results depend on: not --threads, nor where checkpoints go.
+// Every option the run's results depend on, as resolved for the collection: not --threads, nor
+// where checkpoints go.
 std::vector<std::pair<std::string, std::string>> resultOptions(const Settings& s) {
     const auto number = [](auto value) { return std::to_string(value); };
     return {{"--population", number(s.population)},
@@ -36,13 +37,18 @@ std::vector<std::pair<std::string, std::string>> resultOptions(const Settings& s
             {"--mutation", rules::constantText(s.mutation)},
             {"--reproduction", rules::constantText(s.reproduction)},
             {"--elitism", number(s.elitism)},
-            {"--max-depth", number(s.maxDepth)},
+            {"--max-depth", number(s.maxDepth.value_or(0))},
             {"--init-min-depth", number(s.initMinDepth)},
             {"--init-max-depth", number(s.initMaxDepth)},
             {"--mutation-depth", number(s.mutationDepth)},
             {"--functions", oneLine(s.functions)},
             {"--seed", number(s.seed)},
             {"--criterion", oneLine(s.criterion)},
+            {"--scheme", oneLine(s.scheme)},
+            {"--selection", oneLine(s.selection)},
+            {"--seed-classical", s.seedClassical ? "yes" : "no"},
+            {"--seeds", oneLine(s.seedsFile)},
+            {"--validation", oneLine(s.validation)},
             {"--definition", oneLine(s.definition)},
             {"--collection", oneLine(s.collection)},
             {"--hof", oneLine(s.hallOfFame)},
@@ -130,13 +136,14 @@ void CheckpointFile::write() const {
     writeWholeFile(settings_.checkpoint, text, kCheckpointKind);
 }
 
-SavedRun::SavedRun(const std::string& file, Environment environment)
+SavedRun::SavedRun(const std::string& file, Environment environment, Settings& settings)
     : file_(file), text_(readWhole(file)), reader_(body(), environment, 2) {
     try {
         readHead();
     } catch (const checkpoint::Damaged& damage) {
         refuse(std::string("is damaged: ") + damage.what());
     }
+    agreeWith(settings);
 }
 
 void SavedRun::refuse(const std::string& what) const {

@@ -46,12 +46,11 @@ private:
 // file and what does not match, and exit status 1, before any output is changed.
 class SavedRun {
 public:
-    // Reads the file; it must be a whole checkpoint of this format version.
-    SavedRun(const std::string& file, Environment environment);
+    // Reads the file; it must be a whole checkpoint of this format version, of a run with these
+    // settings (resolved for the collection). A seed that came from the clock becomes its seed.
+    SavedRun(const std::string& file, Environment environment, Settings& settings);
     SavedRun(const SavedRun&) = delete;
     SavedRun& operator=(const SavedRun&) = delete;
-    // The options must be the checkpoint's; a seed that came from the clock becomes its seed.
-    void agreeWith(Settings& settings) const;
     // Takes the evolution's state back.
     void restore(Evolution& evolution);
     // Cuts both files back to where the checkpoint left them, once each is found to hold the bytes
@@ -69,6 +68,7 @@ private:
     [[noreturn]] void refuse(const std::string& what) const;
     std::string_view body();
     void readHead();
+    void agreeWith(Settings& settings) const;
     void requireContinues(const AppendedFile& file, const FileMark& mark) const;
 };
 

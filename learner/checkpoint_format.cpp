@@ -120,7 +120,8 @@ double Reader::bitsOf(std::string_view text) const {
 }
 
 std::vector<double> Reader::reals() {
-    std::vector<double> values(static_cast<std::size_t>(count(1 << 24)));
+    // Each value takes a blank and its digits: a count beyond the line is refused before it is taken.
+    std::vector<double> values(static_cast<std::size_t>(count(static_cast<int>(line_.size() / (kRealDigits + 1)))));
     for (double& value : values) value = real();
     return values;
 }
@@ -128,7 +129,7 @@ std::vector<double> Reader::reals() {
 // A tree whose every node has its operands, no deeper than any rule may be.
 rules::Tree Reader::tree() {
     rules::Tree tree;
-    tree.nodes.resize(static_cast<std::size_t>(count(1 << 24)));
+    tree.nodes.resize(static_cast<std::size_t>(count(static_cast<int>(line_.size() / 2))));
     int open = 1;  // operands still wanted
     for (rules::Node& node : tree.nodes) {
         if (open == 0) fail("a tree holds nodes after its end.");

@@ -5,7 +5,7 @@
 #include <limits>
 #include <numeric>
 
-#include "learner/checkpoint_format.h"
+#include "learner/validation.h"
 
 namespace gp {
 
@@ -14,14 +14,16 @@ namespace {
 // How often a child that repeats a rule of its generation is made again.
 constexpr int kFreshDraws = 10;
 
-// Past this many remembered rules the memory of measured rules starts afresh.
+// Past this many remembered rules, or this many remembered values of theirs (lexicase selection
+// keeps every set's value of each rule), the memory of measured rules starts afresh.
 constexpr std::size_t kRememberedRules = 1000000;
+constexpr std::size_t kRememberedValues = 64000000;
 
 }  // namespace
 
 Individual individualOf(rules::Tree tree) {
     const std::uint64_t hash = rules::hashOf(tree);
-    return Individual{std::move(tree), hash, {}, 0, 0};
+    return Individual{std::move(tree), hash, {}, {}, 0, 0};
 }
 
 bool better(const Individual& a, const Individual& b) {
@@ -40,19 +42,29 @@ int tournament(const std::vector<Individual>& population, int size, RandomStream
     return winner;
 }
 
-Evolution::Evolution(const Collection& collection, const Settings& settings)
+Evolution::Evolution(const Collection& collection, const Settings& settings, std::vector<rules::Tree> seeds,
+                     const Collection* validation)
     : settings_(settings),
       criterion_(criterionOf(settings, collection.environment)),
       column_(criterionColumn(criterion_, collection.environment)),
       primitives_(collection, operatorsIn(settings.functions)),
       random_(settings.seed),
-      evaluator_(collection, settings.threads) {}
+      evaluator_(collection, settings.threads, *rules::schemeNamed(settings.scheme)),
+      seeds_(std::move(seeds)) {
+    if (settings.selection == "lexicase") lexicase_.emplace();
+    if (validation) validation_ = std::make_unique<Validation>(*validation, settings, column_);
+}
+
+Evolution::~Evolution() = default;
 
 void Evolution::start() {
     generation_ = 1;
     for (rules::Tree& tree : rampedHalfAndHalf(primitives_, random_, settings_.population, settings_.initMinDepth,
                                                settings_.initMaxDepth))
         population_.push_back(individualOf(std::move(tree)));
+    for (std::size_t i = 0; i < seeds_.size() && i < population_.size(); ++i)
+        population_[i] = individualOf(std::move(seeds_[i]));
+    seeds_.clear();
     measure();
     takeStock();
 }
@@ -64,8 +76,12 @@ void Evolution::step() {
     takeStock();
 }
 
+const Individual& Evolution::chosen() const { return validation_ ? validation_->chosen() : best_; }
+
 GenerationSummary Evolution::summary() const {
-    return {generation_, best_, *generationBest_, meanFitness_, rulesMeasured_};
+    std::optional<double> validationTotal;
+    if (validation_) validationTotal = validation_->total();
+    return {generation_, chosen(), *generationBest_, meanFitness_, rulesMeasured_, validationTotal};
 }
 
 Outcome Evolution::run(std::span<RunObserver* const> observers) {
@@ -89,7 +105,9 @@ double Evolution::fitnessOf(const std::vector<double>& totals) const {
 
 // Measures the individuals that have no totals yet, each distinct rule once.
 void Evolution::measure() {
-    if (measured_.size() > kRememberedRules) measured_.clear();
+    const std::size_t valuesPerRule = evaluator_.collection().sets() + 8;
+    if (measured_.size() > kRememberedRules || (lexicase_ && measured_.size() * valuesPerRule > kRememberedValues))
+        measured_.clear();
     const auto rememberedTree = [](const Remembered& r) -> const rules::Tree& { return r.tree; };
     std::vector<const Individual*> pending;
     std::unordered_multimap<std::uint64_t, std::size_t> pendingIndex;
@@ -107,6 +125,7 @@ void Evolution::measure() {
         if (!individual.totals.empty()) continue;
         const Remembered& remembered = *rules::findTree(measured_, individual.hash, individual.tree, rememberedTree);
         individual.totals = remembered.totals;
+        individual.cases = remembered.cases;
         individual.fitness = fitnessOf(individual.totals);
         individual.generation = remembered.generation;
     }
@@ -116,13 +135,15 @@ void Evolution::measureNew(const std::vector<const Individual*>& pending) {
     std::vector<const rules::Tree*> trees;
     for (const Individual* individual : pending) trees.push_back(&individual->tree);
     std::vector<std::vector<double>> totals;
-    evaluator_.measure(trees, totals);
+    std::vector<std::vector<double>> cases(pending.size());
+    evaluator_.measure(trees, totals, lexicase_ ? &cases : nullptr, column_);
     rulesMeasured_ += pending.size();
     for (std::size_t i = 0; i < pending.size(); ++i)
-        measured_.emplace(pending[i]->hash, Remembered{pending[i]->tree, std::move(totals[i]), generation_});
+        measured_.emplace(pending[i]->hash,
+                          Remembered{pending[i]->tree, std::move(totals[i]), std::move(cases[i]), generation_});
 }
 
-// The next generation: the elite unchanged, then children of tournament winners by crossover,
+// The next generation: the elite unchanged, then children of selected parents by crossover,
 // mutation or reproduction in the shares the settings give. A child that repeats a rule already
 // in the generation is made again, a few times, before it is let in: without that, copies of a
 // few small rules (many rules rank the jobs alike) soon fill the population.
@@ -144,6 +165,11 @@ std::vector<Individual> Evolution::offspring() {
         present.emplace(child.hash, next.size());
         next.push_back(std::move(child));
     };
+    if (lexicase_) {
+        std::vector<const std::vector<double>*> cases;
+        for (const Individual& individual : population_) cases.push_back(&individual.cases);
+        lexicase_->prepare(cases);
+    }
     for (int e = 0; e < settings_.elitism; ++e) admit(Individual(population_[static_cast<std::size_t>(order[e])]));
     while (next.size() < size) {
         std::vector<Individual> made;
@@ -162,19 +188,21 @@ std::vector<Individual> Evolution::offspring() {
 // One variation: two children of a crossover, one of a mutation, or one copy.
 std::vector<Individual> Evolution::children() {
     const auto winner = [&]() -> const Individual& {
-        return population_[static_cast<std::size_t>(tournament(population_, settings_.tournament, random_))];
+        const int chosen =
+            lexicase_ ? lexicase_->select(random_) : tournament(population_, settings_.tournament, random_);
+        return population_[static_cast<std::size_t>(chosen)];
     };
     const double draw = random_.unit() * (settings_.crossover + settings_.mutation + settings_.reproduction);
     std::vector<Individual> made;
     if (draw < settings_.crossover) {
         rules::Tree first = winner().tree;
         rules::Tree second = winner().tree;
-        crossover(first, second, random_, settings_.maxDepth);
+        crossover(first, second, random_, *settings_.maxDepth);
         made.push_back(individualOf(std::move(first)));
         made.push_back(individualOf(std::move(second)));
     } else if (draw < settings_.crossover + settings_.mutation) {
         rules::Tree tree = winner().tree;
-        mutate(tree, primitives_, random_, settings_.mutationDepth, settings_.maxDepth);
+        mutate(tree, primitives_, random_, settings_.mutationDepth, *settings_.maxDepth);
         made.push_back(individualOf(std::move(tree)));
     } else {
         made.push_back(winner());
@@ -192,74 +220,7 @@ void Evolution::takeStock() {
     }
     if (best_.totals.empty() || better(*generationBest_, best_)) best_ = *generationBest_;
     meanFitness_ = sum / static_cast<double>(population_.size());
-}
-
-void Evolution::saveRule(checkpoint::Writer& out, const char* key, const rules::Tree& tree,
-                         const std::vector<double>& totals, int generation) const {
-    out.item(key);
-    out.number(static_cast<std::uint64_t>(generation));
-    out.reals(totals);
-    out.tree(tree);
-}
-
-// A measured rule: its totals, which every environment has as many of as it has criteria.
-Individual Evolution::restoreRule(checkpoint::Reader& in, const char* key) const {
-    in.item(key);
-    const int generation = in.count(generation_);
-    std::vector<double> totals = in.reals();
-    if (totals.size() != criteriaOf(evaluator_.collection().environment).size())
-        in.fail("a rule's totals are not one per criterion.");
-    Individual individual = individualOf(in.tree());
-    in.done();
-    individual.totals = std::move(totals);
-    individual.fitness = fitnessOf(individual.totals);
-    individual.generation = generation;
-    return individual;
-}
-
-// The memory of measured rules is kept whole: what it holds decides which rules are measured (and
-// counted) again and the generation a rule is said to be found in.
-void Evolution::save(checkpoint::Writer& out) const {
-    out.item("generation");
-    out.number(static_cast<std::uint64_t>(generation_));
-    out.item("random");
-    out.word(random_.state());
-    out.item("measured");
-    out.number(rulesMeasured_);
-    out.number(outcome().candidatesRated);
-    saveRule(out, "best", best_.tree, best_.totals, best_.generation);
-    out.item("population");
-    out.number(population_.size());
-    for (const Individual& i : population_) saveRule(out, "individual", i.tree, i.totals, i.generation);
-    out.item("remembered");
-    out.number(measured_.size());
-    for (const auto& [hash, r] : measured_) saveRule(out, "rule", r.tree, r.totals, r.generation);
-}
-
-void Evolution::restore(checkpoint::Reader& in) {
-    in.item("generation");
-    generation_ = in.count(settings_.generations);
-    if (generation_ < 1) in.fail("no generation is complete.");
-    in.item("random");
-    if (!random_.setState(std::string(in.rest()))) in.fail("the random stream's state is not one.");
-    in.item("measured");
-    rulesMeasured_ = in.number();
-    ratedBefore_ = in.number();
-    in.done();
-    best_ = restoreRule(in, "best");
-    in.item("population");
-    population_.resize(static_cast<std::size_t>(in.count(settings_.population)));
-    in.done();
-    if (population_.size() != static_cast<std::size_t>(settings_.population)) in.fail("the population is not whole.");
-    for (Individual& individual : population_) individual = restoreRule(in, "individual");
-    in.item("remembered");
-    const int remembered = in.count(static_cast<int>(kRememberedRules) + settings_.population);
-    in.done();
-    measured_.clear();
-    for (int i = 0; i < remembered; ++i) {
-        Individual rule = restoreRule(in, "rule");
-        measured_.emplace(rule.hash, Remembered{std::move(rule.tree), std::move(rule.totals), rule.generation});
-    }
+    if (validation_) validation_->consider(population_);
 }
 
 }  // namespace gp

@@ -10,12 +10,15 @@
 // summary to its observers, which write the hall of fame, the log and the progress line
 // (learner/run_outputs.h).
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "fitness/collection.h"
+#include "learner/lexicase.h"
 #include "learner/parallel_evaluator.h"
 #include "learner/random_stream.h"
 #include "learner/rule_language.h"
@@ -33,6 +36,7 @@ struct Individual {
     rules::Tree tree;
     std::uint64_t hash = 0;      // of the tree, kept with it
     std::vector<double> totals;  // every criterion's total; empty until measured
+    std::vector<double> cases;   // under lexicase selection: the fitness criterion on every set
     double fitness = 0;
     int generation = 0;  // when the tree was first measured in this run
 };
@@ -50,10 +54,12 @@ int tournament(const std::vector<Individual>& population, int size, RandomStream
 // What the observers learn after each generation.
 struct GenerationSummary {
     int generation;
-    const Individual& best;            // so far
+    const Individual& best;            // so far: the rule the run stands by
     const Individual& generationBest;  // of this generation
     double meanFitness;
     std::size_t rulesMeasured;  // distinct rules so far
+    // With a validation collection, which then chose `best`: its total there.
+    std::optional<double> validationTotal;
 };
 
 struct Outcome {
@@ -69,17 +75,24 @@ public:
     virtual void runDone(const Outcome&) {}
 };
 
+class Validation;
+
 // The evolving population and everything the next generation depends on.
 class Evolution {
 public:
-    Evolution(const Collection& collection, const Settings& settings);
+    // The settings are resolved for the collection's environment (resolveFor). The seeds take the
+    // places of the first random trees of the first generation, which is drawn as without them. A
+    // validation collection, when there is one, chooses the rule the run stands by.
+    Evolution(const Collection& collection, const Settings& settings, std::vector<rules::Tree> seeds = {},
+              const Collection* validation = nullptr);
+    ~Evolution();
 
     // The first generation, measured.
     void start();
     // The next generation: the elite and children of tournament winners, measured.
     void step();
     GenerationSummary summary() const;
-    Outcome outcome() const { return {best_, rulesMeasured_, ratedBefore_ + evaluator_.candidatesRated()}; }
+    Outcome outcome() const { return {chosen(), rulesMeasured_, ratedBefore_ + evaluator_.candidatesRated()}; }
 
     // Everything the generations after this one depend on, as a checkpoint keeps it; and that
     // taken back in place of the generations so far, so that run() goes on after them. A
@@ -98,6 +111,7 @@ private:
     struct Remembered {
         rules::Tree tree;
         std::vector<double> totals;
+        std::vector<double> cases;
         int generation;
     };
 
@@ -107,6 +121,9 @@ private:
     const PrimitiveSet primitives_;
     RandomStream random_;
     ParallelEvaluator evaluator_;
+    std::vector<rules::Tree> seeds_;
+    std::optional<LexicaseSelection> lexicase_;
+    std::unique_ptr<Validation> validation_;
     std::unordered_multimap<std::uint64_t, Remembered> measured_;  // rules measured so far, by hash
     std::size_t rulesMeasured_ = 0;
     std::uint64_t ratedBefore_ = 0;  // candidates rated before the run was restored
@@ -116,14 +133,13 @@ private:
     double meanFitness_ = 0;
     Individual best_;
 
+    const Individual& chosen() const;
     double fitnessOf(const std::vector<double>& totals) const;
     void measure();
     void measureNew(const std::vector<const Individual*>& pending);
     std::vector<Individual> offspring();
     std::vector<Individual> children();
     void takeStock();
-    void saveRule(checkpoint::Writer& out, const char* key, const rules::Tree& tree, const std::vector<double>& totals,
-                  int generation) const;
     Individual restoreRule(checkpoint::Reader& in, const char* key) const;
 };
 

@@ -16,7 +16,7 @@ void addEvolutionOptions(CLI::App& app, gp::Settings& s) {
     app.add_option("--reproduction", s.reproduction, "share of children copied unchanged")->capture_default_str();
     app.add_option("--elitism", s.elitism, "best individuals kept unchanged in the next generation")
         ->capture_default_str();
-    app.add_option("--max-depth", s.maxDepth, "maximum tree depth")->capture_default_str();
+    app.add_option("--max-depth", s.maxDepth, "maximum tree depth (default: 10 on one and on uniform machines, else 6)");
     app.add_option("--init-min-depth", s.initMinDepth, "smallest depth of the initial trees (ramped half-and-half)")
         ->capture_default_str();
     app.add_option("--init-max-depth", s.initMaxDepth, "greatest depth of the initial trees")->capture_default_str();
@@ -27,6 +27,15 @@ void addEvolutionOptions(CLI::App& app, gp::Settings& s) {
         ->check(CLI::NonNegativeNumber);
     app.add_option("--threads", s.threads, "threads measuring individuals (default: the machine's cores)");
     app.add_option("--criterion", s.criterion, "Twt, Uwt, Fwt or Cmax (default: Twt; Cmax in the job shop)");
+    app.add_option("--selection", s.selection,
+                   "tournament, or lexicase (epsilon-lexicase over the training sets; the default on one machine)");
+    app.add_flag("--seed-classical,!--no-seed-classical", s.seedClassical,
+                 "the environment's classical heuristics, written as rules, join the first generation (default: on)");
+    app.add_option("--seeds", s.seedsFile, "the individuals of this seed file (as pomocni writes it) join the first "
+                                            "generation");
+    app.add_option("--validation", s.validation,
+                   "folder of a second collection of the environment (the definition file of the training "
+                   "collection's name and its data files); the hall of fame keeps the rule best there");
     app.add_option("--hof", s.hallOfFame, "hall-of-fame file, for pomocni")->capture_default_str();
     app.add_option("--log", s.log, "per-generation CSV log")->capture_default_str();
 }
@@ -61,6 +70,10 @@ Parser::Parser()
     test_ = app_.add_option("--test", request_.rule.seedFile,
                             "schedule with the rule of this seed file (as pomocni writes it)");
     rule_->excludes(test_);
+    app_.add_option("--scheme", settings.scheme,
+                    "how a rule's schedules are made: list, pair (uniform and unrelated machines: the best job-machine "
+                    "pair; their default) or active (job shop: active schedules; its default); also for --rule and "
+                    "--test");
     addEvolutionOptions(app_, settings);
     addCheckpointOptions(app_, settings);
     for (const char* option : {"--checkpoint", "--checkpoint-every", "--resume"})
@@ -73,6 +86,7 @@ void Parser::parse(int argc, const char* const* argv) {
     gp::Settings& settings = request_.settings;
     settings.seedFromClock = !given("--seed");
     if (settings.checkpoint.empty()) settings.checkpoint = settings.resume;
+    request_.rule.scheme = request_.settings.scheme;
 }
 
 void Parser::parse(const std::vector<std::string>& options) {
@@ -80,8 +94,6 @@ void Parser::parse(const std::vector<std::string>& options) {
     for (const std::string& option : options) argv.push_back(option.c_str());
     parse(static_cast<int>(argv.size()), argv.data());
 }
-
-bool Parser::offers(const std::string& option) const { return app_.get_option_no_throw(option) != nullptr; }
 
 bool Parser::given(const std::string& option) const {
     const CLI::Option* found = app_.get_option_no_throw(option);

@@ -31,8 +31,7 @@ public:
     void parse(const std::vector<std::string>& options);
 
     const Request& request() const { return request_; }
-    // Whether the learner has the option (e.g. "--validation"), and whether the line gave it.
-    bool offers(const std::string& option) const;
+    // Whether the line gave the option (e.g. "--seed").
     bool given(const std::string& option) const;
     // Prints help or a refusal as CLI11 does; returns the exit status.
     int exit(const CLI::Error& error) const { return app_.exit(error); }

@@ -5,7 +5,8 @@
 
 namespace gp {
 
-ParallelEvaluator::ParallelEvaluator(const Collection& collection, int threads) : collection_(collection) {
+ParallelEvaluator::ParallelEvaluator(const Collection& collection, int threads, rules::Scheme scheme)
+    : collection_(collection), scheme_(scheme) {
     for (int w = 0; w < (threads < 1 ? 1 : threads); ++w) workers_.push_back(std::make_unique<Worker>(collection));
     for (std::size_t w = 1; w < workers_.size(); ++w) helpers_.emplace_back(&ParallelEvaluator::help, this, std::ref(*workers_[w]));
 }
@@ -19,18 +20,23 @@ ParallelEvaluator::~ParallelEvaluator() {
     for (std::thread& helper : helpers_) helper.join();
 }
 
-void ParallelEvaluator::measureOne(Worker& worker, const rules::Tree& tree, std::vector<double>& totals) {
-    rules::CompiledRule rule(tree, collection_.environment);
-    rules::measureRule(worker.work, rule, worker.schedule, worker.results);
+void ParallelEvaluator::measureOne(Worker& worker, std::size_t i) {
+    rules::CompiledRule rule(*(*trees_)[i], collection_.environment);
+    rules::measureRule(worker.work, rule, scheme_, worker.schedule, worker.results);
     worker.rated += rule.candidatesRated();
     const Matrix& results = worker.results;
-    totals.assign(results.rowData(results.rows - 1), results.rowData(results.rows - 1) + results.cols);
+    const int sets = results.rows - 1;
+    (*totals_)[i].assign(results.rowData(sets), results.rowData(sets) + results.cols);
+    if (!perSet_) return;
+    std::vector<double>& values = (*perSet_)[i];
+    values.resize(static_cast<std::size_t>(sets));
+    for (int set = 0; set < sets; ++set) values[static_cast<std::size_t>(set)] = results.at(set, perSetColumn_);
 }
 
 // Takes trees of the batch in hand until none is left.
 void ParallelEvaluator::drain(Worker& worker) {
     const std::vector<const rules::Tree*>& trees = *trees_;
-    for (std::size_t i = next_++; i < trees.size(); i = next_++) measureOne(worker, *trees[i], (*totals_)[i]);
+    for (std::size_t i = next_++; i < trees.size(); i = next_++) measureOne(worker, i);
 }
 
 void ParallelEvaluator::help(Worker& worker) {
@@ -49,12 +55,16 @@ void ParallelEvaluator::help(Worker& worker) {
 }
 
 void ParallelEvaluator::measure(const std::vector<const rules::Tree*>& trees,
-                                std::vector<std::vector<double>>& totals) {
+                                std::vector<std::vector<double>>& totals, std::vector<std::vector<double>>* perSet,
+                                int perSetColumn) {
     totals.resize(trees.size());
+    if (perSet) perSet->resize(trees.size());
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         trees_ = &trees;
         totals_ = &totals;
+        perSet_ = perSet;
+        perSetColumn_ = perSetColumn;
         next_ = 0;
         busy_ = helpers_.size();
         ++batch_;

@@ -17,18 +17,21 @@
 #include "fitness/collection.h"
 #include "fitness/workspace.h"
 #include "learner/rule_language.h"
+#include "learner/rule_scheduling.h"
 
 namespace gp {
 
 class ParallelEvaluator {
 public:
-    ParallelEvaluator(const Collection& collection, int threads);
+    ParallelEvaluator(const Collection& collection, int threads, rules::Scheme scheme);
     ~ParallelEvaluator();
     ParallelEvaluator(const ParallelEvaluator&) = delete;
     ParallelEvaluator& operator=(const ParallelEvaluator&) = delete;
 
-    // totals[i] becomes the criterion totals (the last row of the results) of trees[i].
-    void measure(const std::vector<const rules::Tree*>& trees, std::vector<std::vector<double>>& totals);
+    // totals[i] becomes the criterion totals (the last row of the results) of trees[i]; with a
+    // `perSet` table, perSet[i] also becomes every set's value of column perSetColumn.
+    void measure(const std::vector<const rules::Tree*>& trees, std::vector<std::vector<double>>& totals,
+                 std::vector<std::vector<double>>* perSet = nullptr, int perSetColumn = 0);
 
     int threads() const { return static_cast<int>(workers_.size()); }
     const Collection& collection() const { return collection_; }
@@ -44,6 +47,7 @@ private:
         std::uint64_t rated = 0;
     };
     const Collection& collection_;
+    const rules::Scheme scheme_;
     std::vector<std::unique_ptr<Worker>> workers_;
     std::vector<std::thread> helpers_;  // for workers_[1..]
 
@@ -53,6 +57,8 @@ private:
     std::condition_variable finished_;
     const std::vector<const rules::Tree*>* trees_ = nullptr;
     std::vector<std::vector<double>>* totals_ = nullptr;
+    std::vector<std::vector<double>>* perSet_ = nullptr;
+    int perSetColumn_ = 0;
     std::atomic<std::size_t> next_{0};
     std::uint64_t batch_ = 0;  // counts the batches, so that a helper takes each one once
     std::size_t busy_ = 0;     // helpers still on the batch
@@ -60,7 +66,7 @@ private:
 
     void help(Worker& worker);
     void drain(Worker& worker);
-    void measureOne(Worker& worker, const rules::Tree& tree, std::vector<double>& totals);
+    void measureOne(Worker& worker, std::size_t i);
 };
 
 }  // namespace gp

@@ -35,11 +35,19 @@ enum class Terminal : std::uint8_t {
     MeanSetup,              // smean
     ProcessingSum,          // SP
     Successors,             // succ
+    // uniform and unrelated machines only: job j on machine k
+    MachineFree,    // mfree: when k can take j
+    Completion,     // C: when j would complete on k
+    ShortestTime,   // pmin: j's smallest time over the set's machines
+    MeanTime,       // pavg: j's mean time over the set's machines
     // job shop only
-    RemainingWork,   // twkr
-    WorkAfter,       // rem
-    MachineMean,     // pm
-    OperationsLeft,  // ops
+    RemainingWork,    // twkr
+    WorkAfter,        // rem
+    MachineMean,      // pm
+    OperationsLeft,   // ops
+    NextDuration,     // npt: the duration of j's operation after this one
+    NextMachineFree,  // nmfree: when the machine of that operation finishes its last one
+    NextQueueWork,    // winq: the work queued for the machine of that operation
 };
 
 struct Node {

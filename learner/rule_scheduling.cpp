@@ -1,5 +1,7 @@
 #include "learner/rule_scheduling.h"
 
+#include <string>
+
 #include "fitness/job_shop.h"
 #include "fitness/parallel_machines.h"
 #include "fitness/results.h"
@@ -7,30 +9,87 @@
 
 namespace rules {
 
-void scheduleWithRule(Workspace& work, CompiledRule& rule, Matrix& schedule, ScheduleWidth width) {
+namespace {
+
+struct SchemeName {
+    std::string_view name;
+    Scheme scheme;
+};
+constexpr SchemeName kSchemes[] = {{"list", Scheme::List}, {"pair", Scheme::Pair}, {"active", Scheme::Active}};
+
+}  // namespace
+
+Scheme defaultScheme(Environment environment) {
+    switch (environment) {
+        case Environment::Single:
+            return Scheme::List;
+        case Environment::JobShop:
+            return Scheme::Active;
+        default:
+            return Scheme::Pair;
+    }
+}
+
+std::optional<Scheme> schemeNamed(std::string_view name) {
+    for (const SchemeName& s : kSchemes)
+        if (s.name == name) return s.scheme;
+    return std::nullopt;
+}
+
+std::string_view nameOf(Scheme scheme) { return kSchemes[static_cast<int>(scheme)].name; }
+
+bool schemeFits(Scheme scheme, Environment environment) {
+    switch (scheme) {
+        case Scheme::List:
+            return true;
+        case Scheme::Pair:
+            return environment == Environment::Uniform || environment == Environment::Unrelated;
+        default:
+            return environment == Environment::JobShop;
+    }
+}
+
+std::string schemeProblem(std::string_view name, Environment environment) {
+    if (name.empty()) return "";
+    const std::optional<Scheme> scheme = schemeNamed(name);
+    if (scheme && schemeFits(*scheme, environment)) return "";
+    std::string fitting;
+    for (const SchemeName& s : kSchemes)
+        if (schemeFits(s.scheme, environment)) fitting += (fitting.empty() ? "" : ", ") + std::string(s.name);
+    return "--scheme " + std::string(name) + " is not a scheme of the " + std::string(namesOf(environment).adjective) +
+           " environment (its schemes: " + fitting + ").";
+}
+
+void scheduleWithRule(Workspace& work, CompiledRule& rule, Scheme scheme, Matrix& schedule, ScheduleWidth width) {
     rule.reserve(work.candidateCapacity());  // the largest decision: the incumbent and every job
     switch (work.collection.environment) {
         case Environment::Single:
             listScheduleSingle(work, RuleRef(rule), schedule, width);
             return;
         case Environment::JobShop:
-            jobShopSchedule(work, RuleRef(rule), schedule);
+            if (scheme == Scheme::Active)
+                activeJobShopSchedule(work, RuleRef(rule), schedule);
+            else
+                jobShopSchedule(work, RuleRef(rule), schedule);
             return;
         default:
-            listScheduleParallel(work, RuleRef(rule), schedule, width);
+            if (scheme == Scheme::Pair)
+                pairScheduleParallel(work, RuleRef(rule), schedule, width);
+            else
+                listScheduleParallel(work, RuleRef(rule), schedule, width);
             return;
     }
 }
 
-void measureRule(Workspace& work, CompiledRule& rule, Matrix& schedule, Matrix& results) {
-    scheduleWithRule(work, rule, schedule, ScheduleWidth::Measured);
+void measureRule(Workspace& work, CompiledRule& rule, Scheme scheme, Matrix& schedule, Matrix& results) {
+    scheduleWithRule(work, rule, scheme, schedule, ScheduleWidth::Measured);
     measureSchedules(work, schedule, results);
 }
 
-Matrix criteriaOfRule(Workspace& work, CompiledRule& rule) {
+Matrix criteriaOfRule(Workspace& work, CompiledRule& rule, Scheme scheme) {
     Matrix schedule;
     Matrix results;
-    measureRule(work, rule, schedule, results);
+    measureRule(work, rule, scheme, schedule, results);
     return results;
 }
 

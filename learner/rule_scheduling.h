@@ -1,25 +1,46 @@
 #pragma once
 
-// A rule's schedules for every set of a loaded collection, made by the evaluator's own dispatcher
-// of the environment and measured by its own criteria, so that the totals are the ones `fitness`
-// prints for the same schedules.
+// A rule's schedules for every set of a loaded collection, made by the evaluator's own dispatchers
+// and measured by its own criteria, so that the totals are the ones `fitness` prints for the same
+// schedules.
+#include <optional>
+#include <string>
+#include <string_view>
+
 #include "core/matrice.h"
 #include "fitness/workspace.h"
 #include "learner/compiled_rule.h"
 
 namespace rules {
 
+// How a rule's schedules are made. List: the evaluator's list scheduling (on parallel machines the
+// machine that comes free first takes the best job) and, in the job shop, its non-delay dispatcher.
+// Pair (uniform and unrelated machines): every released job is rated on every machine and the best
+// pair is dispatched. Active (job shop): Giffler and Thompson's active schedules.
+enum class Scheme { List, Pair, Active };
+
+// The scheme a run takes when none is asked for: pairs on parallel machines and the active scheme
+// in the job shop, which gave better rules when measured; list scheduling on one machine.
+Scheme defaultScheme(Environment environment);
+// The scheme of that name ("list", "pair", "active"), if there is one.
+std::optional<Scheme> schemeNamed(std::string_view name);
+std::string_view nameOf(Scheme scheme);
+bool schemeFits(Scheme scheme, Environment environment);
+// What is wrong with a scheme name in the environment ("" = its default), or "" if nothing: one
+// message for a name that is no scheme and for a scheme that does not fit the environment.
+std::string schemeProblem(std::string_view name, Environment environment);
+
 // Fills `schedule` with the rule's schedules, one row per set, in the environment's encoding.
-void scheduleWithRule(Workspace& work, CompiledRule& rule, Matrix& schedule,
+void scheduleWithRule(Workspace& work, CompiledRule& rule, Scheme scheme, Matrix& schedule,
                       ScheduleWidth width = ScheduleWidth::File);
 
 // The rule's schedules measured: `results` gets the criteria of every set and their totals in a
 // last row. `schedule` is working storage, kept by the caller so that measuring rule after rule
 // allocates nothing.
-void measureRule(Workspace& work, CompiledRule& rule, Matrix& schedule, Matrix& results);
+void measureRule(Workspace& work, CompiledRule& rule, Scheme scheme, Matrix& schedule, Matrix& results);
 
 // The same as a value: the criteria of every set of the collection, totals last.
-Matrix criteriaOfRule(Workspace& work, CompiledRule& rule);
+Matrix criteriaOfRule(Workspace& work, CompiledRule& rule, Scheme scheme);
 
 // The total of one criterion of a results table.
 inline double criterionTotal(const Matrix& results, int column) { return results.get(results.rows - 1, column); }

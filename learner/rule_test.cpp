@@ -34,10 +34,13 @@ struct RuleRun {
 
 RuleRun runRule(const std::string& definitionFile, const std::string& folder, const RuleSource& source) {
     const Collection collection = loadCollection(definitionFile, folder);
+    const std::string problem = schemeProblem(source.scheme, collection.environment);
+    if (!problem.empty()) fatalError("learner: " + problem);
     RuleRun run{collection.environment, readRule(source, collection.environment), {}, {}};
     CompiledRule rule(run.tree, run.environment);
     Workspace work(collection);
-    scheduleWithRule(work, rule, run.schedule);
+    const Scheme scheme = source.scheme.empty() ? defaultScheme(run.environment) : *schemeNamed(source.scheme);
+    scheduleWithRule(work, rule, scheme, run.schedule);
     measureSchedules(work, run.schedule, run.results);
     return run;
 }

@@ -150,7 +150,10 @@ Tree fromXml(std::string_view text, Environment environment) {
     return genotypeOf(document, environment);
 }
 
-Tree readSeedFile(const std::string& fileName, Environment environment) {
+namespace {
+
+// The seed file's individuals (<Beagle><Seeds><Individual>), the first one when `all` is false.
+std::vector<Tree> seedFileTrees(const std::string& fileName, Environment environment, bool all) {
     const std::string named = "Seed file \"" + fileName + "\": ";
     pugi::xml_document document;
     const pugi::xml_parse_result parsed = document.load_file(fileName.c_str());
@@ -159,13 +162,29 @@ Tree readSeedFile(const std::string& fileName, Environment environment) {
     if (!parsed)
         throw RuleError(named + "is not XML (character " + std::to_string(parsed.offset + 1) + ": " +
                         parsed.description() + ").");
-    const pugi::xml_node individual = document.child("Beagle").child("Seeds").child("Individual");
-    if (!individual) throw RuleError(named + "holds no individual (<Beagle><Seeds><Individual>).");
-    try {
-        return genotypeOf(individual, environment);
-    } catch (const RuleError& error) {
-        throw RuleError(named + "the individual's rule: " + error.what());
+    std::vector<Tree> trees;
+    for (const pugi::xml_node individual : document.child("Beagle").child("Seeds").children("Individual")) {
+        try {
+            trees.push_back(genotypeOf(individual, environment));
+        } catch (const RuleError& error) {
+            const std::string which =
+                trees.empty() ? "the individual's rule: " : "individual " + std::to_string(trees.size() + 1) + ": ";
+            throw RuleError(named + which + error.what());
+        }
+        if (!all) break;
     }
+    if (trees.empty()) throw RuleError(named + "holds no individual (<Beagle><Seeds><Individual>).");
+    return trees;
+}
+
+}  // namespace
+
+Tree readSeedFile(const std::string& fileName, Environment environment) {
+    return std::move(seedFileTrees(fileName, environment, false).front());
+}
+
+std::vector<Tree> readSeedFileAll(const std::string& fileName, Environment environment) {
+    return seedFileTrees(fileName, environment, true);
 }
 
 }  // namespace rules

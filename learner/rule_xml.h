@@ -9,6 +9,7 @@
 // <Primit name="const" value="0.5"/> with the shortest text that reads back to the same double.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "learner/rule_language.h"
 
@@ -20,5 +21,8 @@ Tree fromXml(std::string_view text, Environment environment);
 // The tree of the first individual of a seed file (<Beagle><Seeds><Individual>); throws RuleError
 // with a message that names the file when it is missing, not XML or holds no valid individual.
 Tree readSeedFile(const std::string& fileName, Environment environment);
+// The trees of every individual of a seed file, in file order; the same faults, and an individual
+// that is not a valid tree is named by its place in the file.
+std::vector<Tree> readSeedFileAll(const std::string& fileName, Environment environment);
 
 }  // namespace rules

@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "core/output_files.h"
+#include "core/fatal.h"
 #include "core/learning_log.h"
 #include "learner/checkpoint.h"
 #include "learner/rule_xml.h"
+#include "learner/seed_rules.h"
 
 namespace gp {
 
@@ -72,7 +74,8 @@ void openOutputFiles(AppendedFile& hallOfFame, AppendedFile& log) {
     }
 }
 
-HallOfFame::HallOfFame(const Collection& collection, const Settings& settings, const std::string& criterion)
+HallOfFame::HallOfFame(const Collection& collection, const Settings& settings, const std::string& criterion,
+                       const Collection* validation)
     : AppendedFile(kHallOfFameKind, settings.hallOfFame,
                    formatted("# learner: best rule so far after each generation; %s on %d sets of %s, population %d, "
                              "%d generations, seed %llu\n",
@@ -81,12 +84,18 @@ HallOfFame::HallOfFame(const Collection& collection, const Settings& settings, c
                              static_cast<unsigned long long>(settings.seed))),
       environment_(collection.environment),
       sets_(collection.sets()),
-      criterion_(criterion) {}
+      criterion_(criterion),
+      validationFolder_(validation ? validation->folder : ""),
+      validationSets_(validation ? validation->sets() : 0) {}
 
 void HallOfFame::generationDone(const GenerationSummary& summary) {
     const Individual& best = summary.best;
     std::string block = formatted("-- Generacija: %d\n", summary.generation);
-    block += formatted("fitness %g (%s total over %d sets)\n", best.fitness, criterion_.c_str(), sets_);
+    block += formatted("fitness %g (%s total over %d sets", best.fitness, criterion_.c_str(), sets_);
+    if (summary.validationTotal)
+        block += formatted("; chosen by the validation collection %s: %g over its %d sets", validationFolder_.c_str(),
+                           *summary.validationTotal, validationSets_);
+    block += ")\n";
     block += formatted("size %d, depth %d\n", best.tree.size(), best.tree.depth());
     block += "rule " + rules::toInfix(best.tree, environment_) + "\n";
     block += "totals " + totalsText(best.totals, environment_, ", ") + "\n";
@@ -95,13 +104,13 @@ void HallOfFame::generationDone(const GenerationSummary& summary) {
     append(block);
 }
 
-LearningLogFile::LearningLogFile(const std::string& name)
-    : AppendedFile(kLogKind, name, std::string(learning_log::kHeader) + "\n") {}
+LearningLogFile::LearningLogFile(const std::string& name, bool validated)
+    : AppendedFile(kLogKind, name, learning_log::header(validated) + "\n") {}
 
 void LearningLogFile::generationDone(const GenerationSummary& summary) {
     const Individual& best = summary.generationBest;
     const std::string row = learning_log::row(summary.generation, best.fitness, summary.meanFitness, best.tree.size(),
-                                              best.tree.depth(), summary.rulesMeasured);
+                                              best.tree.depth(), summary.rulesMeasured, summary.validationTotal);
     append(row + "\n");
 }
 
@@ -118,9 +127,10 @@ void ProgressLines::generationDone(const GenerationSummary& summary) {
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     const double left =
         elapsed / (summary.generation - firstGeneration_ + 1) * (settings_.generations - summary.generation);
-    std::printf("Generation %d/%d: best %g, mean %g, size %d, %.1f s, about %.0f s left\n", summary.generation,
-                settings_.generations, summary.best.fitness, summary.meanFitness, summary.best.tree.size(), elapsed,
-                left);
+    std::printf("Generation %d/%d: best %g, mean %g, size %d", summary.generation, settings_.generations,
+                summary.best.fitness, summary.meanFitness, summary.best.tree.size());
+    if (summary.validationTotal) std::printf(", validation %g", *summary.validationTotal);
+    std::printf(", %.1f s, about %.0f s left\n", elapsed, left);
     std::fflush(stdout);
 }
 
@@ -137,14 +147,30 @@ void ProgressLines::runDone(const Outcome& outcome) {
                 static_cast<unsigned long long>(outcome.candidatesRated));
 }
 
+Collection loadValidationCollection(const Settings& settings, Environment environment) {
+    Collection validation = loadCollection(settings.definition, settings.validation, EnvironmentLine::Silent);
+    if (validation.environment != environment)
+        fatalError("learner: the validation collection \"" + settings.validation + "\" is of the " +
+                   std::string(namesOf(validation.environment).adjective) + " environment, the training collection of the " +
+                   std::string(namesOf(environment).adjective) + " one; both must be of one environment.");
+    return validation;
+}
+
+// A resumed run does not read its seeds again: its first generation is behind it.
 Outcome evolve(const Collection& collection, Settings settings) {
+    const std::string problem = resolveFor(settings, collection.environment);
+    if (!problem.empty()) fatalError("learner: " + problem);
     std::optional<SavedRun> saved;
-    if (!settings.resume.empty()) saved.emplace(settings.resume, collection.environment);
-    if (saved) saved->agreeWith(settings);
-    Evolution evolution(collection, settings);
+    if (!settings.resume.empty()) saved.emplace(settings.resume, collection.environment, settings);
+    std::vector<rules::Tree> seeds;
+    if (!saved) seeds = seedTrees(settings, collection.environment);
+    std::optional<Collection> validation;
+    if (!settings.validation.empty()) validation = loadValidationCollection(settings, collection.environment);
+    const Collection* validating = validation ? &*validation : nullptr;
+    Evolution evolution(collection, settings, std::move(seeds), validating);
     if (saved) saved->restore(evolution);
-    HallOfFame hallOfFame(collection, settings, evolution.criterion());
-    LearningLogFile log(settings.log);
+    HallOfFame hallOfFame(collection, settings, evolution.criterion(), validating);
+    LearningLogFile log(settings.log, validating != nullptr);
     openOutputFiles(hallOfFame, log);
     if (saved) {
         saved->continueFiles(hallOfFame, log);

@@ -54,10 +54,12 @@ private:
 // After every generation the marker "-- Generacija: G" and six lines about the best rule so far;
 // the sixth is the rule in its XML form, which pomocni copies into its seed file. Written out after
 // every generation, so that pomocni can be used while a run goes on.
+// With a validation collection the fitness line also names it and gives the rule's total there.
 class HallOfFame : public RunObserver, public AppendedFile {
 public:
     // Its header is one line that names the run.
-    HallOfFame(const Collection& collection, const Settings& settings, const std::string& criterion);
+    HallOfFame(const Collection& collection, const Settings& settings, const std::string& criterion,
+               const Collection* validation = nullptr);
     void generationDone(const GenerationSummary& summary) override;
     void runDone(const Outcome&) override { close(); }
 
@@ -65,12 +67,15 @@ private:
     const Environment environment_;
     const int sets_;
     const std::string criterion_;
+    const std::string validationFolder_;
+    const int validationSets_;
 };
 
-// One row per generation (learning_log::row), after the header.
+// One row per generation (learning_log::row), after the header; the validation column when the
+// run has a validation collection.
 class LearningLogFile : public RunObserver, public AppendedFile {
 public:
-    explicit LearningLogFile(const std::string& name);
+    LearningLogFile(const std::string& name, bool validated);
     void generationDone(const GenerationSummary& summary) override;
     void runDone(const Outcome&) override { close(); }
 };
@@ -94,9 +99,16 @@ private:
 // the other is left as it was (an earlier run's hall of fame, say). Neither is changed yet.
 void openOutputFiles(AppendedFile& hallOfFame, AppendedFile& log);
 
+// The validation collection the settings name: the definition file of the training collection's
+// name in the validation folder, with its data files there. A collection of another environment,
+// or one the evaluator would refuse, ends the run with a message.
+Collection loadValidationCollection(const Settings& settings, Environment environment);
+
 // A run with the learner's outputs: the hall of fame and the log, the progress lines unless the
-// settings silence them, and the checkpoints the settings ask for. A run resumed from a checkpoint
-// goes on where it stopped.
+// settings silence them, and the checkpoints the settings ask for; a run resumed from a checkpoint
+// goes on where it stopped. What the settings leave open is resolved for the collection
+// (resolveFor); that, the seeds and the validation collection are checked and read before any
+// output is written.
 Outcome evolve(const Collection& collection, Settings settings);
 
 }  // namespace gp

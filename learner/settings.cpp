@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <utility>
 
+#include "learner/rule_scheduling.h"
+
 namespace gp {
 
 namespace {
@@ -65,13 +67,14 @@ std::string settingsProblem(const Settings& s) {
         if (!(rate >= 0 && rate <= 1)) return outside(option, rate, 0, 1);
     if (!(s.crossover + s.mutation + s.reproduction > 0))
         return "--crossover, --mutation and --reproduction must not all be 0.";
-    if (s.maxDepth < 1 || s.maxDepth > rules::kMaxDepth) return outside("--max-depth", s.maxDepth, 1, rules::kMaxDepth);
-    if (s.initMaxDepth < 1 || s.initMaxDepth > s.maxDepth)
-        return outside("--init-max-depth", s.initMaxDepth, 1, s.maxDepth);
+    const int maxDepth = s.maxDepth.value_or(rules::kMaxDepth);
+    if (maxDepth < 1 || maxDepth > rules::kMaxDepth) return outside("--max-depth", maxDepth, 1, rules::kMaxDepth);
+    if (s.initMaxDepth < 1 || s.initMaxDepth > maxDepth)
+        return outside("--init-max-depth", s.initMaxDepth, 1, maxDepth);
     if (s.initMinDepth < 1 || s.initMinDepth > s.initMaxDepth)
         return outside("--init-min-depth", s.initMinDepth, 1, s.initMaxDepth);
-    if (s.mutationDepth < 1 || s.mutationDepth > s.maxDepth)
-        return outside("--mutation-depth", s.mutationDepth, 1, s.maxDepth);
+    if (s.mutationDepth < 1 || s.mutationDepth > maxDepth)
+        return outside("--mutation-depth", s.mutationDepth, 1, maxDepth);
     std::string unknown;
     if (operatorsIn(s.functions, &unknown).empty() || !unknown.empty())
         return "--functions must list operators among + - * / neg max min pos exp, separated by commas (given: " +
@@ -79,6 +82,10 @@ std::string settingsProblem(const Settings& s) {
     if (s.threads < 1 || s.threads > 1024) return outside("--threads", s.threads, 1, 1024);
     if (!s.criterion.empty() && !isComparedCriterion(s.criterion))
         return "--criterion must be Twt, Uwt, Fwt or Cmax (given: " + s.criterion + ").";
+    if (!s.scheme.empty() && !rules::schemeNamed(s.scheme))
+        return "--scheme must be list, pair or active (given: " + s.scheme + ").";
+    if (!s.selection.empty() && s.selection != "tournament" && s.selection != "lexicase")
+        return "--selection must be tournament or lexicase (given: " + s.selection + ").";
     if (s.hallOfFame.empty() || s.log.empty() || sameFile(s.hallOfFame, s.log))
         return "--hof and --log must name two different files.";
     if (s.checkpointEvery < 1 || s.checkpointEvery > 1000000)
@@ -86,6 +93,23 @@ std::string settingsProblem(const Settings& s) {
     if (!s.checkpoint.empty() && (sameFile(s.checkpoint, s.hallOfFame) || sameFile(s.checkpoint, s.log)))
         return "--checkpoint must name another file than --hof and --log.";
     return "";
+}
+
+int defaultMaxDepth(Environment environment) {
+    return environment == Environment::Single || environment == Environment::Uniform ? 10 : 6;
+}
+
+std::string defaultSelection(Environment environment) {
+    return environment == Environment::Single ? "lexicase" : "tournament";
+}
+
+std::string resolveFor(Settings& s, Environment environment) {
+    const std::string problem = rules::schemeProblem(s.scheme, environment);
+    if (!problem.empty()) return problem;
+    if (s.scheme.empty()) s.scheme = rules::nameOf(rules::defaultScheme(environment));
+    if (s.selection.empty()) s.selection = defaultSelection(environment);
+    if (!s.maxDepth) s.maxDepth = defaultMaxDepth(environment);
+    return settingsProblem(s);
 }
 
 }  // namespace gp

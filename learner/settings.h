@@ -3,6 +3,7 @@
 // The settings of a learning run, as the learner's options give them, and what they mean for the
 // collection in hand.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,7 @@ struct Settings {
     double mutation = 0.1;
     double reproduction = 0.05;
     int elitism = 1;
-    int maxDepth = 6;
+    std::optional<int> maxDepth;  // none: the environment's (defaultMaxDepth)
     int initMinDepth = 2;
     int initMaxDepth = 5;
     int mutationDepth = 4;
@@ -29,6 +30,11 @@ struct Settings {
     std::uint64_t seed = 0;
     int threads = 1;
     std::string criterion;  // empty: Twt, or Cmax in the job shop
+    std::string scheme;     // list, pair or active; empty: the environment's (rules::defaultScheme)
+    std::string selection;  // tournament or lexicase; empty: the environment's (defaultSelection)
+    bool seedClassical = true;  // the environment's classical heuristics, as rules, join the first generation
+    std::string seedsFile;      // the individuals of this seed file join it too
+    std::string validation;     // a folder whose collection chooses the hall of fame's rule
     std::string hallOfFame = "learner_hof.txt";
     std::string log = learning_log::kDefaultFile;
     std::string definition = "fitness.txt";
@@ -40,8 +46,20 @@ struct Settings {
     bool seedFromClock = false;  // no seed was given: a resumed run takes its checkpoint's
 };
 
-// What is wrong with the settings, or "" if nothing.
+// What is wrong with the settings, or "" if nothing. Left open, the maximum depth limits nothing yet.
 std::string settingsProblem(const Settings& settings);
+
+// The defaults that depend on the environment, each measured on collections drawn like the
+// learning examples: depth 10 on one and on uniform machines, where the seeded classical rules (R&M
+// is 9 levels deep) are then refined rather than copied, 6 elsewhere, where deeper trees fitted the
+// training sets and not the test sets; epsilon-lexicase selection on one machine, tournaments
+// elsewhere.
+int defaultMaxDepth(Environment environment);
+std::string defaultSelection(Environment environment);
+
+// Fills in what the settings leave open for the environment; returns what is wrong with the
+// result there (a scheme that does not fit it, depths beyond its maximum), or "" if nothing.
+std::string resolveFor(Settings& settings, Environment environment);
 
 // The operators named in a comma-separated list; an unknown name is left out (and, when asked for,
 // the first one is named in `unknown`).

@@ -10,6 +10,9 @@ namespace {
 
 using enum Environment;
 
+using List = ListDecision;
+using Shop = ShopDecision;
+
 // --- how columns are filled
 
 void fill(double value, int count, double* out) { std::fill_n(out, count, value); }
@@ -25,13 +28,25 @@ void gatherOperations(const ShopDecision& at, const int* jobs, int count, double
     for (int i = 0; i < count; ++i) out[i] = value(jobs[i], at.nextOperation[jobs[i]]);
 }
 
+// Job j's time on machine k of a parallel-machine set: its entry, times the speed on uniform machines.
+double timeOn(const List& at, int j) {
+    const SetInHand& set = at.work.rows;
+    return at.work.collection.environment == Environment::Unrelated ? set.p[j * set.m + at.machine]
+                                                                    : set.p[j] * set.v[at.machine];
+}
+
+// out[i] = perMachine[the machine of the candidate's operation after this one], 0 for its last.
+void gatherAtNextMachine(const Shop& at, const int* jobs, int count, double* out, const double* perMachine) {
+    const SetInHand& set = at.work.rows;
+    gatherOperations(at, jobs, count, out, [&](int j, int o) {
+        return o + 1 < set.m ? perMachine[static_cast<int>(set.machines[j * set.m + o + 1])] : 0.0;
+    });
+}
+
 bool noSetups(const Collection& c) { return !c.hasSetups; }
 bool noConstraints(const Collection& c) { return !c.hasConstraints; }
 bool noWeights(const Collection& c) { return !c.hasWeights; }
 bool noReleaseTimes(const Collection& c) { return !c.hasReleaseTimes; }
-
-using List = ListDecision;
-using Shop = ShopDecision;
 
 // A list-scheduling decision: job j considered for machine k at time t, q the machine's last job.
 const TerminalReading<List> kListTerminals[] = {
@@ -112,6 +127,28 @@ const TerminalReading<List> kListTerminals[] = {
          for (int i = 0; i < count; ++i) out[i] = set.d[jobs[i]] - set.p[jobs[i] * set.m + at.machine] - at.time;
      },
      0, nullptr},
+    {Terminal::MachineFree, "mfree", only(Uniform) | only(Unrelated),
+     [](const List& at, const int*, int count, double* out) { fill(at.machineFree, count, out); }, 0, nullptr},
+    // Where the dispatcher puts j: from when both k and j are ready (in list scheduling from t, which
+    // every candidate's release has passed), its processing, then the setup after q.
+    {Terminal::Completion, "C", only(Uniform) | only(Unrelated),
+     [](const List& at, const int* jobs, int count, double* out) {
+         const SetInHand& set = at.work.rows;
+         const bool released = at.work.collection.hasReleaseTimes;
+         const double* setups = at.work.collection.hasSetups ? at.work.setupTimes.rowData(at.previous) : nullptr;
+         for (int i = 0; i < count; ++i) {
+             const int j = jobs[i];
+             const double start = released && set.r[j] > at.machineFree ? set.r[j] : at.machineFree;
+             out[i] = start + timeOn(at, j) + (setups ? setups[j] : 0.0);
+         }
+     },
+     0, nullptr},
+    {Terminal::ShortestTime, "pmin", only(Uniform) | only(Unrelated),
+     [](const List& at, const int* jobs, int count, double* out) { gatherRow(at.work.rows.shortest, jobs, count, out); },
+     0, nullptr},
+    {Terminal::MeanTime, "pavg", only(Uniform) | only(Unrelated),
+     [](const List& at, const int* jobs, int count, double* out) { gatherRow(at.work.rows.mean, jobs, count, out); }, 0,
+     nullptr},
 };
 
 // A job-shop decision: job j's next operation, at position o of its route, on a machine that can
@@ -176,6 +213,25 @@ const TerminalReading<Shop> kShopTerminals[] = {
          const SetInHand& set = at.work.rows;
          gatherOperations(at, jobs, count, out,
                           [&](int j, int o) { return set.d[j] - remainingWork(set, j, o) - at.time; });
+     },
+     0, nullptr},
+    // Where j goes after this operation, read from the machines' state in the decision's workspace;
+    // 0 for a job's last operation.
+    {Terminal::NextDuration, "npt", only(JobShop),
+     [](const Shop& at, const int* jobs, int count, double* out) {
+         const SetInHand& set = at.work.rows;
+         gatherOperations(at, jobs, count, out,
+                          [&](int j, int o) { return o + 1 < set.m ? set.durations[j * set.m + o + 1] : 0.0; });
+     },
+     0, nullptr},
+    {Terminal::NextMachineFree, "nmfree", only(JobShop),
+     [](const Shop& at, const int* jobs, int count, double* out) {
+         gatherAtNextMachine(at, jobs, count, out, at.work.floor.machineFree.data());
+     },
+     0, nullptr},
+    {Terminal::NextQueueWork, "winq", only(JobShop),
+     [](const Shop& at, const int* jobs, int count, double* out) {
+         gatherAtNextMachine(at, jobs, count, out, at.work.floor.queuedWork(at.work.rows.durations).data());
      },
      0, nullptr},
 };

@@ -324,10 +324,12 @@ void drawLearning(pugi::xml_node parent, const LearnerLog& log) {
         generations.push_back(g.generation);
         fitness.push_back(g.bestFitness);
         fitness.push_back(g.meanFitness);
+        if (log.validated) fitness.push_back(g.validationBest);
     }
     const PerGeneration chart = perGenerationChart(parent, "learning", "Fitness per generation", generations, fitness);
     drawSeries(chart.svg, "mean", log.generations, &Generation::meanFitness, chart.x, chart.y);
     drawSeries(chart.svg, "best", log.generations, &Generation::bestFitness, chart.x, chart.y);
+    if (log.validated) drawSeries(chart.svg, "validation", log.generations, &Generation::validationBest, chart.x, chart.y);
 }
 
 }  // namespace report

@@ -36,7 +36,8 @@ void drawPerSet(pugi::xml_node parent, const Evaluation& evaluation, int criteri
 // sets as points, one row per contender.
 void drawDistribution(pugi::xml_node parent, const Evaluation& evaluation, int criterion);
 
-// The learner's best and mean fitness per generation.
+// The learner's best and mean fitness per generation, and with a validation collection the chosen
+// rule's total there.
 void drawLearning(pugi::xml_node parent, const LearnerLog& log);
 
 }  // namespace report

@@ -31,12 +31,25 @@ SetView viewOf(const Collection& c, int set) {
     return view;
 }
 
+// Each measured set's makespan as the job shop's criteria find it: the latest completion of a job.
+std::vector<double> makespansOf(Workspace& work, const Matrix& schedule, int sets) {
+    std::vector<double> makespans;
+    for (int set = 0; set < sets; ++set) {
+        timeline::jobShopSet(work, schedule, set, [](const timeline::Occupation&) {});
+        double makespan = 0;
+        for (int j = 0; j < work.collection.jobsIn(set); ++j) makespan = std::max(makespan, work.floor.jobReady[j]);
+        makespans.push_back(makespan);
+    }
+    return makespans;
+}
+
 // One more contender: its criteria compared with the others' and the bars of the chosen sets.
 void addContender(Workspace& work, Evaluation& evaluation, Comparison& comparison, const char* name, bool isGP,
                   const Matrix& schedule, const Matrix& results) {
     comparison.record(name, results);
-    evaluation.contenders.push_back({name, isGP, results, {}});
+    evaluation.contenders.push_back({name, isGP, results, {}, {}});
     const int measuredSets = results.rows - 1;
+    if (evaluation.taillard) evaluation.contenders.back().makespans = makespansOf(work, schedule, measuredSets);
     for (SetView& view : evaluation.views) {
         Chart chart;
         chart.measured = view.set < measuredSets;
@@ -81,6 +94,11 @@ Evaluation evaluate(const Collection& c, const std::vector<int>& chosen) {
     evaluation.hasWeights = c.hasWeights;
     evaluation.hasSetups = c.hasSetups;
     evaluation.hasConstraints = c.hasConstraints;
+    evaluation.taillard = c.taillard;
+    for (int set = 0; set < c.sets(); ++set) {
+        evaluation.jobs.push_back(c.jobsIn(set));
+        evaluation.machines.push_back(c.environment == Environment::Single ? 1 : c.machinesIn(set));
+    }
     for (const int set : chosen) evaluation.views.push_back(viewOf(c, set));
 
     Workspace work(c);

@@ -21,6 +21,7 @@ struct Contender {
     bool isGP = false;
     Matrix results;                // one row per set and a row of totals, the environment's criteria
     std::array<double, 4> shares;  // percent of sets on which it reached the best value, per criterion
+    std::vector<double> makespans;  // on Taillard's instances: each measured set's makespan, unnormalised
 };
 
 // One contender's schedule of one set.
@@ -44,11 +45,14 @@ struct SetView {
 struct Evaluation {
     Environment environment = Environment::Single;
     int sets = 0;  // the collection of the definition file
+    std::vector<int> jobs;      // per set
+    std::vector<int> machines;  // per set (1 on a single machine)
     bool hasGP = false;
     bool hasReleaseTimes = false;
     bool hasWeights = false;
     bool hasSetups = false;
     bool hasConstraints = false;
+    bool taillard = false;  // Taillard's instances, whose makespans are compared with the best known
     std::vector<Contender> contenders;  // the heuristics in the order the evaluation runs them, GP last
     std::vector<SetView> views;         // the chosen sets, in the order asked for
 };

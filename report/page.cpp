@@ -14,6 +14,7 @@
 #include "core/output_files.h"
 #include "report/charts.h"
 #include "report/svg.h"
+#include "report/taillard_gaps.h"
 
 namespace report {
 
@@ -76,6 +77,18 @@ svg polyline.mean { stroke: #1f77b4; stroke-dasharray: 5 3; }
   * { print-color-adjust: exact; -webkit-print-color-adjust: exact; }
 }
 )";
+
+// The rules of the parts only some pages have, added to those pages alone: every other page keeps
+// its stylesheet, and so its bytes.
+constexpr const char* kGapsStyle = "table.gaps td.best { font-weight: bold; }\n";
+constexpr const char* kValidationStyle = "svg polyline.validation { stroke: #2ca02c; stroke-dasharray: 2 2; }\n";
+
+std::string styleOf(const Evaluation& evaluation, const PageSource& source) {
+    std::string style = kStyle;
+    if (evaluation.taillard) style += kGapsStyle;
+    if (source.log && source.log->validated) style += kValidationStyle;
+    return style;
+}
 
 // The column labels of an environment's criteria.
 std::vector<std::string> criteriaLabels(Environment environment) {
@@ -230,7 +243,9 @@ void setSection(pugi::xml_node body, const Evaluation& evaluation, const SetView
 void learningSection(pugi::xml_node body, const LearnerLog& log) {
     pugi::xml_node section = element(body, "section", {{"id", "learning"}});
     textElement(section, "h2", "Learning");
-    std::string note = "Best (red) and mean (blue, dashed) fitness per generation, from " + log.file + ".";
+    std::string note = "Best (red) and mean (blue, dashed) fitness per generation";
+    if (log.validated) note += ", and the total on the validation collection of the rule it chose (green, dotted)";
+    note += ", from " + log.file + ".";
     if (log.generations.empty()) note = log.file + " holds no generation yet.";
     else {
         const Generation& lastOne = log.generations.back();
@@ -260,6 +275,7 @@ void navigation(pugi::xml_node body, const Evaluation& evaluation, const PageSou
     pugi::xml_node nav = element(body, "nav");
     textElement(nav, "a", "Summary", {{"href", "#summary"}});
     textElement(nav, "a", "Per set", {{"href", "#per-set"}});
+    if (evaluation.taillard) textElement(nav, "a", "Gaps", {{"href", "#taillard"}});
     for (const SetView& view : evaluation.views)
         textElement(nav, "a", "Set " + std::to_string(view.set), {{"href", "#set-" + std::to_string(view.set)}});
     if (source.log) textElement(nav, "a", "Learning", {{"href", "#learning"}});
@@ -276,7 +292,7 @@ std::string renderPage(const Evaluation& evaluation, const PageSource& source) {
     element(head, "meta", {{"charset", "utf-8"}});
     const std::string title = "Evaluation report: " + source.folder;
     textElement(head, "title", title);
-    textElement(head, "style", kStyle);
+    textElement(head, "style", styleOf(evaluation, source));
 
     pugi::xml_node body = element(html, "body");
     textElement(body, "h1", title);
@@ -284,6 +300,7 @@ std::string renderPage(const Evaluation& evaluation, const PageSource& source) {
     navigation(body, evaluation, source);
     summarySection(body, evaluation);
     perSetSection(body, evaluation);
+    if (evaluation.taillard) taillardSection(body, evaluation);
     for (const SetView& view : evaluation.views) setSection(body, evaluation, view);
     if (source.log) learningSection(body, *source.log);
     if (source.experiment) experimentSection(body, *source.experiment);

@@ -34,6 +34,20 @@ TEST(LearnerLog, ARowAsTheLearnerWritesItReadsBack) {
     EXPECT_EQ(g.rulesMeasured, 123456);
 }
 
+// A run with a validation collection adds its column; a log without it has none to read.
+TEST(LearnerLog, TheValidationColumnIsWrittenAndReadWhenTheHeaderHasIt) {
+    const std::string header = learning_log::header(true);
+    EXPECT_EQ(header + "\n", kHeader.substr(0, kHeader.size() - 1) + ",validation_best\n");
+    const std::string row = learning_log::row(3, 1.5, 2, 7, 4, 90, 0.25);
+    EXPECT_EQ(row, "3,1.5,2,7,4,90,0.25");
+    const learning_log::LearnerLog log = parseLearnerLog("l", header + "\n" + row + "\n");
+    EXPECT_TRUE(log.validated);
+    EXPECT_EQ(log.generations.at(0).validationBest, 0.25);
+    EXPECT_TRUE(std::isnan(parseLearnerLog("l", kHeader + "0,1,2,3,4,5\n").generations.at(0).validationBest));
+    EXPECT_EXIT(parseLearnerLog("l.csv", header + "\n0,1,2,3,4,5\n"), ::testing::ExitedWithCode(1),
+                "line 2: a generation's row must hold 7 numbers");
+}
+
 TEST(LearnerLog, AnUnfinishedLastLineIsLeftOutAndAFinishedOneKept) {
     EXPECT_EQ(parseLearnerLog("l", kHeader + "0,1,2,3,4,5\n1,2,3").generations.size(), 1u);
     EXPECT_EQ(parseLearnerLog("l", kHeader + "0,1,2,3,4,5\n1,2,3,4,5,6").generations.size(), 2u);

@@ -95,8 +95,10 @@ TEST_F(Experiment, GivesTheSameFilesWhateverJobsSays) {
     expectSameResults("one", "three");
     EXPECT_NE(read("one", "summary.txt").find("4 finished, 0 failed"), std::string::npos);
 
-    // Run 2 is learner --seed 3 with one thread in its folder, as a user would run it by hand.
-    const std::string manual = "--collection '" + (folders_->path() / "train").string() +
+    // Run 2 is learner --seed 3 with one thread in its folder, as a user would run it by hand, its
+    // final rule chosen on the validation collection.
+    const std::string manual = "--collection '" + (folders_->path() / "train").string() + "' --validation '" +
+                               (folders_->path() / "val").string() +
                                "' --seed 3 --threads 1 --population 20 --generations 3";
     ASSERT_EQ(runProgram(LEARNER_BIN, manual, work_.path()).status, 0);
     for (const char* file : {"learner_hof.txt", "learner_log.csv"})
@@ -166,6 +168,16 @@ TEST_F(Experiment, RecordsAFailedRunAndGoesOnAndTheReportShowsTheRest) {
     EXPECT_NE(work_.read("report.html").find("3 learner runs in"), std::string::npos);
 }
 
+// A seed file named relative to where the experiment starts reaches the runs in their own folders.
+TEST_F(Experiment, HandsOnASeedFileByItsFullPath) {
+    work_.write("seeds.obm", "<Beagle><Seeds><Individual><Genotype type=\"gptree\" size=\"2\" depth=\"2\">"
+                             "<Primit name=\"neg\"><Primit name=\"d\"/></Primit></Genotype></Individual>"
+                             "</Seeds></Beagle>");
+    const RunResult run = experiment("out", "--runs 1 " + std::string(kShortRuns) + " --seeds=seeds.obm");
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_NE(read("out", "experiment.txt").find("--seeds=" + work_.file("seeds.obm")), std::string::npos);
+}
+
 struct BadInput {
     const char* name;
     std::string args;
@@ -203,7 +215,11 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"LearnerOptionOutOfRange", "--train ROOT/train --test ROOT/test -- --population 1",
                  "experiment: learner options: --population must be from 2"},
         BadInput{"LearnerOptionOfTheExperiment", "--train ROOT/train --test ROOT/test -- --seed 4",
-                 "experiment: the learner option --seed is the experiment's to set"}),
+                 "experiment: the learner option --seed is the experiment's to set"},
+        BadInput{"SchemeOfAnotherEnvironment", "--train ROOT/train --test ROOT/test -- --scheme pair",
+                 "experiment: learner options: --scheme pair is not a scheme of the single-machine environment"},
+        BadInput{"MissingSeedFile", "--train ROOT/train --test ROOT/test -- --seeds ROOT/none.obm",
+                 "Seed file \"ROOT/none.obm\": cannot be read."}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

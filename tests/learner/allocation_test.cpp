@@ -58,7 +58,8 @@ std::string definition(const std::string& environment, int sets, const std::stri
 
 // Allocations of the second measurement of the collection with the rule (the first one makes
 // room for the rule's columns and the run's tables).
-long long allocationsOfASecondRun(const std::string& environment, const std::string& extra, const char* rule) {
+long long allocationsOfASecondRun(const std::string& environment, const std::string& extra, const char* rule,
+                                  rules::Scheme scheme) {
     TempDir dir;
     dir.write("fitness.txt", definition(environment, 8, extra));
     const testing_support::RunResult generated = testing_support::runProgram(GENERATOR_BIN, "--seed 5", dir.path());
@@ -69,9 +70,9 @@ long long allocationsOfASecondRun(const std::string& environment, const std::str
     rules::CompiledRule compiled(rules::parseInfix(rule, collection.environment), collection.environment);
     Matrix schedule;
     Matrix results;
-    rules::measureRule(work, compiled, schedule, results);
+    rules::measureRule(work, compiled, scheme, schedule, results);
     const long long before = allocations;
-    rules::measureRule(work, compiled, schedule, results);
+    rules::measureRule(work, compiled, scheme, schedule, results);
     return allocations - before;
 }
 
@@ -84,15 +85,19 @@ TEST(Allocation, MeasuringARuleAgainAllocatesNothing) {
         const char* environment;
         const char* extra;
         const char* rule;
+        rules::Scheme scheme;
     } cases[] = {
-        {"single", "ready r.txt\n", "w / (p + wait) * exp(-pos(slack) / K)"},
-        {"single", "ready r.txt\nsetup 0.5\n", "-d - s / (K * p)"},
-        {"uniform", "ready r.txt\nsetup 0.5\n", "w * L / (p + wait) - s * v"},
-        {"unrelated", "ready r.txt\n", "-p + max(d, t)"},
-        {"jobshop", "ready r.txt\nsetup 0.5\nmax_length 10\n", "w / (wait + twkr) - rem / pm + ops"},
+        {"single", "ready r.txt\n", "w / (p + wait) * exp(-pos(slack) / K)", rules::Scheme::List},
+        {"single", "ready r.txt\nsetup 0.5\n", "-d - s / (K * p)", rules::Scheme::List},
+        {"uniform", "ready r.txt\nsetup 0.5\n", "w * L / (p + wait) - s * v", rules::Scheme::List},
+        {"uniform", "ready r.txt\nsetup 0.5\n", "w / (C - t) - s * pmin + mfree", rules::Scheme::Pair},
+        {"unrelated", "ready r.txt\n", "-p + max(d, t)", rules::Scheme::List},
+        {"unrelated", "ready r.txt\n", "-C / pavg", rules::Scheme::Pair},
+        {"jobshop", "ready r.txt\nsetup 0.5\nmax_length 10\n", "w / (wait + twkr) - rem / pm + ops", rules::Scheme::List},
+        {"jobshop", "ready r.txt\n", "twkr / (p + 5 * wait) - winq + npt / nmfree", rules::Scheme::Active},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(allocationsOfASecondRun(c.environment, c.extra, c.rule), 0) << c.environment << " " << c.extra;
+        EXPECT_EQ(allocationsOfASecondRun(c.environment, c.extra, c.rule, c.scheme), 0) << c.environment << " " << c.rule;
 #else
     GTEST_SKIP() << "allocations are counted only outside sanitizer builds";
 #endif

@@ -30,7 +30,7 @@ constexpr Environment kSingle = Environment::Single;
 constexpr Environment kUniform = Environment::Uniform;
 
 // What each terminal is worth for one candidate, read from the tables independently of the compiler.
-using Values = std::array<double, 19>;
+using Values = std::array<double, 26>;
 
 double terminalValue(Terminal terminal, const Values& x) { return x[static_cast<std::size_t>(terminal)]; }
 
@@ -126,8 +126,9 @@ bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0 ||
 void set(Values& x, Terminal terminal, double value) { x[static_cast<std::size_t>(terminal)] = value; }
 
 // Set 1 of a collection holds five jobs (on three machines where there are machines), with setups
-// and successors, in hand as a dispatcher has it at a decision on machine 2 at time 5 after job 5.
-// The compiled rule's priorities and the plain reading of the tree agree bit for bit.
+// and successors, in hand as a dispatcher has it at a decision on machine 2 at time 5 after job 5,
+// the machine free from 3.5 (as in the pair scheme). The compiled rule's priorities and the plain
+// reading of the tree agree bit for bit.
 class ListScheduling {
 public:
     explicit ListScheduling(Environment environment) : collection_(instance(environment)), work_(collection_) {
@@ -143,7 +144,7 @@ public:
         work_.meanSetup = 2.2;
     }
 
-    ListDecision decision() const { return {work_, 5, 5.0, 2}; }
+    ListDecision decision() const { return {work_, 5, 5.0, 2, 3.5}; }
 
     Values values(int j) const {
         const Collection& c = collection_;
@@ -166,6 +167,14 @@ public:
         set(x, Terminal::ProcessingSum, c.processingSum.get(1));
         set(x, Terminal::Successors, j % 3);
         set(x, Terminal::Slack, uniform ? d - p * v - 5 : d - p - 5);
+        if (c.environment == Environment::Single) return x;
+        std::vector<double> times;  // j's time on each machine
+        for (int k = 0; k < 3; ++k)
+            times.push_back(unrelated ? c.processingTimes.get(1, j * 3 + k) : c.processingTimes.get(1, j) * c.speeds.get(1, k));
+        set(x, Terminal::MachineFree, 3.5);
+        set(x, Terminal::Completion, std::max(r, 3.5) + times[2] + work_.setupTimes.get(5, j));
+        set(x, Terminal::ShortestTime, *std::min_element(times.begin(), times.end()));
+        set(x, Terminal::MeanTime, (times[0] + times[1] + times[2]) / 3);
         return x;
     }
 
@@ -191,10 +200,17 @@ private:
 };
 
 // Set 1 of a job shop holds three jobs of three operations each; the machine can start at 5, after
-// job 3 (none yet), and the jobs wait at different places of their routes.
+// job 3 (none yet), and the jobs wait at different places of their routes, where the machines'
+// state has them; the machines finish their last operations at 7, 3 and 12.
 class JobShop {
 public:
-    JobShop() : collection_(instance()), work_(collection_) { work_.takeShopSet(1, 3, 3); }
+    JobShop() : collection_(instance()), work_(collection_) {
+        work_.takeShopSet(1, 3, 3);
+        ShopFloor& floor = work_.floor;
+        floor.reset(3, 3, ready_, work_.rows.machines);
+        floor.nextOperation = {next_[0], next_[1], next_[2]};
+        floor.machineFree = {7, 3, 12};
+    }
 
     ShopDecision decision() const { return {work_, 5.0, 3, next_, ready_}; }
 
@@ -216,6 +232,16 @@ public:
         set(x, Terminal::Ready, ready_[j]);
         set(x, Terminal::Wait, std::max(ready_[j] - 5, 0.0));
         set(x, Terminal::Slack, d - twkr - 5);
+        if (o + 1 < 3) {
+            const int next = static_cast<int>(c.operationMachines.get(1, j * 3 + o + 1));
+            set(x, Terminal::NextDuration, c.operationDurations.get(1, j * 3 + o + 1));
+            set(x, Terminal::NextMachineFree, work_.floor.machineFree[static_cast<std::size_t>(next)]);
+            double queued = 0;  // the next operations of all jobs that are on that machine
+            for (int other = 0; other < 3; ++other)
+                if (c.operationMachines.get(1, other * 3 + next_[other]) == next)
+                    queued += c.operationDurations.get(1, other * 3 + next_[other]);
+            set(x, Terminal::NextQueueWork, queued);
+        }
         return x;
     }
 

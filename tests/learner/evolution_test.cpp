@@ -128,7 +128,7 @@ TEST(Evolution, TheBestRulesTotalsAreThoseOfAFreshSchedule) {
 
         Workspace fresh(collection);
         rules::CompiledRule rule(best.tree, c.environment);
-        const Matrix results = rules::criteriaOfRule(fresh, rule);
+        const Matrix results = rules::criteriaOfRule(fresh, rule, rules::defaultScheme(c.environment));
         const auto names = criteriaOf(c.environment);
         ASSERT_GE(best.totals.size(), names.size());
         for (std::size_t k = 0; k < names.size(); ++k)

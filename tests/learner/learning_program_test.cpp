@@ -20,6 +20,7 @@
 #include "learner/rule_scheduling.h"
 #include "learner/rule_xml.h"
 #include "learning_collections.h"
+#include "learning_files.h"
 #include "support/test_support.h"
 
 using learning_testing::Definition;
@@ -29,94 +30,7 @@ using testing_support::RunResult;
 using testing_support::runProgram;
 using testing_support::TempDir;
 
-namespace {
-
-constexpr const char* kMarker = "-- Generacija: ";
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
-
-// The word that follows `prefix` at the start of the line ("" when the line starts otherwise).
-std::string wordAfter(const std::string& line, const std::string& prefix) {
-    if (!startsWith(line, prefix)) return "";
-    return line.substr(prefix.size(), line.find(' ', prefix.size()) - prefix.size());
-}
-
-std::vector<std::string> csvCells(const std::string& row) {
-    std::vector<std::string> cells;
-    std::istringstream in(row);
-    for (std::string cell; std::getline(in, cell, ',');) cells.push_back(cell);
-    return cells;
-}
-
-// The "Label: value" lines of a program's output, by label; a later line wins.
-std::map<std::string, std::string> labelled(const std::string& out) {
-    std::map<std::string, std::string> values;
-    for (const std::string& line : linesOf(out)) {
-        const std::size_t colon = line.find(':');
-        if (colon == std::string::npos) continue;
-        const std::size_t value = line.find_first_not_of(" \t", colon + 1);
-        values[line.substr(0, colon)] = value == std::string::npos ? "" : line.substr(value);
-    }
-    return values;
-}
-
-// The six lines of every generation of a hall of fame, in order. The layout is checked on the
-// way: an optional "# learner:" first line, then for G = 1, 2, ... the marker of G and six lines.
-std::vector<std::vector<std::string>> generationsOf(const std::string& hallOfFame) {
-    const std::vector<std::string> lines = linesOf(hallOfFame);
-    std::size_t at = !lines.empty() && startsWith(lines[0], "# learner:") ? 1 : 0;
-    std::vector<std::vector<std::string>> generations;
-    while (at < lines.size()) {
-        const std::string marker = kMarker + std::to_string(generations.size() + 1);
-        if (at + 7 > lines.size() || lines[at] != marker) {
-            ADD_FAILURE() << "line " << at + 1 << ": expected \"" << marker << "\" and six lines";
-            break;
-        }
-        generations.emplace_back(lines.begin() + static_cast<std::ptrdiff_t>(at + 1),
-                                 lines.begin() + static_cast<std::ptrdiff_t>(at + 7));
-        at += 7;
-    }
-    return generations;
-}
-
-// "totals Twt 1.5, Uwt 2, ..." as {Twt: "1.5", Uwt: "2", ...}.
-std::map<std::string, std::string> totalsOf(const std::string& line) {
-    std::map<std::string, std::string> totals;
-    if (!startsWith(line, "totals ")) {
-        ADD_FAILURE() << "not a totals line: " << line;
-        return totals;
-    }
-    std::istringstream in(line.substr(7));
-    for (std::string name, value; in >> name >> value;) {
-        if (!value.empty() && value.back() == ',') value.pop_back();
-        totals[name] = value;
-    }
-    return totals;
-}
-
-// The seed file pomocni writes around a hall-of-fame individual.
-std::string seedFileWith(const std::string& individual) {
-    return "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<Beagle>\n<Seeds>\n<Individual>\n" + individual +
-           "\n</Individual>\n</Seeds>\n</Beagle>\n";
-}
-
-RunResult learn(const TempDir& dir, const std::string& args) {
-    return runProgram(LEARNER_BIN, "--population 30 --threads 2 " + args, dir.path());
-}
-
-const std::string& headlineOf(const Definition& c) {
-    static const std::string kTwt = "Twt", kCmax = "Cmax";
-    return c.environment == Environment::JobShop ? kCmax : kTwt;
-}
-
-}  // namespace
+using namespace learning_files;
 
 TEST(LearningProgram, HallOfFameHasSixLinesPerGenerationEndingWithTheBestRuleSoFar) {
     TempDir dir;
@@ -124,8 +38,9 @@ TEST(LearningProgram, HallOfFameHasSixLinesPerGenerationEndingWithTheBestRuleSoF
     const int last = 5;
     // Without elitism and copies, and with weak selection, a generation can lose the best rule found
     // so far (this seed does, in generation 3), which the hall of fame must keep all the same.
-    const RunResult run = learn(
-        dir, "--generations 5 --seed 2 --elitism 0 --reproduction 0 --tournament 2 --hof hof.txt --log log.csv");
+    const RunResult run = learn(dir,
+                                "--generations 5 --seed 2 --elitism 0 --reproduction 0 --selection tournament "
+                                "--tournament 2 --no-seed-classical --hof hof.txt --log log.csv");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
 
@@ -266,7 +181,8 @@ TEST(LearningProgram, HelpShowsTheEvolutionOptions) {
     EXPECT_EQ(run.status, 0);
     for (const char* option : {"--population", "--generations", "--tournament", "--crossover", "--mutation",
                                "--reproduction", "--elitism", "--max-depth", "--init-min-depth", "--init-max-depth",
-                               "--seed", "--threads", "--criterion", "--hof", "--log"})
+                               "--seed", "--threads", "--criterion", "--hof", "--log", "--scheme", "--selection",
+                               "--seed-classical", "--no-seed-classical", "--seeds", "--validation"})
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
 }
 
@@ -287,7 +203,13 @@ TEST(LearningProgram, BadOptionsAndDefinitionsEndTheRunWithOneMessageAndWriteNot
         {"--max-depth 0", "learner: --max-depth must be from 1 to 200 (given: 0).\n"},
         {"--population 30 --tournament 31", "learner: --tournament must be from 1 to 30 (given: 31).\n"},
         {"--init-min-depth 6", "learner: --init-min-depth must be from 1 to 5 (given: 6).\n"},
-        {"--mutation-depth 7", "learner: --mutation-depth must be from 1 to 6 (given: 7).\n"},
+        {"--mutation-depth 11", "learner: --mutation-depth must be from 1 to 10 (given: 11).\n"},
+        {"--max-depth 5 --mutation-depth 6", "learner: --mutation-depth must be from 1 to 5 (given: 6).\n"},
+        {"--scheme pair",
+         "learner: --scheme pair is not a scheme of the single-machine environment (its schemes: list).\n"},
+        {"--scheme best", "learner: --scheme must be list, pair or active (given: best).\n"},
+        {"--selection roulette", "learner: --selection must be tournament or lexicase (given: roulette).\n"},
+        {"--seeds missing.obm", "Seed file \"missing.obm\": cannot be read.\n"},
         {"--threads 0", "learner: --threads must be from 1 to 1024 (given: 0).\n"},
         {"--hof same.txt --log same.txt", "learner: --hof and --log must name two different files.\n"},
         {"--seed 1x", "Run \"learner --help\" for the options.\n"},

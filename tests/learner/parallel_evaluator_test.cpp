@@ -31,11 +31,11 @@ TEST(ParallelEvaluator, EveryRuleGetsTheTotalsOfAScheduleInAFreshWorkspace) {
         for (const rules::Tree& tree : trees) {
             Workspace fresh(collection);
             rules::CompiledRule rule(tree, c.environment);
-            const Matrix results = rules::criteriaOfRule(fresh, rule);
+            const Matrix results = rules::criteriaOfRule(fresh, rule, rules::defaultScheme(c.environment));
             expected.emplace_back(results.rowData(results.rows - 1), results.rowData(results.rows - 1) + results.cols);
         }
         for (int threads : {1, 3}) {
-            gp::ParallelEvaluator evaluator(collection, threads);
+            gp::ParallelEvaluator evaluator(collection, threads, rules::defaultScheme(c.environment));
             for (int round = 0; round < 2; ++round) {  // the same workers again
                 std::vector<std::vector<double>> measured;
                 evaluator.measure(pending, measured);

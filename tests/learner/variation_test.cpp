@@ -290,10 +290,13 @@ TEST(PrimitiveSet, TerminalsFixedByTheCollectionAreNeverDrawn) {
         {{Single, false, false, false}, {"p", "d", "w", "t", "K", "pmean", "SP", "slack"}},
         {{Single, true, true, false}, {"p", "d", "w", "r", "t", "wait", "s", "K", "pmean", "smean", "SP", "slack"}},
         {{Uniform, true, false, true},
-         {"p", "d", "w", "r", "t", "wait", "v", "L", "K", "pmean", "SP", "succ", "slack"}},
-        {{Unrelated, false, true, false}, {"p", "d", "w", "t", "s", "L", "K", "pmean", "smean", "SP", "slack"}},
+         {"p", "d", "w", "r", "t", "wait", "v", "L", "K", "pmean", "SP", "succ", "slack", "mfree", "C", "pmin",
+          "pavg"}},
+        {{Unrelated, false, true, false},
+         {"p", "d", "w", "t", "s", "L", "K", "pmean", "smean", "SP", "slack", "mfree", "C", "pmin", "pavg"}},
         // In the job shop r is when the job's previous operation ends, so it varies without release times.
-        {{JobShop, false, false, false}, {"p", "twkr", "rem", "pm", "ops", "d", "w", "t", "r", "wait", "slack"}},
+        {{JobShop, false, false, false},
+         {"p", "twkr", "rem", "pm", "ops", "d", "w", "t", "r", "wait", "slack", "npt", "nmfree", "winq"}},
     };
     for (const Case& c : cases) {
         const Environment environment = c.flags.environment;

@@ -1,0 +1,58 @@
+#include "learner/validation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace gp {
+
+Validation::Validation(const Collection& collection, const Settings& settings, int column)
+    : evaluator_(collection, settings.threads, *rules::schemeNamed(settings.scheme)), column_(column) {}
+
+// The population's best individuals, in order, one of each rule.
+std::vector<const Individual*> Validation::bestDistinct(const std::vector<Individual>& population) const {
+    std::vector<const Individual*> ranked;
+    for (const Individual& individual : population) ranked.push_back(&individual);
+    std::stable_sort(ranked.begin(), ranked.end(), [](const Individual* a, const Individual* b) { return better(*a, *b); });
+    std::vector<const Individual*> picks;
+    for (const Individual* candidate : ranked) {
+        if (static_cast<int>(picks.size()) == kRulesPerGeneration) break;
+        const bool repeated = std::any_of(picks.begin(), picks.end(), [&](const Individual* pick) {
+            return pick->hash == candidate->hash && pick->tree == candidate->tree;
+        });
+        if (!repeated) picks.push_back(candidate);
+    }
+    return picks;
+}
+
+double Validation::totalOf(const Individual& individual) {
+    const auto tree = [](const Measured& m) -> const rules::Tree& { return m.tree; };
+    return rules::findTree(measured_, individual.hash, individual.tree, tree)->total;
+}
+
+void Validation::consider(const std::vector<Individual>& population) {
+    const std::vector<const Individual*> picks = bestDistinct(population);
+    std::vector<const Individual*> fresh;
+    std::vector<const rules::Tree*> trees;
+    const auto tree = [](const Measured& m) -> const rules::Tree& { return m.tree; };
+    for (const Individual* pick : picks) {
+        if (rules::findTree(measured_, pick->hash, pick->tree, tree)) continue;
+        fresh.push_back(pick);
+        trees.push_back(&pick->tree);
+    }
+    std::vector<std::vector<double>> totals;
+    evaluator_.measure(trees, totals);
+    for (std::size_t i = 0; i < fresh.size(); ++i) {
+        const double value = totals[i][static_cast<std::size_t>(column_)];
+        measured_.emplace(fresh[i]->hash, Measured{fresh[i]->tree, std::isnan(value) ? std::numeric_limits<double>::infinity() : value});
+    }
+    for (const Individual* pick : picks) {
+        const double value = totalOf(*pick);
+        if (chosen_.totals.empty() || value < total_ || (value == total_ && better(*pick, chosen_))) {
+            chosen_ = *pick;
+            total_ = value;
+        }
+    }
+}
+
+}  // namespace gp

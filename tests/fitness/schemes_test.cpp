@@ -1,0 +1,105 @@
+// The learner's other decision schemes: the pair scheme of parallel machines (every released job
+// rated on every machine) and the job shop's active scheme.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "fitness_testing.h"
+
+using namespace fitness_testing;
+
+namespace {
+
+using Rule = double (*)(const ListDecision&, int);
+
+// Min-min's rule: the earliest completion first, where both the job and the machine are ready.
+double earliestCompletion(const ListDecision& at, int job) {
+    const SetInHand& set = at.work.rows;
+    const double start = std::max(at.machineFree, set.r[job]);
+    return -(start + set.p[job * set.m + at.machine]);
+}
+double sameForAll(const ListDecision&, int) { return 1.0; }
+
+Matrix paired(const Collection& collection, Rule rule, std::vector<double>* times = nullptr) {
+    Workspace work(collection);
+    Matrix schedule;
+    pairScheduleParallel(work, [&](const ListDecision& at, int job) {
+        if (times && (times->empty() || times->back() != at.time)) times->push_back(at.time);
+        return rule(at, job);
+    }, schedule);
+    return schedule;
+}
+
+// Unrelated machines, one set: each job's time on every machine.
+CollectionBuilder unrelated(std::vector<double> times, int machines) {
+    return CollectionBuilder(Environment::Unrelated).processing({times}).machines({static_cast<double>(machines)});
+}
+
+struct PairCase {
+    const char* name;
+    CollectionBuilder instance;
+    Rule rule;
+    std::vector<double> expected;    // in dispatch order
+    std::vector<double> times = {};  // of the decisions; none: not looked at
+};
+
+class PairScheme : public ::testing::TestWithParam<PairCase> {};
+
+TEST_P(PairScheme, DispatchesTheBestJobMachinePair) {
+    const PairCase& c = GetParam();
+    std::vector<double> times;
+    EXPECT_EQ(rowOf(paired(c.instance.build(), c.rule, &times), 0, static_cast<int>(c.expected.size())), c.expected);
+    if (!c.times.empty()) {
+        EXPECT_EQ(times, c.times);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Decisions, PairScheme,
+    ::testing::Values(
+        // p(0, .) = (4, 6), p(1, .) = (3, 3), p(2, .) = (5, 2): job 2 on machine 1 (done at 2), job 1
+        // on machine 0 (3, against 2 + 3), job 0 on machine 0 (7, against 8).
+        PairCase{"EarliestCompletionPlansAsMinMin", unrelated({4, 6, 3, 3, 5, 2}, 2), earliestCompletion,
+                 {1002, 1, 0}},
+        // Of equal priorities the last job goes first, on the lowest machine, as min-min plans.
+        PairCase{"EqualPrioritiesTakeTheLastJobOnTheLowestMachine", unrelated({1, 1, 1, 1, 1, 1}, 2), sameForAll,
+                 {2, 1, 0}},
+        // Job 1 is released at 10: the second decision waits for it although machine 1 is free,
+        // and it goes to machine 0, free at 5, rather than to machine 1, where it takes 4.
+        PairCase{"OnlyReleasedJobsAreRated", unrelated({5, 5, 1, 4}, 2).releases({{0, 10}}), earliestCompletion,
+                 {0, 1}, {0, 10}}),
+    [](const auto& info) { return info.param.name; });
+
+// --- the job shop's active scheme
+
+using ShopRule = double (*)(const ShopDecision&, int);
+double shortestFirst(const ShopDecision& at, int job) {
+    return -at.work.rows.durations[job * at.work.rows.m + at.nextOperation[job]];
+}
+
+// Job 0: 10 on machine 0, then 1 on machine 1; job 1: 1 on machine 1, then 2 on machine 0.
+Collection idleIsWorthIt() {
+    return CollectionBuilder(Environment::JobShop).processing({{10, 1001, 1001, 2}}).machines({2}).build();
+}
+
+TEST(ActiveScheme, AMachineWaitsForAnOperationThatCompletesFirst) {
+    const Collection collection = idleIsWorthIt();
+    Workspace work(collection);
+    Matrix active;
+    std::vector<double> times;
+    activeJobShopSchedule(work, [&](const ShopDecision& at, int job) {
+        times.push_back(at.time);
+        return shortestFirst(at, job);
+    }, active);
+    // Job 1 ends on machine 1 at 1; then machine 0 has job 0 (from 0) and job 1 (from 1, done at 3)
+    // to choose from, at time 0 (one call each), and waits for job 1; job 0 follows at 3 and ends
+    // on machine 1 at 14.
+    EXPECT_EQ(rowOf(active, 0), (std::vector<double>{1, 0, 1, 0}));
+    EXPECT_EQ(times, (std::vector<double>{0, 0, 0, 3, 13}));
+    // The non-delay dispatcher starts job 0 at once.
+    EXPECT_EQ(rowOf(scheduled(collection, shortestFirst), 0), (std::vector<double>{0, 1, 1, 0}));
+    EXPECT_EQ(measured(collection, active).get(0, 3), 14.0 / 14);
+}
+
+}  // namespace
