@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <optional>
+#include <limits>
 
 #include "core/fatal.h"
 #include "core/output_files.h"
@@ -16,7 +16,6 @@ namespace gp {
 
 namespace {
 
-constexpr const char* kCheckpointKind = "Checkpoint";
 constexpr std::string_view kFirstWords = "learner checkpoint ";
 
 // An option's value on one line of the checkpoint.
@@ -55,6 +54,8 @@ std::vector<std::pair<std::string, std::string>> resultOptions(const Settings& s
             {"--log", oneLine(s.log)}};
 }
 
+const char* const kMarks[] = {"hall-of-fame", "log", "rules"};
+
 void writeMark(checkpoint::Writer& out, const char* key, const FileMark& mark) {
     out.item(key);
     out.number(static_cast<std::uint64_t>(mark.length));
@@ -64,7 +65,7 @@ void writeMark(checkpoint::Writer& out, const char* key, const FileMark& mark) {
 FileMark readMark(checkpoint::Reader& in, const char* key) {
     in.item(key);
     FileMark mark;
-    mark.length = static_cast<std::int64_t>(in.number());
+    mark.length = static_cast<std::int64_t>(in.count(std::numeric_limits<int>::max()));
     mark.hash = in.number();
     in.done();
     return mark;
@@ -79,25 +80,20 @@ std::string readWhole(const std::string& file) {
     return text;
 }
 
-// The hash of the file's first `length` bytes, or none when it holds fewer.
-std::optional<std::uint64_t> hashOfStart(const std::string& file, std::int64_t length) {
-    std::ifstream in(file, std::ios::binary);
-    std::uint64_t hash = checkpoint::kHashBasis;
-    std::string piece(1 << 16, '\0');
-    while (length > 0 && in) {
-        in.read(piece.data(), std::min<std::int64_t>(length, static_cast<std::int64_t>(piece.size())));
-        hash = checkpoint::hashOf(std::string_view(piece.data(), static_cast<std::size_t>(in.gcount())), hash);
-        length -= in.gcount();
-    }
-    if (length > 0) return std::nullopt;
-    return hash;
-}
-
 }  // namespace
 
-CheckpointFile::CheckpointFile(const Settings& settings, const Evolution& evolution, const AppendedFile& hallOfFame,
-                               const AppendedFile& log, Environment environment)
-    : settings_(settings), evolution_(evolution), hallOfFame_(hallOfFame), log_(log), environment_(environment) {
+std::string ruleFileHeader() {
+    return "# learner: the rules measured by the run of checkpoint format " + std::to_string(kCheckpointVersion) + "\n";
+}
+
+CheckpointFile::CheckpointFile(const Settings& settings, Evolution& evolution, const AppendedFile& hallOfFame,
+                               const AppendedFile& log, AppendedFile& rules, Environment environment)
+    : settings_(settings),
+      evolution_(evolution),
+      hallOfFame_(hallOfFame),
+      log_(log),
+      rules_(rules),
+      environment_(environment) {
     platform::catchStopSignals();
 }
 
@@ -116,7 +112,12 @@ void CheckpointFile::generationDone(const GenerationSummary& summary) {
     platform::endBySignal(stop);
 }
 
-void CheckpointFile::write() const {
+// The rule file first: a checkpoint never names more of it than is there.
+void CheckpointFile::write() {
+    checkpoint::Writer state(environment_);
+    checkpoint::Writer newRules(environment_);
+    evolution_.save(state, newRules);
+    if (!newRules.text().empty()) rules_.append(newRules.text() + "\n");
     checkpoint::Writer out(environment_);
     out.item(std::string(kFirstWords) + std::to_string(kCheckpointVersion));
     const auto options = resultOptions(settings_);
@@ -127,17 +128,16 @@ void CheckpointFile::write() const {
         out.word(name);
         out.word(value);
     }
-    writeMark(out, "hall-of-fame", hallOfFame_.mark());
-    writeMark(out, "log", log_.mark());
-    evolution_.save(out);
+    const FileMark marks[] = {hallOfFame_.mark(), log_.mark(), rules_.mark()};
+    for (int i = 0; i < 3; ++i) writeMark(out, kMarks[i], marks[i]);
     std::string& text = out.text();
-    text += '\n';
+    ((text += '\n') += state.text()) += '\n';
     text += "end " + std::to_string(checkpoint::hashOf(text)) + "\n";
     writeWholeFile(settings_.checkpoint, text, kCheckpointKind);
 }
 
 SavedRun::SavedRun(const std::string& file, Environment environment, Settings& settings)
-    : file_(file), text_(readWhole(file)), reader_(body(), environment, 2) {
+    : file_(file), environment_(environment), text_(readWhole(file)), reader_(body(), environment, 2) {
     try {
         readHead();
     } catch (const checkpoint::Damaged& damage) {
@@ -177,8 +177,7 @@ void SavedRun::readHead() {
         name = reader_.word();
         value = reader_.rest();
     }
-    hallOfFame_ = readMark(reader_, "hall-of-fame");
-    log_ = readMark(reader_, "log");
+    for (const char* key : kMarks) marks_.push_back(readMark(reader_, key));
 }
 
 void SavedRun::agreeWith(Settings& settings) const {
@@ -197,29 +196,37 @@ void SavedRun::agreeWith(Settings& settings) const {
 }
 
 void SavedRun::restore(Evolution& evolution) {
+    const std::string rules = ruleFileOf(file_);
+    const std::string text = startOf(rules, kCheckpointKind, marks_[2]);
+    const std::string header = ruleFileHeader();
+    if (!text.starts_with(header)) refuse("has a rule file \"" + rules + "\" of another format.");
+    checkpoint::Reader ruleReader(std::string_view(text).substr(header.size()), environment_, 2,
+                                  "its rule file \"" + rules + "\", line");
     try {
-        evolution.restore(reader_);
+        evolution.restore(reader_, ruleReader);
         if (!reader_.atEnd()) reader_.fail("more follows the run's state.");
     } catch (const checkpoint::Damaged& damage) {
         refuse(std::string("is damaged: ") + damage.what());
     }
 }
 
-void SavedRun::requireContinues(const AppendedFile& file, const FileMark& mark) const {
-    const std::optional<std::uint64_t> hash = hashOfStart(file.name(), mark.length);
-    const std::string named = std::string(file.kind()) + " \"" + file.name() + "\"";
-    if (!hash)
+// The file's first bytes up to the mark, which must be those the checkpoint knew.
+std::string SavedRun::startOf(const std::string& file, const char* kind, const FileMark& mark) const {
+    std::ifstream in(file, std::ios::binary);
+    std::string start(static_cast<std::size_t>(mark.length), '\0');
+    in.read(start.data(), mark.length);
+    const std::string named = std::string(kind) + " \"" + file + "\"";
+    if (in.gcount() != mark.length)
         refuse("goes on from byte " + std::to_string(mark.length) + " of " + named + ", which is shorter.");
-    if (*hash != mark.hash)
+    if (checkpoint::hashOf(start) != mark.hash)
         refuse("does not go on from " + named + ": its first " + std::to_string(mark.length) +
                " bytes are not the ones the checkpoint knew.");
+    return start;
 }
 
-void SavedRun::continueFiles(AppendedFile& hallOfFame, AppendedFile& log) const {
-    requireContinues(hallOfFame, hallOfFame_);
-    requireContinues(log, log_);
-    hallOfFame.cutBackTo(hallOfFame_);
-    log.cutBackTo(log_);
+void SavedRun::continueFiles(const std::vector<AppendedFile*>& files) const {
+    for (std::size_t i = 0; i < files.size(); ++i) startOf(files[i]->name(), files[i]->kind(), marks_[i]);
+    for (std::size_t i = 0; i < files.size(); ++i) files[i]->cutBackTo(marks_[i]);
 }
 
 }  // namespace gp

@@ -1,15 +1,19 @@
 #pragma once
 
 // A learning run's checkpoints. After every --checkpoint-every-th generation, after the last one,
-// and after the one in which a stop signal came, the whole state of the run goes to the checkpoint
-// file, which is replaced whole (a temporary file renamed over it), so that a kill leaves the old
-// checkpoint or the new one. --resume reads it back, and the run goes on to the same hall of fame
-// and log as a run never stopped, on any number of threads.
+// and after the one in which a stop signal came, the state of the run goes to the checkpoint file,
+// which is replaced whole (a temporary file renamed over it), so that a kill leaves the old
+// checkpoint or the new one. The rules measured so far, which the run remembers, would make it
+// grow with every generation; they go to the rule file beside it (ruleFileOf), which grows by the
+// rules measured since the checkpoint before, as the hall of fame and the log grow by their
+// generations. --resume reads them back, cuts the three growing files back to where the
+// checkpoint left them, and the run goes on to the same hall of fame and log as a run never
+// stopped, on any number of threads.
 //
-// The file is text: "learner checkpoint <version>", the options the run's results depend on, how
-// far the hall of fame and the log had come (length and hash), the evolution's state
-// (Evolution::save, in the items of checkpoint_format.h), and last "end" with the hash of all
-// that comes before it.
+// The checkpoint is text: "learner checkpoint <version>", the options the run's results depend
+// on, how far the hall of fame, the log and the rule file had come (length and hash), the
+// evolution's state (Evolution::save, in the items of checkpoint_format.h), and last "end" with
+// the hash of all that comes before it. The rule file is its first line and "rule" items.
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,24 +26,30 @@
 namespace gp {
 
 inline constexpr int kCheckpointVersion = 1;
+// How messages name the checkpoint and its rule file.
+inline constexpr const char* kCheckpointKind = "Checkpoint";
+
+// The rule file's first line.
+std::string ruleFileHeader();
 
 // Writes the run's checkpoints; after the generation in which a stop signal came (and its
 // checkpoint) it ends the run by that signal, with a line that says how to go on. Observes after
 // the hall of fame and the log, whose generation it then counts in.
 class CheckpointFile : public RunObserver {
 public:
-    CheckpointFile(const Settings& settings, const Evolution& evolution, const AppendedFile& hallOfFame,
-                   const AppendedFile& log, Environment environment);
+    CheckpointFile(const Settings& settings, Evolution& evolution, const AppendedFile& hallOfFame,
+                   const AppendedFile& log, AppendedFile& rules, Environment environment);
     void generationDone(const GenerationSummary& summary) override;
 
 private:
     const Settings& settings_;
-    const Evolution& evolution_;
+    Evolution& evolution_;
     const AppendedFile& hallOfFame_;
     const AppendedFile& log_;
+    AppendedFile& rules_;
     const Environment environment_;
 
-    void write() const;
+    void write();
 };
 
 // A checkpoint read back for --resume. Each refusal ends the run with one message that names the
@@ -51,25 +61,25 @@ public:
     SavedRun(const std::string& file, Environment environment, Settings& settings);
     SavedRun(const SavedRun&) = delete;
     SavedRun& operator=(const SavedRun&) = delete;
-    // Takes the evolution's state back.
+    // Takes the evolution's state back, with the rules of the rule file.
     void restore(Evolution& evolution);
-    // Cuts both files back to where the checkpoint left them, once each is found to hold the bytes
+    // Cuts the files back to where the checkpoint left them, once each is found to hold the bytes
     // the checkpoint knew up to there.
-    void continueFiles(AppendedFile& hallOfFame, AppendedFile& log) const;
+    void continueFiles(const std::vector<AppendedFile*>& files) const;
 
 private:
     std::string file_;
+    Environment environment_;
     std::string text_;
     checkpoint::Reader reader_;
     std::vector<std::pair<std::string, std::string>> options_;
-    FileMark hallOfFame_;
-    FileMark log_;
+    std::vector<FileMark> marks_;  // of the hall of fame, the log and the rule file
 
     [[noreturn]] void refuse(const std::string& what) const;
     std::string_view body();
     void readHead();
     void agreeWith(Settings& settings) const;
-    void requireContinues(const AppendedFile& file, const FileMark& mark) const;
+    std::string startOf(const std::string& file, const char* kind, const FileMark& mark) const;
 };
 
 }  // namespace gp

@@ -67,8 +67,8 @@ void Writer::tree(const rules::Tree& tree) {
     }
 }
 
-Reader::Reader(std::string_view text, Environment environment, int firstLine)
-    : text_(text), environment_(environment), lineNumber_(firstLine - 1) {}
+Reader::Reader(std::string_view text, Environment environment, int firstLine, std::string lines)
+    : text_(text), environment_(environment), lineNumber_(firstLine - 1), lines_(std::move(lines)) {}
 
 void Reader::item(std::string_view key) {
     if (atEnd()) fail(std::string("the checkpoint ends where \"").append(key).append("\" belongs."));
@@ -79,6 +79,13 @@ void Reader::item(std::string_view key) {
     ++lineNumber_;
     const std::string_view found = word();
     if (found != key) fail(std::string("\"").append(key).append("\" expected, \"").append(found).append("\" found."));
+}
+
+bool Reader::next(std::string_view key) {
+    const std::size_t end = std::min(text_.find('\n', next_), text_.size());
+    if (atEnd() || text_.substr(next_, end - next_) != key) return false;
+    item(key);
+    return true;
 }
 
 std::string_view Reader::word() {
@@ -158,6 +165,8 @@ void Reader::done() {
     if (line_.find_first_not_of(' ') != std::string_view::npos) fail("the line holds more than it should.");
 }
 
-void Reader::fail(const std::string& what) const { throw Damaged("line " + std::to_string(lineNumber_) + ": " + what); }
+void Reader::fail(const std::string& what) const {
+    throw Damaged(lines_ + " " + std::to_string(lineNumber_) + ": " + what);
+}
 
 }  // namespace gp::checkpoint

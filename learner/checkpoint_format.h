@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/names.h"
@@ -16,7 +17,7 @@
 
 namespace gp::checkpoint {
 
-// A checkpoint that cannot be read as one: says where and what was expected.
+// A text that cannot be read as a checkpoint's: says where and what was expected.
 class Damaged : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -46,10 +47,13 @@ private:
 
 class Reader {
 public:
-    // `firstLine` is the number of the text's first line in the file, for the messages.
-    Reader(std::string_view text, Environment environment, int firstLine);
+    // `firstLine` is the number of the text's first line in its file; messages name the place as
+    // "<lines> <number>".
+    Reader(std::string_view text, Environment environment, int firstLine, std::string lines = "line");
     // Moves to the next item, which must have this key.
     void item(std::string_view key);
+    // Moves to the next item when it has this key and nothing more; false (staying) otherwise.
+    bool next(std::string_view key);
     bool atEnd() const { return next_ >= text_.size(); }
     // The next word; damaged when the item has no more.
     std::string_view word();
@@ -70,6 +74,7 @@ private:
     std::size_t next_ = 0;  // the start of the next item
     std::string_view line_;
     int lineNumber_;
+    std::string lines_;
 
     double bitsOf(std::string_view text) const;
 };

@@ -94,11 +94,13 @@ public:
     GenerationSummary summary() const;
     Outcome outcome() const { return {chosen(), rulesMeasured_, ratedBefore_ + evaluator_.candidatesRated()}; }
 
-    // Everything the generations after this one depend on, as a checkpoint keeps it; and that
-    // taken back in place of the generations so far, so that run() goes on after them. A
-    // restored run makes the same generations as one never stopped.
-    void save(checkpoint::Writer& out) const;
-    void restore(checkpoint::Reader& in);
+    // Everything the generations after this one depend on, as a checkpoint keeps it: the state
+    // proper, and the rules measured since the last save, which the checkpoint's rule file
+    // gathers ("forget" where the memory of measured rules started afresh). restore() takes both
+    // back in place of the generations so far, so that run() goes on after them and makes the
+    // same generations as a run never stopped.
+    void save(checkpoint::Writer& state, checkpoint::Writer& newRules);
+    void restore(checkpoint::Reader& state, checkpoint::Reader& rules);
     int generation() const { return generation_; }
 
     // Every generation (after those restored), each followed by the observers in order.
@@ -125,6 +127,8 @@ private:
     std::optional<LexicaseSelection> lexicase_;
     std::unique_ptr<Validation> validation_;
     std::unordered_multimap<std::uint64_t, Remembered> measured_;  // rules measured so far, by hash
+    std::vector<const Remembered*> unsaved_;  // in measured_, not yet given to a save
+    bool forgotten_ = false;                  // measured_ was emptied since the last save
     std::size_t rulesMeasured_ = 0;
     std::uint64_t ratedBefore_ = 0;  // candidates rated before the run was restored
     std::vector<Individual> population_;

@@ -1,6 +1,4 @@
 // What a checkpoint keeps of an evolution (Evolution::save and restore).
-#include <limits>
-
 #include "learner/checkpoint_format.h"
 #include "learner/evolution.h"
 #include "learner/validation.h"
@@ -44,57 +42,60 @@ Individual Evolution::restoreRule(checkpoint::Reader& in, const char* key) const
 // The memory of measured rules is kept whole: what it holds decides which rules are measured (and
 // counted) again and the generation a rule is said to be found in. The validation's memory is
 // not: a rule measured there again gets the same total.
-void Evolution::save(checkpoint::Writer& out) const {
-    out.item("generation");
-    out.number(static_cast<std::uint64_t>(generation_));
-    out.item("random");
-    out.word(random_.state());
-    out.item("measured");
-    out.number(rulesMeasured_);
-    out.number(outcome().candidatesRated);
-    saveRule(out, "best", best_);
+void Evolution::save(checkpoint::Writer& state, checkpoint::Writer& newRules) {
+    state.item("generation");
+    state.number(static_cast<std::uint64_t>(generation_));
+    state.item("random");
+    state.word(random_.state());
+    state.item("measured");
+    state.number(rulesMeasured_);
+    state.number(outcome().candidatesRated);
+    saveRule(state, "best", best_);
     if (validation_) {
-        out.item("validation");
-        out.real(validation_->total());
-        saveRule(out, "chosen", validation_->chosen());
+        state.item("validation");
+        state.real(validation_->total());
+        saveRule(state, "chosen", validation_->chosen());
     }
-    out.item("population");
-    out.number(population_.size());
-    for (const Individual& individual : population_) saveRule(out, "individual", individual);
-    out.item("remembered");
-    out.number(measured_.size());
-    for (const auto& entry : measured_) saveRule(out, "rule", entry.second);
+    state.item("population");
+    state.number(population_.size());
+    for (const Individual& individual : population_) saveRule(state, "individual", individual);
+    if (forgotten_) newRules.item("forget");
+    for (const Remembered* rule : unsaved_) saveRule(newRules, "rule", *rule);
+    forgotten_ = false;
+    unsaved_.clear();
 }
 
-void Evolution::restore(checkpoint::Reader& in) {
-    in.item("generation");
-    generation_ = in.count(settings_.generations);
-    if (generation_ < 1) in.fail("no generation is complete.");
-    in.item("random");
-    if (!random_.setState(std::string(in.rest()))) in.fail("the random stream's state is not one.");
-    in.item("measured");
-    rulesMeasured_ = in.number();
-    ratedBefore_ = in.number();
-    in.done();
-    best_ = restoreRule(in, "best");
+void Evolution::restore(checkpoint::Reader& state, checkpoint::Reader& rules) {
+    state.item("generation");
+    generation_ = state.count(settings_.generations);
+    if (generation_ < 1) state.fail("no generation is complete.");
+    state.item("random");
+    if (!random_.setState(std::string(state.rest()))) state.fail("the random stream's state is not one.");
+    state.item("measured");
+    rulesMeasured_ = state.number();
+    ratedBefore_ = state.number();
+    state.done();
+    best_ = restoreRule(state, "best");
     if (validation_) {
-        in.item("validation");
-        const double total = in.real();
-        in.done();
-        validation_->restore(restoreRule(in, "chosen"), total);
+        state.item("validation");
+        const double total = state.real();
+        state.done();
+        validation_->restore(restoreRule(state, "chosen"), total);
     }
-    in.item("population");
-    population_.resize(static_cast<std::size_t>(in.count(settings_.population)));
-    in.done();
-    if (population_.size() != static_cast<std::size_t>(settings_.population)) in.fail("the population is not whole.");
-    for (Individual& individual : population_) individual = restoreRule(in, "individual");
-    in.item("remembered");
-    const int remembered = in.count(std::numeric_limits<int>::max());
-    in.done();
+    state.item("population");
+    population_.resize(static_cast<std::size_t>(state.count(settings_.population)));
+    state.done();
+    if (population_.size() != static_cast<std::size_t>(settings_.population))
+        state.fail("the population is not whole.");
+    for (Individual& individual : population_) individual = restoreRule(state, "individual");
     seeds_.clear();
     measured_.clear();
-    for (int i = 0; i < remembered; ++i) {
-        Individual rule = restoreRule(in, "rule");
+    while (!rules.atEnd()) {
+        if (rules.next("forget")) {
+            measured_.clear();
+            continue;
+        }
+        Individual rule = restoreRule(rules, "rule");
         measured_.emplace(rule.hash, Remembered{std::move(rule.tree), std::move(rule.totals), std::move(rule.cases),
                                                 rule.generation});
     }

@@ -64,13 +64,15 @@ void AppendedFile::close() {
 }
 
 // A file made only to try it is removed again.
-void openOutputFiles(AppendedFile& hallOfFame, AppendedFile& log) {
-    const bool hallOfFameExisted = std::filesystem::exists(hallOfFame.name());
-    if (const int error = hallOfFame.open()) cannotWrite(hallOfFame.kind(), hallOfFame.name(), error);
-    if (const int error = log.open()) {
-        hallOfFame.close();
-        if (!hallOfFameExisted) std::filesystem::remove(hallOfFame.name());
-        cannotWrite(log.kind(), log.name(), error);
+void openOutputFiles(const std::vector<AppendedFile*>& files) {
+    std::vector<std::string> made;
+    for (AppendedFile* file : files) {
+        const bool existed = std::filesystem::exists(file->name());
+        if (const int error = file->open()) {
+            for (const std::string& name : made) std::filesystem::remove(name);
+            cannotWrite(file->kind(), file->name(), error);
+        }
+        if (!existed) made.push_back(file->name());
     }
 }
 
@@ -171,20 +173,21 @@ Outcome evolve(const Collection& collection, Settings settings) {
     if (saved) saved->restore(evolution);
     HallOfFame hallOfFame(collection, settings, evolution.criterion(), validating);
     LearningLogFile log(settings.log, validating != nullptr);
-    openOutputFiles(hallOfFame, log);
-    if (saved) {
-        saved->continueFiles(hallOfFame, log);
-        saved.reset();
-    } else {
-        hallOfFame.restart();
-        log.restart();
-    }
+    AppendedFile rules(kCheckpointKind, ruleFileOf(settings.checkpoint), ruleFileHeader());
+    std::vector<AppendedFile*> files = {&hallOfFame, &log};
+    if (!settings.checkpoint.empty()) files.push_back(&rules);
+    openOutputFiles(files);
+    if (saved)
+        saved->continueFiles(files);
+    else
+        for (AppendedFile* file : files) file->restart();
+    saved.reset();
     std::vector<RunObserver*> observers = {&hallOfFame, &log};
     std::optional<ProgressLines> progress;
     if (settings.showProgress) observers.push_back(&progress.emplace(collection, settings, evolution));
     std::optional<CheckpointFile> checkpoints;
     if (!settings.checkpoint.empty())
-        observers.push_back(&checkpoints.emplace(settings, evolution, hallOfFame, log, collection.environment));
+        observers.push_back(&checkpoints.emplace(settings, evolution, hallOfFame, log, rules, collection.environment));
     return evolution.run(observers);
 }
 

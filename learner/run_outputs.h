@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "fitness/collection.h"
 #include "learner/checkpoint_format.h"
@@ -95,9 +96,9 @@ private:
     const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
-// Opens both output files or neither: when one cannot be written, the run ends with a message and
-// the other is left as it was (an earlier run's hall of fame, say). Neither is changed yet.
-void openOutputFiles(AppendedFile& hallOfFame, AppendedFile& log);
+// Opens all the files or none: when one cannot be written, the run ends with a message and the
+// others are left as they were (an earlier run's hall of fame, say). None is changed yet.
+void openOutputFiles(const std::vector<AppendedFile*>& files);
 
 // The validation collection the settings name: the definition file of the training collection's
 // name in the validation folder, with its data files there. A collection of another environment,

@@ -46,6 +46,9 @@ struct Settings {
     bool seedFromClock = false;  // no seed was given: a resumed run takes its checkpoint's
 };
 
+// The file beside a checkpoint that gathers the rules the run measured, generation by generation.
+std::string ruleFileOf(const std::string& checkpoint);
+
 // What is wrong with the settings, or "" if nothing. Left open, the maximum depth limits nothing yet.
 std::string settingsProblem(const Settings& settings);
 
