@@ -1,5 +1,6 @@
 #include "learner/checkpoint.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -197,7 +198,7 @@ void SavedRun::agreeWith(Settings& settings) const {
 
 void SavedRun::restore(Evolution& evolution) {
     const std::string rules = ruleFileOf(file_);
-    const std::string text = startOf(rules, kCheckpointKind, marks_[2]);
+    const std::string text = startOf(rules, kRuleFileKind, marks_[2]);
     const std::string header = ruleFileHeader();
     if (!text.starts_with(header)) refuse("has a rule file \"" + rules + "\" of another format.");
     checkpoint::Reader ruleReader(std::string_view(text).substr(header.size()), environment_, 2,
@@ -215,7 +216,8 @@ std::string SavedRun::startOf(const std::string& file, const char* kind, const F
     std::ifstream in(file, std::ios::binary);
     std::string start(static_cast<std::size_t>(mark.length), '\0');
     in.read(start.data(), mark.length);
-    const std::string named = std::string(kind) + " \"" + file + "\"";
+    std::string named = "the " + std::string(kind) + " \"" + file + "\"";
+    named[4] = static_cast<char>(std::tolower(static_cast<unsigned char>(named[4])));
     if (in.gcount() != mark.length)
         refuse("goes on from byte " + std::to_string(mark.length) + " of " + named + ", which is shorter.");
     if (checkpoint::hashOf(start) != mark.hash)

@@ -28,6 +28,7 @@ namespace gp {
 inline constexpr int kCheckpointVersion = 1;
 // How messages name the checkpoint and its rule file.
 inline constexpr const char* kCheckpointKind = "Checkpoint";
+inline constexpr const char* kRuleFileKind = "Rule file";
 
 // The rule file's first line.
 std::string ruleFileHeader();

@@ -173,7 +173,7 @@ Outcome evolve(const Collection& collection, Settings settings) {
     if (saved) saved->restore(evolution);
     HallOfFame hallOfFame(collection, settings, evolution.criterion(), validating);
     LearningLogFile log(settings.log, validating != nullptr);
-    AppendedFile rules(kCheckpointKind, ruleFileOf(settings.checkpoint), ruleFileHeader());
+    AppendedFile rules(kRuleFileKind, ruleFileOf(settings.checkpoint), ruleFileHeader());
     std::vector<AppendedFile*> files = {&hallOfFame, &log};
     if (!settings.checkpoint.empty()) files.push_back(&rules);
     openOutputFiles(files);

@@ -19,13 +19,13 @@ int AppendFile::open(const std::string& fileName) {
     return fd_ < 0 ? errno : 0;
 }
 
-std::int64_t AppendFile::size() const {
+// A device or a pipe has no length to cut back to, as opening it to be emptied leaves it as it is.
+int AppendFile::truncate(std::int64_t length) {
     struct stat status {};
-    if (fstat(fd_, &status) != 0) return -1;
-    return static_cast<std::int64_t>(status.st_size);
+    if (fstat(fd_, &status) != 0) return errno;
+    if (!S_ISREG(status.st_mode)) return 0;
+    return ftruncate(fd_, static_cast<off_t>(length)) == 0 ? 0 : errno;
 }
-
-int AppendFile::truncate(std::int64_t length) { return ftruncate(fd_, static_cast<off_t>(length)) == 0 ? 0 : errno; }
 
 // A regular file takes the piece whole; a pipe or a full device may take part of it, and the
 // rest follows.

@@ -124,8 +124,6 @@ public:
 
     // Opens fileName for writing at its end, created when missing; its contents stay.
     int open(const std::string& fileName);
-    // Its length now, or -1 with errno set.
-    std::int64_t size() const;
     // Cuts it back to (or extends it to) `length` bytes; what follows is written there.
     int truncate(std::int64_t length);
     int append(std::string_view piece);

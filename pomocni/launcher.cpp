@@ -45,16 +45,22 @@ std::optional<int> markerGeneration(std::string_view line) {
     return leadingInteger(line.substr(generationMarker.size())).value_or(0);
 }
 
-// A line the end of the input cut short, with no line end after it: the last piece of a hall of
-// fame that is still being written, or whose writer was killed in the middle of a generation.
-bool cutShort(const std::istream& in) { return in.eof(); }
+// The learner's hall of fame starts with this line, and it writes each generation, its marker and
+// six lines, in one piece; a kill can still cut the last piece short. Other hall-of-fame files
+// are read as they always were.
+constexpr std::string_view learnerFirstLine = "# learner:";
 
-std::string individualAfterMarker(std::istream& hallOfFame) {
+bool isLearners(const std::string& firstLine) { return firstLine.starts_with(learnerFirstLine); }
+
+// Whether the line just read had its line end.
+bool whole(const std::istream& in) { return !in.eof(); }
+
+std::string individualAfterMarker(std::istream& hallOfFame, bool learners) {
     std::string line;
     for (int read = 0; read < linesFromMarkerToIndividual; ++read) {
         if (!readLine(hallOfFame, line)) return {};
     }
-    return cutShort(hallOfFame) ? std::string() : line;
+    return learners && !whole(hallOfFame) ? std::string() : line;
 }
 
 void rewind(std::istream& in) {
@@ -64,31 +70,36 @@ void rewind(std::istream& in) {
 
 }  // namespace
 
-// The last generation counts once its individual line is complete; until then the one before it.
+// In the learner's hall of fame the last generation counts once its six lines are whole; until
+// then the one before it does.
 int countGenerations(std::istream& hallOfFame) {
     int last = 0;
     int beforeLast = 0;
-    int linesAfterLast = linesFromMarkerToIndividual;
+    int wholeLinesAfterLast = linesFromMarkerToIndividual;
+    bool learners = false;
     std::string line;
-    while (readLine(hallOfFame, line)) {
+    for (bool first = true; readLine(hallOfFame, line); first = false) {
+        if (first) learners = isLearners(line);
         if (auto generation = markerGeneration(line)) {
             beforeLast = last;
             last = *generation;
-            linesAfterLast = 0;
-        } else if (!cutShort(hallOfFame)) {
-            ++linesAfterLast;
+            wholeLinesAfterLast = 0;
+        } else if (whole(hallOfFame)) {
+            ++wholeLinesAfterLast;
         }
     }
     hallOfFame.clear();
-    return linesAfterLast >= linesFromMarkerToIndividual ? last : beforeLast;
+    return learners && wholeLinesAfterLast < linesFromMarkerToIndividual ? beforeLast : last;
 }
 
 std::string findIndividual(std::istream& hallOfFame, int generation) {
     std::string individual;
     std::string line;
-    while (readLine(hallOfFame, line)) {
+    bool learners = false;
+    for (bool first = true; readLine(hallOfFame, line); first = false) {
+        if (first) learners = isLearners(line);
         if (markerGeneration(line) == generation) {
-            individual = individualAfterMarker(hallOfFame);
+            individual = individualAfterMarker(hallOfFame, learners);
             break;
         }
     }

@@ -137,6 +137,8 @@ TEST_P(Stopped, ResumesToTheFilesOfAnUninterruptedExperiment) {
     const RunResult resumed = experiment("stopped", "--resume " + slow);
     ASSERT_EQ(resumed.status, 0) << resumed.err;
     expectSameResults("whole", "stopped");
+    // The half-finished run went on from its checkpoint (written as it stopped, or before).
+    EXPECT_NE(read("stopped", "run-00/learner_out.txt").find("Going on after generation "), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Experiment, Stopped, testing::Values(SIGTERM, SIGKILL),
