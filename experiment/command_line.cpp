@@ -61,10 +61,8 @@ void addSlurmOptions(CLI::App& app, Invocation& call) {
                    "Slurm: more sbatch options for the script, e.g. \"--account=proj --qos=normal\" (repeatable)")
         ->check(checkOf(sbatchArgsProblem, "OPTIONS"));
     app.add_flag("--submit-only", r.submitOnly, "Slurm: submit, print the job's id and end; --collect sums up later");
-    CLI::Option* collect = app.add_option(
-        "--collect", call.collect, "follow the Slurm job of the experiment in this folder, then sum up its runs");
-    for (CLI::Option* option : app.get_options())
-        if (option != collect && option->get_name() != "--help") collect->excludes(option);
+    app.add_option("--collect", call.collect,
+                   "alone: follow the Slurm job of the experiment in this folder, then sum up its runs");
     // An array task's run (slurm/array.sh calls it): not for users, so not in the help.
     app.add_option_function<std::vector<std::string>>("--task", [&call](const std::vector<std::string>& task) {
            call.taskOut = task[0];
@@ -77,7 +75,16 @@ void addSlurmOptions(CLI::App& app, Invocation& call) {
 }
 
 void checkCombination(const CLI::App& app, const Invocation& call, const std::vector<std::string>& arguments) {
-    if (!call.collect.empty() || !call.taskOut.empty()) return;
+    if (!call.taskOut.empty()) return;
+    if (!call.collect.empty()) {
+        // The experiment's options are those it was submitted with.
+        for (const CLI::Option* option : app.get_options())
+            if (option->count() > 0 && option->get_name() != "--collect")
+                throw CLI::ValidationError("--collect takes no other option, but " + option->get_name() + " came");
+        if (std::find(arguments.begin(), arguments.end(), "--") != arguments.end())
+            throw CLI::ValidationError("--collect takes no learner options");
+        return;
+    }
     for (const char* name : {"--train", "--test"})
         if (app.count(name) == 0) throw CLI::RequiredError(name);
     if (call.engine != "slurm") {

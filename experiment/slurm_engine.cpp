@@ -89,7 +89,7 @@ private:
         if (stop_ != 0) return job;
         if (!submission.succeeded || job.empty()) {
             if (setup_.newExperiment) emptyOutputFolder();
-            fatalError("experiment: sbatch refused " + script + ": " +
+            fatalError("experiment: sbatch refused the job: " +
                        (submission.message.empty() ? "it printed no job id." : submission.message));
         }
         writeWholeFile(slurmFile(setup_.out, kJobFile), job + "\n", "Slurm job file");
@@ -140,7 +140,8 @@ private:
         const std::string name = "the Slurm task " + job + "_" + std::to_string(task.run);
         const std::string output = messageIn(taskOutputFile(setup_.out, task.run));
         RunEnd end;
-        end.failure = (ending.empty() ? name + " left no record of the run, and Slurm no longer knows how it ended"
+        end.failure = (ending.empty() ? name + " ended without a record of the run, and Slurm keeps none of it (cancelled before it "
+                                                      "started, or ended long ago)"
                                       : name + " ended " + ending + ", leaving no record of the run") +
                       (output.empty() ? "." : ": " + output);
         finished(task, end);

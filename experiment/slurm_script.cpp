@@ -60,14 +60,15 @@ std::string arraySpec(const std::vector<int>& runs, int jobs) {
 }
 
 std::string arrayScript(const ArrayJob& job) {
-    // #SBATCH lines end at the first command, so the comments come first and the command last.
+    // #SBATCH lines end at the first command, so the comments come first and the command last;
+    // sbatch reads quotes in them as the shell does.
     return "#!/bin/sh\n"
-           "# experiment's Slurm job: task r carries out run r of the experiment in " + job.out + " (its learner\n"
-           "# in the run's folder, as on a single machine) and records how it ended in slurm/task-r.end;\n"
-           "# experiment --collect follows the job and sums up the runs.\n"
+           "# The Slurm job of the experiment in " + job.out + ".\n"
+           "# Task r carries out run r (its learner in the run's folder, as on a single machine) and records\n"
+           "# how it ended in slurm/task-r.end; experiment --collect follows the job and sums up the runs.\n"
            "#SBATCH --job-name=experiment\n"
            "#SBATCH --array=" + arraySpec(job.runs, job.request.jobs) + "\n" +
-           "#SBATCH --output=" + slurmFile(job.out, "task-%a.txt") + "\n" + requestedLines(job.request) +
+           "#SBATCH --output=" + shellWord(slurmFile(job.out, "task-%a.txt")) + "\n" + requestedLines(job.request) +
            "exec " + shellWord(job.experiment) + " --task " + shellWord(job.out) + " \"$SLURM_ARRAY_TASK_ID\"\n";
 }
 
