@@ -34,7 +34,8 @@ public:
     virtual ~Engine() = default;
     // Runs the tasks and calls `finished` for each as it ends, in the order they end. A stop
     // signal (Ctrl-C, SIGTERM, SIGHUP) is passed on to the runs in progress, which are then waited
-    // for; those it ended are not reported. Returns that signal, or 0 when every task was run.
+    // for; those it ended are not reported (on Slurm the runs go on, and only the following stops).
+    // Returns that signal, or 0 when every task was run.
     virtual int run(const std::vector<RunTask>& tasks, const RunFinished& finished) = 0;
 };
 
