@@ -6,6 +6,9 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
+#include <set>
+#include <vector>
 
 #include "core/fatal.h"
 #include "core/output_files.h"
