@@ -115,7 +115,7 @@ gp::Settings checkLearnerOptions(Plan& plan) {
     return settings;
 }
 
-void prepareOutputFolder(const Plan& plan) {
+bool prepareOutputFolder(const Plan& plan) {
     const fs::path out(plan.out);
     std::error_code error;
     if (fs::exists(out, error) && !fs::is_directory(out, error)) refuse("--out \"" + plan.out + "\" is not a folder.");
@@ -124,11 +124,12 @@ void prepareOutputFolder(const Plan& plan) {
             refuse("\"" + plan.out + "\" already holds files: continue its experiment with --resume, or choose "
                    "another --out.");
         requireSamePlan(plan);
-        return;
+        return false;
     }
     fs::create_directories(out, error);
     if (error) fatalError(fileProblem(kOutputFolderKind, plan.out, "created", error.value()));
     writeWholeFile((out / kPlanFile).string(), planText(plan), report::kExperimentFileKind);
+    return true;
 }
 
 std::uint64_t seedOf(const Plan& plan, int run) { return plan.firstSeed + static_cast<std::uint64_t>(run); }

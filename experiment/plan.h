@@ -34,8 +34,8 @@ std::string learnerBesideUs();
 gp::Settings checkLearnerOptions(Plan& plan);
 
 // The output folder, made for a new experiment; with --resume, the experiment there must be this
-// one (the same collections, runs, seeds and learner options).
-void prepareOutputFolder(const Plan& plan);
+// one (the same collections, runs, seeds and learner options). Returns whether it is a new one.
+bool prepareOutputFolder(const Plan& plan);
 
 std::uint64_t seedOf(const Plan& plan, int run);
 std::string runFolder(const Plan& plan, int run);
