@@ -18,6 +18,12 @@ bool isOurs(const std::string& option) {
     return false;
 }
 
+// A task may be requeued (a preempted task, a lost node) and goes on from its run's checkpoint
+// then; before the time limit's SIGKILL the task (this program, which the batch shell becomes)
+// gets SIGTERM, passes it on to the learner, which ends after its generation with a checkpoint.
+// A site's own --signal or --no-requeue in --sbatch-args, which come later, win.
+constexpr const char* kRequeueSafe = "#SBATCH --requeue\n#SBATCH --signal=B:TERM@120\n";
+
 std::string slurmFile(const std::string& out, const std::string& name) {
     return out + "/" + kSlurmFolder + "/" + name;
 }
@@ -68,7 +74,8 @@ std::string arrayScript(const ArrayJob& job) {
            "# how it ended in slurm/task-r.end; experiment --collect follows the job and sums up the runs.\n"
            "#SBATCH --job-name=experiment\n"
            "#SBATCH --array=" + arraySpec(job.runs, job.request.jobs) + "\n" +
-           "#SBATCH --output=" + shellWord(slurmFile(job.out, "task-%a.txt")) + "\n" + requestedLines(job.request) +
+           "#SBATCH --output=" + shellWord(slurmFile(job.out, "task-%a.txt")) + "\n" + kRequeueSafe +
+           requestedLines(job.request) +
            "exec " + shellWord(job.experiment) + " --task " + shellWord(job.out) + " \"$SLURM_ARRAY_TASK_ID\"\n";
 }
 

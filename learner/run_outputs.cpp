@@ -42,10 +42,11 @@ constexpr const char* kLogKind = "Log file";
 
 }  // namespace
 
+// The header goes out with the first generation's piece, in the same write.
 void AppendedFile::restart() {
     if (const int error = file_.truncate(0)) cannotWrite(kind_, name_, error);
     mark_ = FileMark{};
-    append(header_);
+    unwritten_ = header_;
 }
 
 void AppendedFile::cutBackTo(const FileMark& mark) {
@@ -54,9 +55,11 @@ void AppendedFile::cutBackTo(const FileMark& mark) {
 }
 
 void AppendedFile::append(std::string_view piece) {
-    if (const int error = file_.append(piece)) cannotWrite(kind_, name_, error);
-    mark_.length += static_cast<std::int64_t>(piece.size());
-    mark_.hash = checkpoint::hashOf(piece, mark_.hash);
+    unwritten_ += piece;
+    if (const int error = file_.append(unwritten_)) cannotWrite(kind_, name_, error);
+    mark_.length += static_cast<std::int64_t>(unwritten_.size());
+    mark_.hash = checkpoint::hashOf(unwritten_, mark_.hash);
+    unwritten_.clear();
 }
 
 void AppendedFile::close() {

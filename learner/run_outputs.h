@@ -34,7 +34,7 @@ public:
         : kind_(kind), name_(std::move(name)), header_(std::move(header)) {}
     // Opens the file without changing it; the system's error number, or 0.
     int open() { return file_.open(name_); }
-    // Empties the file and writes its header.
+    // Empties the file; its header goes before the first piece.
     void restart();
     // Cuts the file back to the mark, from where it grows again.
     void cutBackTo(const FileMark& mark);
@@ -49,6 +49,7 @@ private:
     const char* kind_;
     std::string name_;
     std::string header_;
+    std::string unwritten_;  // the header, until the first piece
     FileMark mark_;
 };
 

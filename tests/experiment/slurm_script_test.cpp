@@ -44,22 +44,24 @@ TEST_P(ArrayScript, HoldsTheRequestedSbatchLines) {
 }
 
 const std::string kOutput = "#SBATCH --output='/data/it'\\''s mine/slurm/task-%a.txt'";
+// A requeued task goes on from its run's checkpoint; SIGTERM comes before the time limit's SIGKILL.
+const std::string kRequeue = "#SBATCH --requeue", kSignal = "#SBATCH --signal=B:TERM@120";
 
 INSTANTIATE_TEST_SUITE_P(
     Experiment, ArrayScript,
     testing::Values(
-        Script{"TheSitesDefaults", {0, 1, 2, 3, 4, 5}, {}, {"#SBATCH --array=0-5", kOutput}},
-        Script{"JobsLimitTheTasksAtOnce", {0, 1, 2}, {"", "", "", 0, {}, 2, false}, {"#SBATCH --array=0-2%2", kOutput}},
-        Script{"ResumedRunsOnly", {1, 3, 4, 5, 9}, {"", "", "", 0, {}, 4, false}, {"#SBATCH --array=1,3-5,9%4", kOutput}},
+        Script{"TheSitesDefaults", {0, 1, 2, 3, 4, 5}, {}, {"#SBATCH --array=0-5", kOutput, kRequeue, kSignal}},
+        Script{"JobsLimitTheTasksAtOnce", {0, 1, 2}, {"", "", "", 0, {}, 2, false}, {"#SBATCH --array=0-2%2", kOutput, kRequeue, kSignal}},
+        Script{"ResumedRunsOnly", {1, 3, 4, 5, 9}, {"", "", "", 0, {}, 4, false}, {"#SBATCH --array=1,3-5,9%4", kOutput, kRequeue, kSignal}},
         Script{"EveryOption",
                {7},
                {"gpu", "1-12:00:00", "2G", 4, {}, 0, false},
-               {"#SBATCH --array=7", kOutput, "#SBATCH --partition=gpu", "#SBATCH --time=1-12:00:00",
+               {"#SBATCH --array=7", kOutput, kRequeue, kSignal, "#SBATCH --partition=gpu", "#SBATCH --time=1-12:00:00",
                 "#SBATCH --mem=2G", "#SBATCH --cpus-per-task=4"}},
         Script{"SbatchArgsAnOptionALine",
                {0},
                {"", "", "", 0, {"--account=proj42 --qos normal", "#SBATCH -A x\n#SBATCH --mail-type=END"}, 0, false},
-               {"#SBATCH --array=0", kOutput, "#SBATCH --account=proj42", "#SBATCH --qos normal", "#SBATCH -A x",
+               {"#SBATCH --array=0", kOutput, kRequeue, kSignal, "#SBATCH --account=proj42", "#SBATCH --qos normal", "#SBATCH -A x",
                 "#SBATCH --mail-type=END"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
