@@ -4,7 +4,8 @@
 # local engine's byte for byte (runs.csv but for its seconds column, each run's hall of fame, log
 # and result). A second one is only submitted, held, has two tasks cancelled and is collected:
 # those runs failed, the others are complete; resumed, it submits those two alone and ends with
-# the same files again. Skips, saying why, where Slurm's daemons cannot run here.
+# the same files again. A third has its task requeued half-way, which goes on from the run's
+# checkpoint. Skips, saying why, where Slurm's daemons cannot run here.
 #   slurm_test.sh SOURCE_DIR BUILD_DIR
 set -u
 source=$1
@@ -80,4 +81,29 @@ grep -q "^5,6,failed," held/runs.csv && grep -q "^3,4,ok," held/runs.csv || fail
 experiment held 0 --engine slurm --resume
 grep -qx -- '#SBATCH --array=4-5' held/slurm/array.sh || fail "the resumed array: $(cat held/slurm/array.sh)"
 same_as_local held
-echo "ok: experiment --engine slurm equals the local engine, followed, collected and resumed"
+
+# A task requeued while its run is half-way (Slurm stops it with SIGTERM, as it does a preempted
+# task, then runs it again) goes on from the run's checkpoint, to the files of a run never stopped.
+long=(--train train --test test --runs 1 -- --population 100 --generations 25)
+timeout 300 "$build/experiment" --out long "${long[@]}" >long.log 2>&1 || fail "$(cat long.log)"
+timeout 60 "$build/experiment" --out requeued --engine slurm --submit-only "${long[@]}" >requeued.log 2>&1 ||
+  fail "$(cat requeued.log)"
+job=$(cat requeued/slurm/job.txt)
+for _ in $(seq 1200); do
+  [ "$(cat requeued/run-00/learner_log.csv 2>/dev/null | wc -l)" -gt 3 ] && break
+  sleep 0.1
+done
+scontrol requeue "${job}_0" || fail "Slurm did not requeue ${job}_0"
+# Slurm lets a requeued task start again two minutes after it is pending; this test need not wait.
+for _ in $(seq 300); do
+  [ "$(squeue -h -j "${job}_0" -o %T)" = PENDING ] && break
+  sleep 0.1
+done
+scontrol update JobId="${job}_0" StartTime=now || fail "the requeued ${job}_0 cannot start now"
+timeout 300 "$build/experiment" --collect requeued >requeued.log 2>&1 || fail "$(cat requeued.log)"
+grep -q "^Going on after generation" requeued/run-00/learner_out.txt ||
+  fail "the requeued task started its run afresh: $(cat requeued/run-00/learner_out.txt)"
+for file in learner_hof.txt learner_log.csv; do
+  cmp -s "long/run-00/$file" "requeued/run-00/$file" || fail "requeued/run-00/$file differs"
+done
+echo "ok: experiment --engine slurm equals the local engine, followed, collected, resumed and requeued"
