@@ -66,7 +66,9 @@ void writeMark(checkpoint::Writer& out, const char* key, const FileMark& mark) {
 FileMark readMark(checkpoint::Reader& in, const char* key) {
     in.item(key);
     FileMark mark;
-    mark.length = static_cast<std::int64_t>(in.count(std::numeric_limits<int>::max()));
+    const std::uint64_t length = in.number();
+    if (length > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) in.fail("no file is that long.");
+    mark.length = static_cast<std::int64_t>(length);
     mark.hash = in.number();
     in.done();
     return mark;
@@ -213,21 +215,27 @@ void SavedRun::restore(Evolution& evolution) {
 
 // The file's first bytes up to the mark, which must be those the checkpoint knew.
 std::string SavedRun::startOf(const std::string& file, const char* kind, const FileMark& mark) const {
+    std::string named = "the " + std::string(kind) + " \"" + file + "\"";
+    named[4] = static_cast<char>(std::tolower(static_cast<unsigned char>(named[4])));
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(file, error);
+    if (error) refuse("goes on from " + named + ", which cannot be read: " + error.message() + ".");
+    if (size < static_cast<std::uintmax_t>(mark.length))
+        refuse("goes on from byte " + std::to_string(mark.length) + " of " + named + ", which is shorter.");
     std::ifstream in(file, std::ios::binary);
     std::string start(static_cast<std::size_t>(mark.length), '\0');
     in.read(start.data(), mark.length);
-    std::string named = "the " + std::string(kind) + " \"" + file + "\"";
-    named[4] = static_cast<char>(std::tolower(static_cast<unsigned char>(named[4])));
-    if (in.gcount() != mark.length)
-        refuse("goes on from byte " + std::to_string(mark.length) + " of " + named + ", which is shorter.");
-    if (checkpoint::hashOf(start) != mark.hash)
+    if (in.gcount() != mark.length || checkpoint::hashOf(start) != mark.hash)
         refuse("does not go on from " + named + ": its first " + std::to_string(mark.length) +
                " bytes are not the ones the checkpoint knew.");
     return start;
 }
 
-void SavedRun::continueFiles(const std::vector<AppendedFile*>& files) const {
+void SavedRun::requireFiles(const std::vector<AppendedFile*>& files) const {
     for (std::size_t i = 0; i < files.size(); ++i) startOf(files[i]->name(), files[i]->kind(), marks_[i]);
+}
+
+void SavedRun::cutBack(const std::vector<AppendedFile*>& files) const {
     for (std::size_t i = 0; i < files.size(); ++i) files[i]->cutBackTo(marks_[i]);
 }
 

@@ -64,9 +64,10 @@ public:
     SavedRun& operator=(const SavedRun&) = delete;
     // Takes the evolution's state back, with the rules of the rule file.
     void restore(Evolution& evolution);
-    // Cuts the files back to where the checkpoint left them, once each is found to hold the bytes
-    // the checkpoint knew up to there.
-    void continueFiles(const std::vector<AppendedFile*>& files) const;
+    // The hall of fame, the log and the rule file must hold the bytes the checkpoint knew, up to
+    // where it left them; checked before they are opened. Then they are cut back to there.
+    void requireFiles(const std::vector<AppendedFile*>& files) const;
+    void cutBack(const std::vector<AppendedFile*>& files) const;
 
 private:
     std::string file_;

@@ -179,9 +179,10 @@ Outcome evolve(const Collection& collection, Settings settings) {
     AppendedFile rules(kRuleFileKind, ruleFileOf(settings.checkpoint), ruleFileHeader());
     std::vector<AppendedFile*> files = {&hallOfFame, &log};
     if (!settings.checkpoint.empty()) files.push_back(&rules);
+    if (saved) saved->requireFiles(files);
     openOutputFiles(files);
     if (saved)
-        saved->continueFiles(files);
+        saved->cutBack(files);
     else
         for (AppendedFile* file : files) file->restart();
     saved.reset();

@@ -154,6 +154,8 @@ const Refusal kRefusals[] = {
     {"OtherOptions", [](TempDir&) {}, "--tournament 3", "is of a run with --tournament 7; this run has --tournament 3."},
     {"ShorterHallOfFame", [](TempDir& d) { d.write("learner_hof.txt", "# learner\n"); }, "",
      "of the hall-of-fame file \"learner_hof.txt\", which is shorter."},
+    {"MissingLog", [](TempDir& d) { std::filesystem::remove(d.file("learner_log.csv")); }, "",
+     "goes on from the log file \"learner_log.csv\", which cannot be read: No such file or directory."},
     {"OtherRulesMeasured", [](TempDir& d) { replace(d, "ck.txt.rules", "\nrule 1 ", "\nrule 2 "); }, "",
      "does not go on from the rule file \"ck.txt.rules\": its first "},
 };
