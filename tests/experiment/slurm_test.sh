@@ -84,7 +84,7 @@ same_as_local held
 
 # A task requeued while its run is half-way (Slurm stops it with SIGTERM, as it does a preempted
 # task, then runs it again) goes on from the run's checkpoint, to the files of a run never stopped.
-long=(--train train --test test --runs 1 -- --population 100 --generations 25)
+long=(--train train --test test --runs 1 -- --population 60 --generations 15)
 timeout 300 "$build/experiment" --out long "${long[@]}" >long.log 2>&1 || fail "$(cat long.log)"
 timeout 60 "$build/experiment" --out requeued --engine slurm --submit-only "${long[@]}" >requeued.log 2>&1 ||
   fail "$(cat requeued.log)"
