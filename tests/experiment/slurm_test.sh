@@ -94,11 +94,13 @@ for _ in $(seq 1200); do
   sleep 0.1
 done
 scontrol requeue "${job}_0" || fail "Slurm did not requeue ${job}_0"
-# Slurm lets a requeued task start again two minutes after it is pending; this test need not wait.
+# Slurm lets a requeued task start again two minutes after it is pending; this test waits only
+# the few seconds in which slurmd refuses to launch a job it has just killed.
 for _ in $(seq 300); do
   [ "$(squeue -h -j "${job}_0" -o %T)" = PENDING ] && break
   sleep 0.1
 done
+sleep 5
 scontrol update JobId="${job}_0" StartTime=now || fail "the requeued ${job}_0 cannot start now"
 timeout 300 "$build/experiment" --collect requeued >requeued.log 2>&1 || fail "$(cat requeued.log)"
 grep -q "^Going on after generation" requeued/run-00/learner_out.txt ||
