@@ -93,6 +93,7 @@ TEST_F(Checkpoints, KilledAtTwentyRandomMomentsAndResumedTheRunEndsWithTheFilesO
 }
 
 TEST_F(Checkpoints, SigtermEndsTheRunAfterItsGenerationWithACheckpointToGoOnFrom) {
+    generations_ = "150";  // time enough to come during the run
     uninterrupted();
     const int pid = start(2, "--checkpoint ck.txt --checkpoint-every 100");
     ASSERT_GT(pid, 0);
