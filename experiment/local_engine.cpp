@@ -40,7 +40,7 @@ public:
             running_.erase(found);
             // After a stop, a run that ended of itself with success is still a finished run.
             if (!stopped && (stop == 0 || event.exitCode == 0))
-                finished(*ended.task, RunEnd{0, event.exitCode, event.signal, secondsSince(ended.start)});
+                finished(*ended.task, RunEnd{0, event.exitCode, event.signal, secondsSince(ended.start), ""});
         }
     }
 
@@ -61,7 +61,7 @@ private:
         const Clock::time_point now = Clock::now();
         const int pid = platform::startChild({task.command, task.folder, task.outputFile, task.errorFile});
         if (pid < 0)
-            finished(task, RunEnd{-pid, -1, 0, 0});
+            finished(task, RunEnd{-pid, -1, 0, 0, ""});
         else
             running_[pid] = {&task, now};
     }

@@ -21,7 +21,8 @@ constexpr const char* kPlanFile = "experiment.txt";
 
 // The learner options that the experiment sets for every run itself.
 constexpr const char* kSetByExperiment[] = {"--seed", "--threads", "--collection", "--definition", "--validation",
-                                            "--hof",  "--log",     "--rule",       "--test"};
+                                            "--hof",  "--log",     "--rule",       "--test",       "--checkpoint",
+                                            "--resume"};
 
 [[noreturn]] void refuse(const std::string& what) { fatalError("experiment: " + what); }
 
@@ -114,7 +115,7 @@ gp::Settings checkLearnerOptions(Plan& plan) {
     return settings;
 }
 
-void prepareOutputFolder(const Plan& plan) {
+bool prepareOutputFolder(const Plan& plan) {
     const fs::path out(plan.out);
     std::error_code error;
     if (fs::exists(out, error) && !fs::is_directory(out, error)) refuse("--out \"" + plan.out + "\" is not a folder.");
@@ -123,11 +124,12 @@ void prepareOutputFolder(const Plan& plan) {
             refuse("\"" + plan.out + "\" already holds files: continue its experiment with --resume, or choose "
                    "another --out.");
         requireSamePlan(plan);
-        return;
+        return false;
     }
     fs::create_directories(out, error);
     if (error) fatalError(fileProblem(kOutputFolderKind, plan.out, "created", error.value()));
     writeWholeFile((out / kPlanFile).string(), planText(plan), report::kExperimentFileKind);
+    return true;
 }
 
 std::uint64_t seedOf(const Plan& plan, int run) { return plan.firstSeed + static_cast<std::uint64_t>(run); }
@@ -149,6 +151,13 @@ std::vector<std::string> learnerCommand(const Plan& plan, int run) {
         command.push_back(fullPath(plan.folders.validation));
     }
     command.insert(command.end(), plan.learnerOptions.begin(), plan.learnerOptions.end());
+    command.push_back("--checkpoint");
+    command.push_back(kCheckpointFile);
+    // A run stopped half-way goes on from its checkpoint.
+    if (fs::exists(fs::path(runFolder(plan, run)) / kCheckpointFile)) {
+        command.push_back("--resume");
+        command.push_back(kCheckpointFile);
+    }
     return command;
 }
 

@@ -34,15 +34,19 @@ std::string learnerBesideUs();
 gp::Settings checkLearnerOptions(Plan& plan);
 
 // The output folder, made for a new experiment; with --resume, the experiment there must be this
-// one (the same collections, runs, seeds and learner options).
-void prepareOutputFolder(const Plan& plan);
+// one (the same collections, runs, seeds and learner options). Returns whether it is a new one.
+bool prepareOutputFolder(const Plan& plan);
 
 std::uint64_t seedOf(const Plan& plan, int run);
 std::string runFolder(const Plan& plan, int run);
 // The run's hall of fame, whose last generation holds its final rule.
 std::string hallOfFameOf(const Plan& plan, int run);
 
-// The learner's command for the run: the same on any engine, run in the run's folder.
+// Each run's checkpoint, in its folder.
+inline constexpr const char* kCheckpointFile = "learner_checkpoint.txt";
+
+// The learner's command for the run: the same on any engine, run in the run's folder. It keeps a
+// checkpoint there, and a run that has one goes on from it.
 std::vector<std::string> learnerCommand(const Plan& plan, int run);
 
 // The runs without a complete result (failed runs count as such; they run again on --resume).

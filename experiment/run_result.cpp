@@ -97,4 +97,21 @@ std::optional<report::RunRow> readRunResult(const std::string& folder) {
     return run;
 }
 
+void writeRunEnd(const std::string& file, const RunEnd& end) {
+    writeWholeFile(file,
+                   "start-error " + std::to_string(end.startError) + "\nexit-code " + std::to_string(end.exitCode) +
+                       "\nsignal " + std::to_string(end.signal) + "\nseconds " + report::exact(end.seconds) +
+                       "\nend\n",
+                   "Run end");
+}
+
+std::optional<RunEnd> readRunEnd(const std::string& file) {
+    std::optional<Fields> fields = fieldsOf(file);
+    RunEnd end;
+    if (!fields || !parse((*fields)["start-error"], end.startError) || !parse((*fields)["exit-code"], end.exitCode) ||
+        !parse((*fields)["signal"], end.signal) || !parse((*fields)["seconds"], end.seconds))
+        return std::nullopt;
+    return end;
+}
+
 }  // namespace experiment

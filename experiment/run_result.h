@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "experiment/engine.h"
 #include "report/experiment_files.h"
 
 namespace experiment {
@@ -18,5 +19,14 @@ void writeRunResult(const std::string& folder, const report::RunRow& run, bool w
 
 // The result in the folder, when there is one that reads back whole.
 std::optional<report::RunRow> readRunResult(const std::string& folder);
+
+}  // namespace experiment
+
+namespace experiment {
+
+// How a run's learner ended where the experiment did not see it end (a batch job's task), kept in
+// a file of the same form for the experiment to record the run from; written whole and last.
+void writeRunEnd(const std::string& file, const RunEnd& end);
+std::optional<RunEnd> readRunEnd(const std::string& file);
 
 }  // namespace experiment

@@ -20,19 +20,8 @@ namespace experiment {
 
 namespace {
 
-// The learner's message: its standard error on one line.
-std::string messageIn(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::string text, line;
-    while (std::getline(in, line)) {
-        if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
-        if (!text.empty()) text += ' ';
-        text += line.substr(0, line.find_last_not_of(" \t\r") + 1);
-    }
-    return text;
-}
-
 std::string failureOf(const RunTask& task, const RunEnd& end) {
+    if (!end.failure.empty()) return end.failure;
     if (end.startError != 0) return std::string("the learner could not be started: ") + std::strerror(end.startError);
     if (end.exitCode == 0) return "";
     const std::string message = messageIn(task.folder + "/" + task.errorFile);
@@ -118,15 +107,28 @@ private:
 
 }  // namespace
 
+std::string messageIn(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::string text, line;
+    while (std::getline(in, line)) {
+        if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
+        if (!text.empty()) text += ' ';
+        text += line.substr(0, line.find_last_not_of(" \t\r") + 1);
+    }
+    return text;
+}
+
+RunTask taskOf(const Plan& plan, int run) {
+    const std::string folder = runFolder(plan, run);
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) fatalError(fileProblem(kOutputFolderKind, folder, "created", error.value()));
+    return {run, folder, learnerCommand(plan, run), kOutputFile, kErrorFile};
+}
+
 int runPending(const Plan& plan, const std::vector<int>& pending, const Measurement& measurement, Engine& engine) {
     std::vector<RunTask> tasks;
-    for (const int run : pending) {
-        const std::string folder = runFolder(plan, run);
-        std::error_code error;
-        std::filesystem::create_directories(folder, error);
-        if (error) fatalError(fileProblem(kOutputFolderKind, folder, "created", error.value()));
-        tasks.push_back({run, folder, learnerCommand(plan, run), kOutputFile, kErrorFile});
-    }
+    for (const int run : pending) tasks.push_back(taskOf(plan, run));
     Recorder recorder(plan, pending.size(), measurement);
     return engine.run(tasks, std::ref(recorder));
 }

@@ -85,7 +85,7 @@ GenerationSummary Evolution::summary() const {
 }
 
 Outcome Evolution::run(std::span<RunObserver* const> observers) {
-    for (int generation = 1; generation <= settings_.generations; ++generation) {
+    for (int generation = generation_ + 1; generation <= settings_.generations; ++generation) {
         if (generation == 1)
             start();
         else
@@ -106,8 +106,11 @@ double Evolution::fitnessOf(const std::vector<double>& totals) const {
 // Measures the individuals that have no totals yet, each distinct rule once.
 void Evolution::measure() {
     const std::size_t valuesPerRule = evaluator_.collection().sets() + 8;
-    if (measured_.size() > kRememberedRules || (lexicase_ && measured_.size() * valuesPerRule > kRememberedValues))
+    if (measured_.size() > kRememberedRules || (lexicase_ && measured_.size() * valuesPerRule > kRememberedValues)) {
         measured_.clear();
+        unsaved_.clear();
+        forgotten_ = true;
+    }
     const auto rememberedTree = [](const Remembered& r) -> const rules::Tree& { return r.tree; };
     std::vector<const Individual*> pending;
     std::unordered_multimap<std::uint64_t, std::size_t> pendingIndex;
@@ -138,9 +141,11 @@ void Evolution::measureNew(const std::vector<const Individual*>& pending) {
     std::vector<std::vector<double>> cases(pending.size());
     evaluator_.measure(trees, totals, lexicase_ ? &cases : nullptr, column_);
     rulesMeasured_ += pending.size();
-    for (std::size_t i = 0; i < pending.size(); ++i)
-        measured_.emplace(pending[i]->hash,
-                          Remembered{pending[i]->tree, std::move(totals[i]), std::move(cases[i]), generation_});
+    for (std::size_t i = 0; i < pending.size(); ++i) {
+        const auto entry = measured_.emplace(
+            pending[i]->hash, Remembered{pending[i]->tree, std::move(totals[i]), std::move(cases[i]), generation_});
+        unsaved_.push_back(&entry->second);
+    }
 }
 
 // The next generation: the elite unchanged, then children of selected parents by crossover,

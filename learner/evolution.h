@@ -27,6 +27,11 @@
 
 namespace gp {
 
+namespace checkpoint {
+class Writer;
+class Reader;
+}  // namespace checkpoint
+
 struct Individual {
     rules::Tree tree;
     std::uint64_t hash = 0;      // of the tree, kept with it
@@ -87,9 +92,18 @@ public:
     // The next generation: the elite and children of tournament winners, measured.
     void step();
     GenerationSummary summary() const;
-    Outcome outcome() const { return {chosen(), rulesMeasured_, evaluator_.candidatesRated()}; }
+    Outcome outcome() const { return {chosen(), rulesMeasured_, ratedBefore_ + evaluator_.candidatesRated()}; }
 
-    // Every generation, each followed by the observers in order.
+    // Everything the generations after this one depend on, as a checkpoint keeps it: the state
+    // proper, and the rules measured since the last save, which the checkpoint's rule file
+    // gathers ("forget" where the memory of measured rules started afresh). restore() takes both
+    // back in place of the generations so far, so that run() goes on after them and makes the
+    // same generations as a run never stopped.
+    void save(checkpoint::Writer& state, checkpoint::Writer& newRules);
+    void restore(checkpoint::Reader& state, checkpoint::Reader& rules);
+    int generation() const { return generation_; }
+
+    // Every generation (after those restored), each followed by the observers in order.
     Outcome run(std::span<RunObserver* const> observers);
 
     const std::string& criterion() const { return criterion_; }
@@ -113,7 +127,10 @@ private:
     std::optional<LexicaseSelection> lexicase_;
     std::unique_ptr<Validation> validation_;
     std::unordered_multimap<std::uint64_t, Remembered> measured_;  // rules measured so far, by hash
+    std::vector<const Remembered*> unsaved_;  // in measured_, not yet given to a save
+    bool forgotten_ = false;                  // measured_ was emptied since the last save
     std::size_t rulesMeasured_ = 0;
+    std::uint64_t ratedBefore_ = 0;  // candidates rated before the run was restored
     std::vector<Individual> population_;
     int generation_ = 0;
     const Individual* generationBest_ = nullptr;
@@ -127,6 +144,7 @@ private:
     std::vector<Individual> offspring();
     std::vector<Individual> children();
     void takeStock();
+    Individual restoreRule(checkpoint::Reader& in, const char* key) const;
 };
 
 }  // namespace gp

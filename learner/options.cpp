@@ -40,6 +40,16 @@ void addEvolutionOptions(CLI::App& app, gp::Settings& s) {
     app.add_option("--log", s.log, "per-generation CSV log")->capture_default_str();
 }
 
+void addCheckpointOptions(CLI::App& app, gp::Settings& s) {
+    app.add_option("--checkpoint", s.checkpoint,
+                   "write the whole run state to this file after every --checkpoint-every generations; on SIGTERM "
+                   "or Ctrl-C the run ends after its current generation, with a checkpoint of it");
+    app.add_option("--checkpoint-every", s.checkpointEvery, "generations between checkpoints")->capture_default_str();
+    app.add_option("--resume", s.resume,
+                   "go on with the run of this checkpoint, given the run's options again (and checkpoint there, "
+                   "unless --checkpoint names another file)");
+}
+
 }  // namespace
 
 Parser::Parser()
@@ -65,11 +75,17 @@ Parser::Parser()
                     "pair; their default) or active (job shop: active schedules; its default); also for --rule and "
                     "--test");
     addEvolutionOptions(app_, settings);
+    addCheckpointOptions(app_, settings);
+    for (const char* option : {"--checkpoint", "--checkpoint-every", "--resume"})
+        for (CLI::Option* oneRule : {rule_, test_}) app_.get_option(option)->excludes(oneRule);
 }
 
 void Parser::parse(int argc, const char* const* argv) {
     app_.parse(argc, argv);
     request_.oneRule = *rule_ || *test_;
+    gp::Settings& settings = request_.settings;
+    settings.seedFromClock = !given("--seed");
+    if (settings.checkpoint.empty()) settings.checkpoint = settings.resume;
     request_.rule.scheme = request_.settings.scheme;
 }
 

@@ -5,6 +5,8 @@
 // compiler or library.
 #include <cstdint>
 #include <random>
+#include <sstream>
+#include <string>
 
 namespace gp {
 
@@ -27,6 +29,21 @@ public:
     double unit() { return static_cast<double>(engine_() >> 11) * 0x1.0p-53; }
 
     bool chance(double probability) { return unit() < probability; }
+
+    // The engine's whole state as text (its words in decimal), which a checkpoint keeps, and that
+    // state taken back; false when the text is not one.
+    std::string state() const {
+        std::ostringstream text;
+        text << engine_;
+        return text.str();
+    }
+    bool setState(const std::string& state) {
+        std::istringstream text(state);
+        std::mt19937_64 engine;
+        if (!(text >> engine) || !(text >> std::ws).eof()) return false;
+        engine_ = engine;
+        return true;
+    }
 
 private:
     std::mt19937_64 engine_;

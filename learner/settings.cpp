@@ -52,6 +52,8 @@ std::string criterionOf(const Settings& settings, Environment environment) {
     return std::string(criteriaOf(environment)[static_cast<std::size_t>(headlineCriterion(environment))].name);
 }
 
+std::string ruleFileOf(const std::string& checkpoint) { return checkpoint + ".rules"; }
+
 std::string settingsProblem(const Settings& s) {
     const auto outside = [](const char* option, double value, double low, double high) {
         char text[200];
@@ -88,6 +90,14 @@ std::string settingsProblem(const Settings& s) {
         return "--selection must be tournament or lexicase (given: " + s.selection + ").";
     if (s.hallOfFame.empty() || s.log.empty() || sameFile(s.hallOfFame, s.log))
         return "--hof and --log must name two different files.";
+    if (s.checkpointEvery < 1 || s.checkpointEvery > 1000000)
+        return outside("--checkpoint-every", s.checkpointEvery, 1, 1000000);
+    for (const std::string& ours : {s.checkpoint, ruleFileOf(s.checkpoint)})
+        if (!s.checkpoint.empty() && (sameFile(ours, s.hallOfFame) || sameFile(ours, s.log)))
+            return "--checkpoint and its rule file (its name with \".rules\" added) must be other files than --hof "
+                   "and --log.";
+    if (!s.resume.empty() && !sameFile(s.checkpoint, s.resume))
+        return "--checkpoint and --resume must name the same file: a resumed run goes on checkpointing there.";
     return "";
 }
 

@@ -40,7 +40,14 @@ struct Settings {
     std::string definition = "fitness.txt";
     std::string collection;  // the folder of the definition and its data files; empty: the working folder
     bool showProgress = true;  // the per-generation lines and the closing report on standard output
+    std::string checkpoint;    // the file the run's state is written to; empty: none
+    int checkpointEvery = 1;   // after every this many generations
+    std::string resume;        // a checkpoint the run goes on from; empty: a new run
+    bool seedFromClock = false;  // no seed was given: a resumed run takes its checkpoint's
 };
+
+// The file beside a checkpoint that gathers the rules the run measured, generation by generation.
+std::string ruleFileOf(const std::string& checkpoint);
 
 // What is wrong with the settings, or "" if nothing. Left open, the maximum depth limits nothing yet.
 std::string settingsProblem(const Settings& settings);

@@ -6,6 +6,7 @@
 // training collection alone would choose the rule that fits its own sets best.
 #include <cstdint>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "fitness/collection.h"
@@ -30,6 +31,11 @@ public:
 
     const Individual& chosen() const { return chosen_; }
     double total() const { return total_; }
+    // The choice so far, as a checkpoint kept it.
+    void restore(Individual chosen, double total) {
+        chosen_ = std::move(chosen);
+        total_ = total;
+    }
 
 private:
     struct Measured {

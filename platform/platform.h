@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -66,6 +67,13 @@ void dropPendingStopSignals();
 // Ends the process as an unhandled signal would, so that a caller sees how it ended.
 [[noreturn]] void endBySignal(int signal);
 
+// A program that ends cleanly when stopped (learner --checkpoint): from this call on, the stop
+// signals it was not started to ignore only note their coming, in any thread, and the program
+// looks at caughtStopSignal() between its steps; it then ends with endBySignal.
+void catchStopSignals();
+// The last stop signal that came since catchStopSignals, or 0.
+int caughtStopSignal();
+
 // The folder that holds the running program's executable.
 std::string executableFolder();
 
@@ -103,6 +111,26 @@ private:
     };
     std::vector<Entry> entries_;
     std::string failedFile_;
+};
+
+// A file that grows piece by piece (a learning run's hall of fame and log). Each piece goes out in
+// one write call, so a kill leaves the pieces before it whole; the file is not synced to the disk.
+class AppendFile {
+public:
+    AppendFile() = default;
+    AppendFile(const AppendFile&) = delete;
+    AppendFile& operator=(const AppendFile&) = delete;
+    ~AppendFile();
+
+    // Opens fileName for writing at its end, created when missing; its contents stay.
+    int open(const std::string& fileName);
+    // Cuts it back to (or extends it to) `length` bytes; what follows is written there.
+    int truncate(std::int64_t length);
+    int append(std::string_view piece);
+    int close();
+
+private:
+    int fd_ = -1;
 };
 
 // One file on its own, as FileBatch writes it.

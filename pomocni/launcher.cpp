@@ -45,12 +45,22 @@ std::optional<int> markerGeneration(std::string_view line) {
     return leadingInteger(line.substr(generationMarker.size())).value_or(0);
 }
 
-std::string individualAfterMarker(std::istream& hallOfFame) {
+// The learner's hall of fame starts with this line, and it writes each generation, its marker and
+// six lines, in one piece; a kill can still cut the last piece short. Other hall-of-fame files
+// are read as they always were.
+constexpr std::string_view learnerFirstLine = "# learner:";
+
+bool isLearners(const std::string& firstLine) { return firstLine.starts_with(learnerFirstLine); }
+
+// Whether the line just read had its line end.
+bool whole(const std::istream& in) { return !in.eof(); }
+
+std::string individualAfterMarker(std::istream& hallOfFame, bool learners) {
     std::string line;
     for (int read = 0; read < linesFromMarkerToIndividual; ++read) {
         if (!readLine(hallOfFame, line)) return {};
     }
-    return line;
+    return learners && !whole(hallOfFame) ? std::string() : line;
 }
 
 void rewind(std::istream& in) {
@@ -60,22 +70,36 @@ void rewind(std::istream& in) {
 
 }  // namespace
 
+// In the learner's hall of fame the last generation counts once its six lines are whole; until
+// then the one before it does.
 int countGenerations(std::istream& hallOfFame) {
-    int count = 0;
+    int last = 0;
+    int beforeLast = 0;
+    int wholeLinesAfterLast = linesFromMarkerToIndividual;
+    bool learners = false;
     std::string line;
-    while (readLine(hallOfFame, line)) {
-        if (auto generation = markerGeneration(line)) count = *generation;
+    for (bool first = true; readLine(hallOfFame, line); first = false) {
+        if (first) learners = isLearners(line);
+        if (auto generation = markerGeneration(line)) {
+            beforeLast = last;
+            last = *generation;
+            wholeLinesAfterLast = 0;
+        } else if (whole(hallOfFame)) {
+            ++wholeLinesAfterLast;
+        }
     }
     hallOfFame.clear();
-    return count;
+    return learners && wholeLinesAfterLast < linesFromMarkerToIndividual ? beforeLast : last;
 }
 
 std::string findIndividual(std::istream& hallOfFame, int generation) {
     std::string individual;
     std::string line;
-    while (readLine(hallOfFame, line)) {
+    bool learners = false;
+    for (bool first = true; readLine(hallOfFame, line); first = false) {
+        if (first) learners = isLearners(line);
         if (markerGeneration(line) == generation) {
-            individual = individualAfterMarker(hallOfFame);
+            individual = individualAfterMarker(hallOfFame, learners);
             break;
         }
     }

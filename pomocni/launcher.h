@@ -13,11 +13,15 @@ namespace pomocni {
 using LaunchFunction = std::function<int(const std::string& commandLine)>;
 
 // The number of the last "-- Generacija: " marker line (0 without markers), read from the
-// current position to the end; the end-of-file state is cleared afterwards.
+// current position to the end; the end-of-file state is cleared afterwards. In the learner's hall
+// of fame (its first line begins "# learner:") a last generation cut short by a kill (fewer than
+// six whole lines, each with its line end, after its marker) does not count: the marker before
+// it does.
 int countGenerations(std::istream& hallOfFame);
 
 // The sixth line after the first marker of the given generation, read from the current
-// position; empty when the stream ends first. The error state is cleared afterwards.
+// position; empty when the stream ends first, or, in the learner's hall of fame, cuts that line
+// short (no line end after it). The error state is cleared afterwards.
 std::string findIndividual(std::istream& hallOfFame, int generation);
 
 // The seed file content Open BEAGLE reads: the individual inside <Beagle><Seeds><Individual>.

@@ -137,6 +137,8 @@ TEST_P(Stopped, ResumesToTheFilesOfAnUninterruptedExperiment) {
     const RunResult resumed = experiment("stopped", "--resume " + slow);
     ASSERT_EQ(resumed.status, 0) << resumed.err;
     expectSameResults("whole", "stopped");
+    // The half-finished run went on from its checkpoint (written as it stopped, or before).
+    EXPECT_NE(read("stopped", "run-00/learner_out.txt").find("Going on after generation "), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Experiment, Stopped, testing::Values(SIGTERM, SIGKILL),
@@ -145,8 +147,9 @@ INSTANTIATE_TEST_SUITE_P(Experiment, Stopped, testing::Values(SIGTERM, SIGKILL),
 TEST_F(Experiment, RecordsAFailedRunAndGoesOnAndTheReportShowsTheRest) {
     const std::string args = "--runs 3 " + std::string(kShortRuns);
     ASSERT_EQ(experiment("out", args).status, 0);
-    // Run 1 again, where its hall of fame cannot be written.
+    // Run 1 again from its start, where its hall of fame cannot be written.
     fs::remove(work_.path() / "out/run-01/result.txt");
+    fs::remove(work_.path() / "out/run-01/learner_checkpoint.txt");
     fs::remove(work_.path() / "out/run-01/learner_hof.txt");
     fs::create_directory(work_.path() / "out/run-01/learner_hof.txt");
     const RunResult resumed = experiment("out", "--resume " + args);

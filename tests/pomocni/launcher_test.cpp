@@ -48,6 +48,26 @@ TEST(CountGenerations, WindowsLineEndsReadTheSame) {
     EXPECT_EQ(pomocni::countGenerations(in), 5);
 }
 
+// A learner's hall of fame whose last generation a kill cut short, at each of its lines and in the
+// middle of its sixth: only the whole generations count, and the cut one is not taken. Without
+// the learner's first line the file is read as it always was.
+TEST(CountGenerations, ALearnersLastGenerationCutShortDoesNotCount) {
+    const std::string learners = "# learner: best rule so far after each generation\n";
+    const std::string two = "-- Generacija: 1\na\nb\nc\nd\ne\n<One/>\n-- Generacija: 2\na\nb\nc\nd\ne\n<Two/>\n";
+    const std::string third = "-- Generacija: 3\na\nb\nc\nd\ne\n<Three/>\n";
+    for (std::size_t cut = 1; cut <= third.size(); ++cut) {
+        if (cut < third.size() - 3 && third[cut - 1] != '\n') continue;
+        SCOPED_TRACE("cut after " + std::to_string(cut) + " bytes");
+        const bool whole = cut == third.size();
+        std::istringstream in(learners + two + third.substr(0, cut));
+        EXPECT_EQ(pomocni::countGenerations(in), whole ? 3 : 2);
+        in.seekg(0);
+        EXPECT_EQ(pomocni::findIndividual(in, 3), whole ? "<Three/>" : "");
+        std::istringstream other(two + third.substr(0, cut));
+        EXPECT_EQ(pomocni::countGenerations(other), 3);
+    }
+}
+
 TEST(FindIndividual, TakesTheSixthLineAfterTheMarker) {
     std::istringstream in(dialogue::hallOfFame({{1, "<One/>"}, {2, "<Two/>"}, {3, "<Three/>"}}));
     EXPECT_EQ(pomocni::findIndividual(in, 2), "<Two/>");

@@ -99,7 +99,7 @@ expect "a failed install fails" 100 "$update"$'\n'"apt-get install -y chromium (
 
 make_stubs 0 none ok cmake
 expect "groups merge without repeats" 0 \
-  "$update"$'\n'"apt-get install -y g++ make libcli11-dev libpugixml-dev libboost-math-dev libgtest-dev libgmock-dev zlib1g-dev chromium clang libclang-rt-dev (noninteractive)" \
+  "$update"$'\n'"apt-get install -y g++ make libcli11-dev libpugixml-dev libboost-math-dev libgtest-dev libgmock-dev zlib1g-dev chromium clang libclang-rt-dev slurmctld slurmd slurm-client munge (noninteractive)" \
   "" -- "${deps[@]}" build ci
 
 for target in demo test; do
