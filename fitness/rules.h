@@ -54,18 +54,23 @@ inline bool withSetups(const ListDecision& at) { return at.work.collection.hasSe
 inline double setupOf(const ListDecision& at, int job) { return at.work.setupTimes.at(at.previous, job); }
 inline double speedOf(const ListDecision& at) { return at.work.rows.v[at.machine]; }
 
+// The priority less the job's setup after the machine's last job, charged as setup x scale / per,
+// while setups are in force (a scale of 1 leaves the setup as it is).
+inline double lessSetup(const ListDecision& at, int job, double priority, double scale, double per) {
+    if (!withSetups(at)) return priority;
+    return priority - setupOf(at, job) * scale / per;
+}
+
 inline double priorityWSPT(const ListDecision& at, int job) {
     const Candidate c = candidate(at, job);
     const double K = at.work.meanRemainingDuration;
     if (uniform(at)) {
         const double L = at.work.inverseSpeedSum;
         const double priority = c.w * L / c.effective;
-        if (!withSetups(at)) return priority;
-        return priority - setupOf(at, job) * L / (K * speedOf(at) * c.effective);
+        return lessSetup(at, job, priority, L, K * speedOf(at) * c.effective);
     }
     const double priority = c.w / c.effective;
-    if (!withSetups(at)) return priority;
-    return priority - setupOf(at, job) / (K * c.effective);
+    return lessSetup(at, job, priority, 1, K * c.effective);
 }
 
 inline double priorityRM(const ListDecision& at, int job) {
@@ -76,12 +81,10 @@ inline double priorityRM(const ListDecision& at, int job) {
         const double v = speedOf(at);
         const double priority =
             (c.w * L / c.effective) * std::exp(-positivePart(c.d - c.effective * v - at.time) * L / K);
-        if (!withSetups(at)) return priority;
-        return priority - setupOf(at, job) * L / (K * c.p * v);
+        return lessSetup(at, job, priority, L, K * c.p * v);
     }
     const double priority = (c.w / c.effective) * std::exp(-positivePart(c.d - c.effective - at.time) / (2 * K));
-    if (!withSetups(at)) return priority;
-    return priority - setupOf(at, job) / (K * c.p);
+    return lessSetup(at, job, priority, 1, K * c.p);
 }
 
 // Measures the slack with the plain processing time and charges the release wait through its
@@ -94,21 +97,18 @@ inline double priorityXDRM(const ListDecision& at, int job) {
         const double v = speedOf(at);
         const double priority = (c.w * L / c.p) * std::exp(-positivePart(c.d - c.p * v - at.time) * L / K) *
                                 (1 - 31.3 * c.wait * L / K);
-        if (!withSetups(at)) return priority;
-        return priority - setupOf(at, job) * L / (K * c.p * v);
+        return lessSetup(at, job, priority, L, K * c.p * v);
     }
     const double priority =
         (c.w / c.p) * std::exp(-positivePart(c.d - c.p - at.time) / (2 * K)) * (1 - 2.3 * c.wait / K);
-    if (!withSetups(at)) return priority;
-    return priority - setupOf(at, job) / (K * c.p);
+    return lessSetup(at, job, priority, 1, K * c.p);
 }
 
 // One formula in both environments; it weighs the due date against the set's whole work.
 inline double priorityMON(const ListDecision& at, int job) {
     const Candidate c = candidate(at, job);
     const double priority = c.w * (1 - c.d / at.work.rows.SP) / c.effective;
-    if (!withSetups(at)) return priority;
-    return priority - setupOf(at, job) / (at.work.meanRemainingDuration * c.p);
+    return lessSetup(at, job, priority, 1, at.work.meanRemainingDuration * c.p);
 }
 
 // One formula in both environments.
@@ -128,8 +128,7 @@ inline double prioritySetupMakespan(const ListDecision& at, int job) {
     if (uniform(at)) {
         const double L = at.work.inverseSpeedSum;
         const double priority = p / L;
-        if (!withSetups(at)) return priority;
-        return priority - setupOf(at, job) * L / (K * speedOf(at) * p);
+        return lessSetup(at, job, priority, L, K * speedOf(at) * p);
     }
     if (!withSetups(at)) return 1;
     return -setupOf(at, job) / (K * p);
@@ -138,8 +137,7 @@ inline double prioritySetupMakespan(const ListDecision& at, int job) {
 // The negated due date, so that the earliest due date has the greatest priority.
 inline double priorityEDD(const ListDecision& at, int job) {
     const double d = at.work.rows.d[job];
-    if (!withSetups(at)) return -d;
-    return -d - setupOf(at, job) / (at.work.meanRemainingDuration * at.work.rows.p[job]);
+    return lessSetup(at, job, -d, 1, at.work.meanRemainingDuration * at.work.rows.p[job]);
 }
 
 // The number of successors of the job in the precedence table of the set in hand.
