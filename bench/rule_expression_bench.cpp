@@ -21,7 +21,8 @@ namespace {
 constexpr const char* kRM = "w / (p + wait) * exp(-pos(d - (p + wait) - t) / (2 * K))";
 
 // The best rule of learning_bench's default run.
-constexpr const char* kEvolved = "w / p * (w / p * exp(-pos(d - p - t) / (p + w / p))) * (1 - pos(d - p - t) * wait / K)";
+constexpr const char* kEvolved =
+    "w / p * (w / p * exp(-pos(d - p - t) / (p + w / p))) * (1 - pos(d - p - t) * wait / K)";
 
 // kEvolved by hand, operation for operation as the expression computes it.
 double evolvedRule(const ListDecision& at, int job) {

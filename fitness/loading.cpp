@@ -196,7 +196,8 @@ void deriveReleaseOrders(Collection& c) {
     c.releaseOrders.assign(static_cast<std::size_t>(r.rows) * r.cols, -1);
     for (int set = 0; set < r.rows && set < c.sets(); ++set) {
         const int n = c.jobsIn(set);
-        if (n > 0 && n <= r.cols) sortByRelease(n, r.rowData(set), c.releaseOrders.data() + static_cast<std::size_t>(set) * r.cols);
+        int* const order = c.releaseOrders.data() + static_cast<std::size_t>(set) * r.cols;
+        if (n > 0 && n <= r.cols) sortByRelease(n, r.rowData(set), order);
     }
 }
 

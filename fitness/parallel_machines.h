@@ -199,7 +199,8 @@ private:
 template <class Rule>
 class PairDispatcher : DispatchFloor {
 public:
-    PairDispatcher(Workspace& work, Rule& rule, double* sequence) : DispatchFloor(work, sequence, nullptr), rule_(rule) {
+    PairDispatcher(Workspace& work, Rule& rule, double* sequence)
+        : DispatchFloor(work, sequence, nullptr), rule_(rule) {
         work_.pairs.reserve((n_ + 1) * m_);
     }
 

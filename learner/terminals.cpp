@@ -69,7 +69,8 @@ const TerminalReading<List> kListTerminals[] = {
     {Terminal::Ready, "r", kListEnvironments, Varies::PerJob,
      [](const List& at, const int* jobs, int count, double* out) { gatherRow(at.work.rows.r, jobs, count, out); }, 0,
      noReleaseTimes},
-    {Terminal::Time, "t", kListEnvironments, Varies::PerMoment, [](const List& at, const int*, int count, double* out) { fill(at.time, count, out); },
+    {Terminal::Time, "t", kListEnvironments, Varies::PerMoment,
+     [](const List& at, const int*, int count, double* out) { fill(at.time, count, out); },
      0, nullptr},
     {Terminal::Wait, "wait", kListEnvironments, Varies::PerCandidate,
      [](const List& at, const int* jobs, int count, double* out) {
@@ -196,7 +197,8 @@ const TerminalReading<Shop> kShopTerminals[] = {
              fill(1.0, count, out);
      },
      0, noWeights},
-    {Terminal::Time, "t", only(JobShop), Varies::PerMoment, [](const Shop& at, const int*, int count, double* out) { fill(at.time, count, out); },
+    {Terminal::Time, "t", only(JobShop), Varies::PerMoment,
+     [](const Shop& at, const int*, int count, double* out) { fill(at.time, count, out); },
      0, nullptr},
     // In the job shop r is also when the job's previous operation ends, so it varies without release times.
     {Terminal::Ready, "r", only(JobShop), Varies::PerCandidate,
