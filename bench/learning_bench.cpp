@@ -1,8 +1,11 @@
-// Times a fixed learning run with 1 and with 2 threads: the default GP settings but for the
+// Times a fixed learning run with 1 and 2 threads: the default GP settings but for the
 // population and generations given, seed 1, on an in-memory training collection of single-machine
 // sets with release times and weights. Prints rule evaluations and candidates rated per second and
-// the speed-up of 2 threads. The hall of fame and the log go to a temporary folder.
-// Usage: learning_bench [population] [generations] [sets] [jobs]
+// the speed-up of 2 threads. The hall of fame and the log go to a temporary folder. With "plain"
+// the run is plain GP (tournament selection, depth 6, no seeded classical rules), the run this
+// benchmark timed before the single machine's defaults became lexicase selection, depth 10 and
+// seeds, so that builds of either time can be compared on the same run.
+// Usage: learning_bench [population] [generations] [sets] [jobs] [plain]
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -42,6 +45,11 @@ int main(int argc, char** argv) {
     const int sets = argc > 3 ? std::atoi(argv[3]) : 50;
     const int jobs = argc > 4 ? std::atoi(argv[4]) : 50;
     settings.seed = 1;
+    if (argc > 5 && std::string(argv[5]) == "plain") {
+        settings.selection = "tournament";
+        settings.maxDepth = 6;
+        settings.seedClassical = false;
+    }
     settings.showProgress = false;
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / "learning_bench";
     std::filesystem::create_directories(folder);
@@ -49,7 +57,8 @@ int main(int argc, char** argv) {
     settings.log = (folder / "log.csv").string();
     settings.definition = "in-memory collection";
     if (!gp::settingsProblem(settings).empty() || sets < 1 || jobs < 2) {
-        std::fprintf(stderr, "usage: learning_bench [population >= 2] [generations >= 1] [sets >= 1] [jobs >= 2]\n");
+        std::fprintf(stderr,
+                     "usage: learning_bench [population >= 2] [generations >= 1] [sets >= 1] [jobs >= 2] [plain]\n");
         return 1;
     }
     const Collection collection = bench::singleMachineCollection(sets, jobs, false);
