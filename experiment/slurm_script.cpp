@@ -52,17 +52,17 @@ std::string taskEndFile(const std::string& out, int run) {
     return slurmFile(out, "task-" + std::to_string(run) + ".end");
 }
 
-std::string arraySpec(const std::vector<int>& runs, int jobs) {
-    std::string spec;
+std::string arrayIndices(const std::vector<int>& runs, int jobs) {
+    std::string indices;
     for (std::size_t first = 0; first < runs.size();) {
         std::size_t last = first;
         while (last + 1 < runs.size() && runs[last + 1] == runs[last] + 1) ++last;
-        if (!spec.empty()) spec += ',';
-        spec += std::to_string(runs[first]);
-        if (last > first) (spec += '-') += std::to_string(runs[last]);
+        if (!indices.empty()) indices += ',';
+        indices += std::to_string(runs[first]);
+        if (last > first) (indices += '-') += std::to_string(runs[last]);
         first = last + 1;
     }
-    return jobs > 0 ? spec + "%" + std::to_string(jobs) : spec;
+    return jobs > 0 ? indices + "%" + std::to_string(jobs) : indices;
 }
 
 std::string arrayScript(const ArrayJob& job) {
@@ -73,7 +73,7 @@ std::string arrayScript(const ArrayJob& job) {
            "# Task r carries out run r (its learner in the run's folder, as on a single machine) and records\n"
            "# how it ended in slurm/task-r.end; experiment --collect follows the job and sums up the runs.\n"
            "#SBATCH --job-name=experiment\n"
-           "#SBATCH --array=" + arraySpec(job.runs, job.request.jobs) + "\n" +
+           "#SBATCH --array=" + arrayIndices(job.runs, job.request.jobs) + "\n" +
            "#SBATCH --output=" + shellWord(slurmFile(job.out, "task-%a.txt")) + "\n" + kRequeueSafe +
            requestedLines(job.request) +
            "exec " + shellWord(job.experiment) + " --task " + shellWord(job.out) + " \"$SLURM_ARRAY_TASK_ID\"\n";

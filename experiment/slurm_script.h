@@ -33,7 +33,7 @@ std::string taskEndFile(const std::string& out, int run);
 std::string arrayScript(const ArrayJob& job);
 
 // The runs as Slurm's --array value: ranges of successive runs, and the limit after "%".
-std::string arraySpec(const std::vector<int>& runs, int jobs);
+std::string arrayIndices(const std::vector<int>& runs, int jobs);
 
 // The sbatch options in --sbatch-args texts: white space separates words, a word that begins with
 // "-" begins an option and the words after it are its value; "#SBATCH" words (pasted lines) are
