@@ -86,16 +86,21 @@ private:
     int size_ = 0;
 
     // The position of the first candidate of greatest priority (not-a-numbers never count, unless
-    // the first candidate is one).
+    // the first candidate is one). That is the first position holding the greatest value, which is
+    // found in four running maxima, so that the comparisons do not wait for one another.
     int firstGreatest() const {
+        const double* priorities = priorities_.data();
+        const double first = priorities[0];
+        if (first != first) return 0;  // a not-a-number incumbent is never displaced
+        const auto greater = [](double value, double best) { return value > best ? value : best; };
+        double best[4] = {first, first, first, first};
+        int i = 1;
+        for (; i + 4 <= size_; i += 4)
+            for (int lane = 0; lane < 4; ++lane) best[lane] = greater(priorities[i + lane], best[lane]);
+        for (; i < size_; ++i) best[0] = greater(priorities[i], best[0]);
+        const double greatest = greater(greater(best[1], best[0]), greater(best[3], best[2]));
         int c = 0;
-        double best = priorities_[0];
-        for (int i = 1; i < size_; ++i) {
-            if (priorities_[static_cast<std::size_t>(i)] > best) {
-                best = priorities_[static_cast<std::size_t>(i)];
-                c = i;
-            }
-        }
+        while (!(priorities[c] == greatest)) ++c;
         return c;
     }
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <tuple>
 
 namespace rules {
@@ -169,18 +170,72 @@ CompiledRule::CompiledRule(const Tree& tree, Environment environment) {
     Compiler compiler(*this, tree, environment);
     std::uint32_t result = 0;
     compiler.emit(0, result);
+    fuseUnaryOperations();
     compiler.deliverFrom(result);
     bind();
 }
 
-std::size_t CompiledRule::operations() const {
-    std::size_t count = delivery_.op == Op::Copy ? 0 : 1;
-    for (const std::vector<Instruction>& part : code_) count += part.size();
-    return count;
+namespace {
+
+bool isUnary(Op op) { return op == Op::Neg || op == Op::Pos || op == Op::Exp; }
+
+// The one operation that does `first` and then `second`, where a loop has one. An exponential keeps
+// a loop of its own: its library call would stop the compiler from running the loop of the
+// operation before it on several values at once.
+std::optional<Op> followedBy(Op first, Op second) {
+    if (second == Op::Exp) return std::nullopt;
+    if (first == Op::Copy) return second;
+    if (first == Op::Pos && second == Op::Neg) return Op::NegPos;
+    return std::nullopt;
 }
 
-std::size_t CompiledRule::candidateOperations() const {
-    return code_[kCandidate].size() + (delivery_.op == Op::Copy ? 0 : 1);
+// Operations an instruction does.
+std::size_t operationsOf(const Instruction& instruction) {
+    const std::size_t own = instruction.op == Op::Copy ? 0 : 1;
+    switch (instruction.then) {
+        case Op::Copy:
+            return own;
+        case Op::NegPos:
+            return own + 2;
+        default:
+            return own + 1;
+    }
+}
+
+}  // namespace
+
+// A unary operation whose operand the instruction just before it computes, and nothing else reads,
+// joins that instruction's loop; the values are the same, one loop fewer. Equal subtrees are
+// computed once, so a value read twice is never folded away.
+void CompiledRule::fuseUnaryOperations() {
+    std::vector<int> reads(slotCount_, 0);
+    for (const std::vector<Instruction>& part : code_)
+        for (const Instruction& instruction : part) {
+            ++reads[instruction.left];
+            if (!isUnary(instruction.op)) ++reads[instruction.right];
+        }
+    for (std::vector<Instruction>& part : code_) {
+        std::vector<Instruction> fused;
+        for (const Instruction& instruction : part) {
+            if (!fused.empty() && isUnary(instruction.op) && instruction.left == fused.back().result &&
+                reads[instruction.left] == 1) {
+                if (const std::optional<Op> then = followedBy(fused.back().then, instruction.op)) {
+                    fused.back().then = *then;
+                    fused.back().result = instruction.result;
+                    continue;
+                }
+            }
+            fused.push_back(instruction);
+        }
+        part = std::move(fused);
+    }
+}
+
+std::size_t CompiledRule::operations() const {
+    std::size_t count = operationsOf(delivery_);
+    for (const std::vector<Instruction>& part : code_)
+        for (const Instruction& instruction : part) count += operationsOf(instruction);
+    return count;
 }
 
 void CompiledRule::reserve(int candidates) {
@@ -203,39 +258,47 @@ double operand(const double* values, const int* jobs, int i) {
     if constexpr (read == Read::ByJob) return values[jobs[i]];
 }
 
-// The loop of an operation F (a function object without state) over operands read as `left` and
-// `right` read them.
-template <class F, Read left, Read right>
+// The loop of an operation F followed by a unary Then (function objects without state) over
+// operands read as `left` and `right` read them.
+template <class F, class Then, Read left, Read right>
 void run(double* __restrict out, const double* __restrict a, const double* __restrict b, const int* __restrict jobs,
          int count) {
     const F f{};
-    for (int i = 0; i < count; ++i) out[i] = f(operand<left>(a, jobs, i), operand<right>(b, jobs, i));
+    const Then then{};
+    for (int i = 0; i < count; ++i) out[i] = then(f(operand<left>(a, jobs, i), operand<right>(b, jobs, i)), 0.0);
 }
 
-template <class F, Read left>
+template <class F, class Then, Read left>
 Kernel kernelReading(Read right) {
     switch (right) {
         case Read::Column:
-            return &run<F, left, Read::Column>;
+            return &run<F, Then, left, Read::Column>;
         case Read::Single:
-            return &run<F, left, Read::Single>;
+            return &run<F, Then, left, Read::Single>;
         case Read::ByJob:
-            return &run<F, left, Read::ByJob>;
+            return &run<F, Then, left, Read::ByJob>;
+    }
+    __builtin_unreachable();  // every read has its case
+}
+
+template <class F, class Then>
+Kernel kernelReading(Read left, Read right) {
+    switch (left) {
+        case Read::Column:
+            return kernelReading<F, Then, Read::Column>(right);
+        case Read::Single:
+            return kernelReading<F, Then, Read::Single>(right);
+        case Read::ByJob:
+            return kernelReading<F, Then, Read::ByJob>(right);
     }
     __builtin_unreachable();  // every read has its case
 }
 
 Kernel kernelOf(const Instruction& instruction) {
     return withOperation(instruction.op, [&]<class F>(F) {
-        switch (instruction.leftRead) {
-            case Read::Column:
-                return kernelReading<F, Read::Column>(instruction.rightRead);
-            case Read::Single:
-                return kernelReading<F, Read::Single>(instruction.rightRead);
-            case Read::ByJob:
-                return kernelReading<F, Read::ByJob>(instruction.rightRead);
-        }
-        __builtin_unreachable();  // every read has its case
+        return withFollowing(instruction.then, [&]<class Then>(Then) {
+            return kernelReading<F, Then>(instruction.leftRead, instruction.rightRead);
+        });
     });
 }
 

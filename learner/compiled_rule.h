@@ -26,15 +26,19 @@
 namespace rules {
 
 // Copy is the identity: it hands a result that no operation over the candidates computes to the
-// batch; rules do not write it.
-enum class Op : std::uint8_t { Add, Sub, Mul, Div, Neg, Max, Min, Pos, Exp, Copy };
+// batch, and it is what an operation does with its value when nothing follows it in the same loop.
+// NegPos, -pos(x), is what follows an operation whose value a pos and then a negation take. Rules
+// write neither.
+enum class Op : std::uint8_t { Add, Sub, Mul, Div, Neg, Max, Min, Pos, Exp, Copy, NegPos };
 
 // How an operation over a column of values (one per job of the set or per candidate of the decision)
 // reads an operand slot: entry by entry, the one value it holds for all of them, or, for the
 // candidates, the entry of each candidate's job.
 enum class Read : std::uint8_t { Column, Single, ByJob };
 
-// slots[result] = slots[left] op slots[right], entry by entry; a unary operation reads `left`.
+// slots[result] = then(slots[left] op slots[right]), entry by entry; a unary operation reads `left`.
+// `then` is a negation or positive part that took the value alone and runs in the same loop (Copy
+// when none does), so that a chain such as -pos(d - t) is not a loop per operation.
 struct Instruction {
     Op op;
     Read leftRead;
@@ -42,6 +46,7 @@ struct Instruction {
     std::uint32_t result;
     std::uint32_t left;
     std::uint32_t right;
+    Op then = Op::Copy;
 };
 
 // Division by exactly zero gives 1, the protected division of GP.
@@ -72,8 +77,23 @@ decltype(auto) withOperation(Op op, Visit visit) {
             return visit([](double a, double) { return std::exp(a); });
         case Op::Copy:
             return visit([](double a, double) { return a; });
+        case Op::NegPos:
+            return visit([](double a, double) { return -positivePart(a); });
     }
     __builtin_unreachable();  // every operation has its case
+}
+
+// Calls visit with the function object of a unary operation that may follow another in its loop.
+template <class Visit>
+decltype(auto) withFollowing(Op then, Visit visit) {
+    switch (then) {
+        case Op::Neg:
+        case Op::Pos:
+        case Op::NegPos:
+            return withOperation(then, visit);
+        default:
+            return withOperation(Op::Copy, visit);
+    }
 }
 
 // One operation's loop over `count` entries, made for its operation and its operands' reads;
@@ -113,9 +133,8 @@ public:
     void rate(const ListDecision& at, CandidateBatch& batch) { rateWith(listLoads_, at, batch); }
     void rate(const ShopDecision& at, CandidateBatch& batch) { rateWith(shopLoads_, at, batch); }
 
-    // Operations in the program, and those of them computed for every candidate of every decision.
+    // Operations in the program.
     std::size_t operations() const;
-    std::size_t candidateOperations() const;
     // The candidates this rule has rated, for throughput figures.
     std::uint64_t candidatesRated() const { return rated_; }
 
@@ -145,6 +164,7 @@ private:
     std::vector<Step> steps_[kParts];  // code_ bound to the columns; the candidates' part ends with the delivery
 
     double* column(std::uint32_t slot) { return columns_.data() + static_cast<std::size_t>(slot) * capacity_; }
+    void fuseUnaryOperations();
     void bind();
 
     template <class Decision>

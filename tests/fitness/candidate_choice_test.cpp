@@ -29,7 +29,7 @@ struct Draw {
 
 Draw draw(std::mt19937& random) {
     Draw d;
-    const int n = 1 + static_cast<int>(random() % 9);
+    const int n = 1 + static_cast<int>(random() % 17);
     for (int j = 0; j < n; ++j) d.values.push_back(awkwardValue(random));
     d.listed.resize(static_cast<std::size_t>(n));
     std::iota(d.listed.begin(), d.listed.end(), 0);
