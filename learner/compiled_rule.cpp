@@ -38,6 +38,8 @@ Op operationOf(Primitive primitive) {
     }
 }
 
+bool isUnary(Op op) { return op == Op::Neg || op == Op::Pos || op == Op::Exp; }
+
 std::uint64_t bitsOf(double value) {
     std::uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
@@ -145,8 +147,7 @@ private:
     }
 
     std::uint32_t operation(Op op, std::uint32_t left, std::uint32_t right) {
-        const bool unary = op == Op::Neg || op == Op::Pos || op == Op::Exp;
-        if (unary) right = left;
+        if (isUnary(op)) right = left;
         const auto leftConstant = constantValues_.find(left);
         const auto rightConstant = constantValues_.find(right);
         if (leftConstant != constantValues_.end() && rightConstant != constantValues_.end())
@@ -176,8 +177,6 @@ CompiledRule::CompiledRule(const Tree& tree, Environment environment) {
 }
 
 namespace {
-
-bool isUnary(Op op) { return op == Op::Neg || op == Op::Pos || op == Op::Exp; }
 
 // The one operation that does `first` and then `second`, where a loop has one. An exponential keeps
 // a loop of its own: its library call would stop the compiler from running the loop of the
