@@ -28,7 +28,7 @@ void addEvolutionOptions(CLI::App& app, gp::Settings& s) {
     app.add_option("--threads", s.threads, "threads measuring individuals (default: the machine's cores)");
     app.add_option("--criterion", s.criterion, "Twt, Uwt, Fwt or Cmax (default: Twt; Cmax in the job shop)");
     app.add_option("--selection", s.selection,
-                   "tournament, or lexicase (epsilon-lexicase over the training sets; the default on one machine)");
+                   "tournament, or lexicase (epsilon-lexicase over the training sets; the default on one machine and in the job shop)");
     app.add_flag("--seed-classical,!--no-seed-classical", s.seedClassical,
                  "the environment's classical heuristics, written as rules, join the first generation (default: on)");
     app.add_option("--seeds", s.seedsFile, "the individuals of this seed file (as pomocni writes it) join the first "

@@ -106,7 +106,7 @@ int defaultMaxDepth(Environment environment) {
 }
 
 std::string defaultSelection(Environment environment) {
-    return environment == Environment::Single ? "lexicase" : "tournament";
+    return environment == Environment::Single || environment == Environment::JobShop ? "lexicase" : "tournament";
 }
 
 std::string resolveFor(Settings& s, Environment environment) {
