@@ -30,7 +30,7 @@ std::string oneLine(const std::string& value) {
 // where checkpoints go.
 std::vector<std::pair<std::string, std::string>> resultOptions(const Settings& s) {
     const auto number = [](auto value) { return std::to_string(value); };
-    return {{"--population", number(s.population)},
+    return {{"--population", number(s.population.value())},
             {"--generations", number(s.generations)},
             {"--tournament", number(s.tournament)},
             {"--crossover", rules::constantText(s.crossover)},

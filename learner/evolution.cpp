@@ -59,7 +59,7 @@ Evolution::~Evolution() = default;
 
 void Evolution::start() {
     generation_ = 1;
-    for (rules::Tree& tree : rampedHalfAndHalf(primitives_, random_, settings_.population, settings_.initMinDepth,
+    for (rules::Tree& tree : rampedHalfAndHalf(primitives_, random_, settings_.population.value(), settings_.initMinDepth,
                                                settings_.initMaxDepth))
         population_.push_back(individualOf(std::move(tree)));
     for (std::size_t i = 0; i < seeds_.size() && i < population_.size(); ++i)
@@ -153,7 +153,7 @@ void Evolution::measureNew(const std::vector<const Individual*>& pending) {
 // in the generation is made again, a few times, before it is let in: without that, copies of a
 // few small rules (many rules rank the jobs alike) soon fill the population.
 std::vector<Individual> Evolution::offspring() {
-    const std::size_t size = static_cast<std::size_t>(settings_.population);
+    const std::size_t size = static_cast<std::size_t>(settings_.population.value());
     std::vector<int> order(population_.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {

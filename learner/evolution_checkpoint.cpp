@@ -83,9 +83,9 @@ void Evolution::restore(checkpoint::Reader& state, checkpoint::Reader& rules) {
         validation_->restore(restoreRule(state, "chosen"), total);
     }
     state.item("population");
-    population_.resize(static_cast<std::size_t>(state.count(settings_.population)));
+    population_.resize(static_cast<std::size_t>(state.count(settings_.population.value())));
     state.done();
-    if (population_.size() != static_cast<std::size_t>(settings_.population))
+    if (population_.size() != static_cast<std::size_t>(settings_.population.value()))
         state.fail("the population is not whole.");
     for (Individual& individual : population_) individual = restoreRule(state, "individual");
     seeds_.clear();

@@ -85,7 +85,7 @@ HallOfFame::HallOfFame(const Collection& collection, const Settings& settings, c
                    formatted("# learner: best rule so far after each generation; %s on %d sets of %s, population %d, "
                              "%d generations, seed %llu\n",
                              criterion.c_str(), collection.sets(), collection.fileInFolder(settings.definition).c_str(),
-                             settings.population, settings.generations,
+                             settings.population.value(), settings.generations,
                              static_cast<unsigned long long>(settings.seed))),
       environment_(collection.environment),
       sets_(collection.sets()),
@@ -122,7 +122,7 @@ void LearningLogFile::generationDone(const GenerationSummary& summary) {
 ProgressLines::ProgressLines(const Collection& collection, const Settings& settings, const Evolution& evolution)
     : settings_(settings), environment_(collection.environment), firstGeneration_(evolution.generation() + 1) {
     std::printf("Evolving rules for %s on %d sets: population %d, %d generations, seed %llu, %d thread(s)\n",
-                evolution.criterion().c_str(), collection.sets(), settings.population, settings.generations,
+                evolution.criterion().c_str(), collection.sets(), settings.population.value(), settings.generations,
                 static_cast<unsigned long long>(settings.seed), evolution.threads());
     if (firstGeneration_ > 1)
         std::printf("Going on after generation %d from checkpoint %s\n", firstGeneration_ - 1, settings.resume.c_str());

@@ -60,10 +60,11 @@ std::string settingsProblem(const Settings& s) {
         std::snprintf(text, sizeof text, "%s must be from %g to %g (given: %g).", option, low, high, value);
         return std::string(text);
     };
-    if (s.population < 2 || s.population > 10000000) return outside("--population", s.population, 2, 10000000);
+    const int population = s.population.value_or(10000000);
+    if (population < 2 || population > 10000000) return outside("--population", population, 2, 10000000);
     if (s.generations < 1 || s.generations > 1000000) return outside("--generations", s.generations, 1, 1000000);
-    if (s.tournament < 1 || s.tournament > s.population) return outside("--tournament", s.tournament, 1, s.population);
-    if (s.elitism < 0 || s.elitism > s.population) return outside("--elitism", s.elitism, 0, s.population);
+    if (s.tournament < 1 || s.tournament > population) return outside("--tournament", s.tournament, 1, population);
+    if (s.elitism < 0 || s.elitism > population) return outside("--elitism", s.elitism, 0, population);
     for (const auto& [option, rate] : {std::pair{"--crossover", s.crossover}, std::pair{"--mutation", s.mutation},
                                        std::pair{"--reproduction", s.reproduction}})
         if (!(rate >= 0 && rate <= 1)) return outside(option, rate, 0, 1);
@@ -101,6 +102,8 @@ std::string settingsProblem(const Settings& s) {
     return "";
 }
 
+int defaultPopulation(Environment environment) { return environment == Environment::JobShop ? 1000 : 500; }
+
 int defaultMaxDepth(Environment environment) {
     return environment == Environment::Single || environment == Environment::Uniform ? 10 : 6;
 }
@@ -114,6 +117,7 @@ std::string resolveFor(Settings& s, Environment environment) {
     if (!problem.empty()) return problem;
     if (s.scheme.empty()) s.scheme = rules::nameOf(rules::defaultScheme(environment));
     if (s.selection.empty()) s.selection = defaultSelection(environment);
+    if (!s.population) s.population = defaultPopulation(environment);
     if (!s.maxDepth) s.maxDepth = defaultMaxDepth(environment);
     return settingsProblem(s);
 }

@@ -14,7 +14,7 @@
 namespace gp {
 
 struct Settings {
-    int population = 500;
+    std::optional<int> population;  // none: the environment's (defaultPopulation)
     int generations = 50;
     int tournament = 7;
     double crossover = 0.85;
@@ -49,14 +49,17 @@ struct Settings {
 // The file beside a checkpoint that gathers the rules the run measured, generation by generation.
 std::string ruleFileOf(const std::string& checkpoint);
 
-// What is wrong with the settings, or "" if nothing. Left open, the maximum depth limits nothing yet.
+// What is wrong with the settings, or "" if nothing. Left open, the population and the maximum depth
+// limit nothing yet.
 std::string settingsProblem(const Settings& settings);
 
 // The defaults that depend on the environment, each measured on collections drawn like the
-// learning examples: depth 10 on one and on uniform machines, where the seeded classical rules (R&M
+// learning examples: 1000 individuals in the job shop, where rules trained on small random shops
+// then carry over to large ones better, 500 elsewhere, where more did not help; depth 10 on one and on uniform machines, where the seeded classical rules (R&M
 // is 9 levels deep) are then refined rather than copied, 6 elsewhere, where deeper trees fitted the
 // training sets and not the test sets; epsilon-lexicase selection on one machine and in the job
 // shop, tournaments on parallel machines.
+int defaultPopulation(Environment environment);
 int defaultMaxDepth(Environment environment);
 std::string defaultSelection(Environment environment);
 
