@@ -59,8 +59,8 @@ Evolution::~Evolution() = default;
 
 void Evolution::start() {
     generation_ = 1;
-    for (rules::Tree& tree : rampedHalfAndHalf(primitives_, random_, settings_.population.value(), settings_.initMinDepth,
-                                               settings_.initMaxDepth))
+    for (rules::Tree& tree : rampedHalfAndHalf(primitives_, random_, settings_.population.value(),
+                                               settings_.initMinDepth, settings_.initMaxDepth))
         population_.push_back(individualOf(std::move(tree)));
     for (std::size_t i = 0; i < seeds_.size() && i < population_.size(); ++i)
         population_[i] = individualOf(std::move(seeds_[i]));

@@ -8,7 +8,8 @@ namespace learner_options {
 namespace {
 
 void addEvolutionOptions(CLI::App& app, gp::Settings& s) {
-    app.add_option("--population", s.population, "individuals per generation (default: 1000 in the job shop, else 500)");
+    app.add_option("--population", s.population,
+                   "individuals per generation (default: 1000 in the job shop, else 500)");
     app.add_option("--generations", s.generations, "generations, the first one random")->capture_default_str();
     app.add_option("--tournament", s.tournament, "tournament size of the selection")->capture_default_str();
     app.add_option("--crossover", s.crossover, "share of children made by subtree crossover")->capture_default_str();
@@ -28,7 +29,8 @@ void addEvolutionOptions(CLI::App& app, gp::Settings& s) {
     app.add_option("--threads", s.threads, "threads measuring individuals (default: the machine's cores)");
     app.add_option("--criterion", s.criterion, "Twt, Uwt, Fwt or Cmax (default: Twt; Cmax in the job shop)");
     app.add_option("--selection", s.selection,
-                   "tournament, or lexicase (epsilon-lexicase over the training sets; the default on one machine and in the job shop)");
+                   "tournament, or lexicase (epsilon-lexicase over the training sets; the default on one machine "
+                   "and in the job shop)");
     app.add_flag("--seed-classical,!--no-seed-classical", s.seedClassical,
                  "the environment's classical heuristics, written as rules, join the first generation (default: on)");
     app.add_option("--seeds", s.seedsFile, "the individuals of this seed file (as pomocni writes it) join the first "

@@ -60,8 +60,10 @@ std::string settingsProblem(const Settings& s) {
         std::snprintf(text, sizeof text, "%s must be from %g to %g (given: %g).", option, low, high, value);
         return std::string(text);
     };
-    const int population = s.population.value_or(10000000);
-    if (population < 2 || population > 10000000) return outside("--population", population, 2, 10000000);
+    constexpr int kLargestPopulation = 10000000;
+    const int population = s.population.value_or(kLargestPopulation);  // left open: limits nothing yet
+    if (population < 2 || population > kLargestPopulation)
+        return outside("--population", population, 2, kLargestPopulation);
     if (s.generations < 1 || s.generations > 1000000) return outside("--generations", s.generations, 1, 1000000);
     if (s.tournament < 1 || s.tournament > population) return outside("--tournament", s.tournament, 1, population);
     if (s.elitism < 0 || s.elitism > population) return outside("--elitism", s.elitism, 0, population);
