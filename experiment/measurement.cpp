@@ -60,7 +60,7 @@ Measurement::Loaded::Loaded(const Folders& folders, const gp::Settings& learner)
       test(load(folders.test)) {
     requireOneEnvironment(folders);
     gp::Settings settings = learner;
-    const std::string problem = gp::resolveFor(settings, training.environment);
+    const std::string problem = gp::resolveFor(settings, training);
     if (!problem.empty()) fatalError("experiment: learner options: " + problem);
     gp::seedTrees(settings, training.environment);
     scheme = *rules::schemeNamed(settings.scheme);

@@ -24,11 +24,20 @@ int processingRowLength(const RunSettings& settings) {
 }  // namespace
 
 bool InstanceGenerator::generate(const std::string& definitionFileName, std::optional<std::uint32_t> seed) {
-    random.seed(seed ? *seed : static_cast<std::uint32_t>(std::time(nullptr)));
+    const std::optional<RunSettings> settings =
+        draw(definitionFileName, seed ? *seed : static_cast<std::uint32_t>(std::time(nullptr)), DataFiles::Written);
+    if (!settings) return false;
+    writeDataFiles(*settings);
+    return true;
+}
+
+std::optional<RunSettings> InstanceGenerator::draw(const std::string& definitionFileName, std::uint32_t seed,
+                                                   DataFiles files) {
+    random.seed(seed);
     DefinitionFile file;
     if (!file.open(definitionFileName)) {
         std::printf("Nema ulazne datoteke! (%s)\n", definitionFileName.c_str());
-        return false;
+        return std::nullopt;
     }
     DefinitionReader reader(file, definitionFileName);
     environment = reader.environment();
@@ -41,16 +50,15 @@ bool InstanceGenerator::generate(const std::string& definitionFileName, std::opt
     allocateTables(settings);
     validateSetParameters(settings, parameters, definitionFileName);
     storeSetParameters(parameters);
-    for (const DataFile& data : dataFiles(settings)) requireWritable(data.name, kDataFileKind);
+    if (files == DataFiles::Written)
+        for (const DataFile& data : dataFiles(settings)) requireWritable(data.name, kDataFileKind);
 
     if (environment == Uniform) generateSpeeds(settings);
     generateProcessingTimes(settings);
     generateReleaseTimes(settings);
     generateDueDates(settings);
     generateWeights(settings);
-    writeDataFiles(settings);
-    file.close();
-    return true;
+    return settings;
 }
 
 std::vector<ShapedTable> InstanceGenerator::tables(const RunSettings& settings) {

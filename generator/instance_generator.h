@@ -40,6 +40,11 @@ public:
     // with the calendar clock when there is none. Returns false early, having written nothing,
     // when the definition file cannot be opened.
     bool generate(const std::string& definitionFileName, std::optional<std::uint32_t> seed = std::nullopt);
+    // The same draw into the tables alone, for a program that takes the sets in memory: the run's
+    // settings, or none (having said so) when the definition file cannot be opened. With
+    // DataFiles::Written the data files are checked first, as a run that writes them does.
+    enum class DataFiles { Written, Kept };
+    std::optional<RunSettings> draw(const std::string& definitionFileName, std::uint32_t seed, DataFiles files);
 
     // --- the steps of a run, in their order
     // Every table of the run with the shape that settings give it, in the order of allocation.

@@ -49,6 +49,7 @@ std::vector<std::pair<std::string, std::string>> resultOptions(const Settings& s
             {"--seed-classical", s.seedClassical ? "yes" : "no"},
             {"--seeds", oneLine(s.seedsFile)},
             {"--validation", oneLine(s.validation)},
+            {"--resample", s.resample.value() ? "yes" : "no"},
             {"--definition", oneLine(s.definition)},
             {"--collection", oneLine(s.collection)},
             {"--hof", oneLine(s.hallOfFame)},

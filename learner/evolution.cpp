@@ -5,6 +5,7 @@
 #include <limits>
 #include <numeric>
 
+#include "learner/training_draw.h"
 #include "learner/validation.h"
 
 namespace gp {
@@ -49,10 +50,16 @@ Evolution::Evolution(const Collection& collection, const Settings& settings, std
       column_(criterionColumn(criterion_, collection.environment)),
       primitives_(collection, operatorsIn(settings.functions)),
       random_(settings.seed),
+      training_(collection),
       evaluator_(collection, settings.threads, *rules::schemeNamed(settings.scheme)),
       seeds_(std::move(seeds)) {
     if (settings.selection == "lexicase") lexicase_.emplace();
-    if (validation) validation_ = std::make_unique<Validation>(*validation, settings, column_);
+    if (validation) {
+        validation_ = std::make_unique<Validation>(*validation, settings, column_);
+    } else if (*settings.resample) {
+        validation_ = std::make_unique<Validation>(collection, settings, column_, Validation::Totals::Reported);
+        validationIsTraining_ = true;
+    }
 }
 
 Evolution::~Evolution() = default;
@@ -72,15 +79,37 @@ void Evolution::start() {
 void Evolution::step() {
     ++generation_;
     population_ = offspring();
+    if (*settings_.resample) drawTrainingSets();
     measure();
     takeStock();
+}
+
+// New sets for the generation, drawn with a seed from the run's stream, so that a seed gives the same
+// sets on any number of threads and after a resume. Every individual is measured on them, the elite
+// too: values on other sets do not compare.
+void Evolution::drawTrainingSets() {
+    const auto seed = static_cast<std::uint32_t>(random_.below(std::numeric_limits<int>::max()));
+    Collection sets = drawnLike(training_, training_.fileInFolder(settings_.definition), seed);
+    // The sets of one definition have its shapes, so the workers' workspaces stay bound to the one
+    // collection whose contents change between generations.
+    if (drawn_) {
+        *drawn_ = std::move(sets);
+    } else {
+        drawn_ = std::make_unique<Collection>(std::move(sets));
+        drawnEvaluator_ = std::make_unique<ParallelEvaluator>(*drawn_, settings_.threads, *rules::schemeNamed(settings_.scheme));
+    }
+    setsInHand_ = generation_;
+    for (Individual& individual : population_) {
+        individual.totals.clear();
+        individual.cases.clear();
+    }
 }
 
 const Individual& Evolution::chosen() const { return validation_ ? validation_->chosen() : best_; }
 
 GenerationSummary Evolution::summary() const {
     std::optional<double> validationTotal;
-    if (validation_) validationTotal = validation_->total();
+    if (validation_ && !validationIsTraining_) validationTotal = validation_->total();
     return {generation_, chosen(), *generationBest_, meanFitness_, rulesMeasured_, validationTotal};
 }
 
@@ -105,7 +134,7 @@ double Evolution::fitnessOf(const std::vector<double>& totals) const {
 
 // Measures the individuals that have no totals yet, each distinct rule once.
 void Evolution::measure() {
-    const std::size_t valuesPerRule = evaluator_.collection().sets() + 8;
+    const std::size_t valuesPerRule = measuring().collection().sets() + 8;
     if (measured_.size() > kRememberedRules || (lexicase_ && measured_.size() * valuesPerRule > kRememberedValues)) {
         measured_.clear();
         unsaved_.clear();
@@ -117,7 +146,8 @@ void Evolution::measure() {
     const auto pendingTree = [&](std::size_t i) -> const rules::Tree& { return pending[i]->tree; };
     for (const Individual& individual : population_) {
         if (!individual.totals.empty()) continue;
-        if (rules::findTree(measured_, individual.hash, individual.tree, rememberedTree) ||
+        const Remembered* known = rules::findTree(measured_, individual.hash, individual.tree, rememberedTree);
+        if ((known && known->sets == setsInHand_) ||
             rules::findTree(pendingIndex, individual.hash, individual.tree, pendingTree))
             continue;
         pendingIndex.emplace(individual.hash, pending.size());
@@ -139,11 +169,19 @@ void Evolution::measureNew(const std::vector<const Individual*>& pending) {
     for (const Individual* individual : pending) trees.push_back(&individual->tree);
     std::vector<std::vector<double>> totals;
     std::vector<std::vector<double>> cases(pending.size());
-    evaluator_.measure(trees, totals, lexicase_ ? &cases : nullptr, column_);
-    rulesMeasured_ += pending.size();
+    measuring().measure(trees, totals, lexicase_ ? &cases : nullptr, column_);
+    const auto rememberedTree = [](const Remembered& r) -> const rules::Tree& { return r.tree; };
     for (std::size_t i = 0; i < pending.size(); ++i) {
-        const auto entry = measured_.emplace(
-            pending[i]->hash, Remembered{pending[i]->tree, std::move(totals[i]), std::move(cases[i]), generation_});
+        // A rule known from other sets keeps the generation that found it.
+        if (Remembered* known = rules::findTree(measured_, pending[i]->hash, pending[i]->tree, rememberedTree)) {
+            known->totals = std::move(totals[i]);
+            known->cases = std::move(cases[i]);
+            known->sets = setsInHand_;
+            continue;
+        }
+        ++rulesMeasured_;
+        const auto entry = measured_.emplace(pending[i]->hash, Remembered{pending[i]->tree, std::move(totals[i]),
+                                                                          std::move(cases[i]), generation_, setsInHand_});
         unsaved_.push_back(&entry->second);
     }
 }

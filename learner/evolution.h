@@ -82,7 +82,10 @@ class Evolution {
 public:
     // The settings are resolved for the collection's environment (resolveFor). The seeds take the
     // places of the first random trees of the first generation, which is drawn as without them. A
-    // validation collection, when there is one, chooses the rule the run stands by.
+    // validation collection, when there is one, chooses the rule the run stands by. When the
+    // settings draw the training sets afresh, the first generation is measured on the collection
+    // and every later one on sets drawn like it; the collection then chooses the rule unless a
+    // validation collection does.
     Evolution(const Collection& collection, const Settings& settings, std::vector<rules::Tree> seeds = {},
               const Collection* validation = nullptr);
     ~Evolution();
@@ -92,7 +95,10 @@ public:
     // The next generation: the elite and children of tournament winners, measured.
     void step();
     GenerationSummary summary() const;
-    Outcome outcome() const { return {chosen(), rulesMeasured_, ratedBefore_ + evaluator_.candidatesRated()}; }
+    Outcome outcome() const {
+        return {chosen(), rulesMeasured_,
+                ratedBefore_ + evaluator_.candidatesRated() + (drawnEvaluator_ ? drawnEvaluator_->candidatesRated() : 0)};
+    }
 
     // Everything the generations after this one depend on, as a checkpoint keeps it: the state
     // proper, and the rules measured since the last save, which the checkpoint's rule file
@@ -115,6 +121,7 @@ private:
         std::vector<double> totals;
         std::vector<double> cases;
         int generation;
+        int sets;  // the generation whose drawn sets gave the values; 0: the training collection
     };
 
     const Settings& settings_;
@@ -122,13 +129,19 @@ private:
     const int column_;
     const PrimitiveSet primitives_;
     RandomStream random_;
-    ParallelEvaluator evaluator_;
+    const Collection& training_;
+    ParallelEvaluator evaluator_;  // on the training collection
+    // With the training sets drawn afresh: the sets in hand, drawn for generation setsInHand_.
+    std::unique_ptr<Collection> drawn_;
+    std::unique_ptr<ParallelEvaluator> drawnEvaluator_;
+    int setsInHand_ = 0;
     std::vector<rules::Tree> seeds_;
     std::optional<LexicaseSelection> lexicase_;
     std::unique_ptr<Validation> validation_;
     std::unordered_multimap<std::uint64_t, Remembered> measured_;  // rules measured so far, by hash
     std::vector<const Remembered*> unsaved_;  // in measured_, not yet given to a save
     bool forgotten_ = false;                  // measured_ was emptied since the last save
+    bool validationIsTraining_ = false;       // the training collection chooses, the sets being drawn
     std::size_t rulesMeasured_ = 0;
     std::uint64_t ratedBefore_ = 0;  // candidates rated before the run was restored
     std::vector<Individual> population_;
@@ -138,6 +151,8 @@ private:
     Individual best_;
 
     const Individual& chosen() const;
+    ParallelEvaluator& measuring() { return drawnEvaluator_ ? *drawnEvaluator_ : evaluator_; }
+    void drawTrainingSets();
     double fitnessOf(const std::vector<double>& totals) const;
     void measure();
     void measureNew(const std::vector<const Individual*>& pending);

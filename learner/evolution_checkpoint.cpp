@@ -96,8 +96,9 @@ void Evolution::restore(checkpoint::Reader& state, checkpoint::Reader& rules) {
             continue;
         }
         Individual rule = restoreRule(rules, "rule");
+        // Drawn sets are not kept: the next generation draws its own, and measures every rule there.
         measured_.emplace(rule.hash, Remembered{std::move(rule.tree), std::move(rule.totals), std::move(rule.cases),
-                                                rule.generation});
+                                                rule.generation, *settings_.resample ? -1 : 0});
     }
 }
 

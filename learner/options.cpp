@@ -38,6 +38,13 @@ void addEvolutionOptions(CLI::App& app, gp::Settings& s) {
     app.add_option("--validation", s.validation,
                    "folder of a second collection of the environment (the definition file of the training "
                    "collection's name and its data files); the hall of fame keeps the rule best there");
+    // Two callbacks, as a flag pair would give the setting a value when neither is given.
+    app.add_flag_callback("--resample", [&s] { s.resample = true; },
+                          "measure each generation after the first on training sets drawn afresh from the training "
+                          "collection's definition, which then chooses the hall of fame's rule (default: on one "
+                          "machine)");
+    app.add_flag_callback("--no-resample", [&s] { s.resample = false; }, "measure every generation on the training "
+                                                                          "collection");
     app.add_option("--hof", s.hallOfFame, "hall-of-fame file, for pomocni")->capture_default_str();
     app.add_option("--log", s.log, "per-generation CSV log")->capture_default_str();
 }

@@ -91,12 +91,14 @@ HallOfFame::HallOfFame(const Collection& collection, const Settings& settings, c
       sets_(collection.sets()),
       criterion_(criterion),
       validationFolder_(validation ? validation->folder : ""),
-      validationSets_(validation ? validation->sets() : 0) {}
+      validationSets_(validation ? validation->sets() : 0),
+      resampled_(*settings.resample) {}
 
 void HallOfFame::generationDone(const GenerationSummary& summary) {
     const Individual& best = summary.best;
     std::string block = formatted("-- Generacija: %d\n", summary.generation);
     block += formatted("fitness %g (%s total over %d sets", best.fitness, criterion_.c_str(), sets_);
+    if (resampled_ && !summary.validationTotal) block += "; each generation after the first measured on sets drawn afresh";
     if (summary.validationTotal)
         block += formatted("; chosen by the validation collection %s: %g over its %d sets", validationFolder_.c_str(),
                            *summary.validationTotal, validationSets_);
@@ -163,7 +165,7 @@ Collection loadValidationCollection(const Settings& settings, Environment enviro
 
 // A resumed run does not read its seeds again: its first generation is behind it.
 Outcome evolve(const Collection& collection, Settings settings) {
-    const std::string problem = resolveFor(settings, collection.environment);
+    const std::string problem = resolveFor(settings, collection);
     if (!problem.empty()) fatalError("learner: " + problem);
     std::optional<SavedRun> saved;
     if (!settings.resume.empty()) saved.emplace(settings.resume, collection.environment, settings);

@@ -71,6 +71,7 @@ private:
     const std::string criterion_;
     const std::string validationFolder_;
     const int validationSets_;
+    const bool resampled_;
 };
 
 // One row per generation (learning_log::row), after the header; the validation column when the

@@ -6,8 +6,8 @@
 
 namespace gp {
 
-Validation::Validation(const Collection& collection, const Settings& settings, int column)
-    : evaluator_(collection, settings.threads, *rules::schemeNamed(settings.scheme)), column_(column) {}
+Validation::Validation(const Collection& collection, const Settings& settings, int column, Totals totals)
+    : evaluator_(collection, settings.threads, *rules::schemeNamed(settings.scheme)), column_(column), reported_(totals) {}
 
 // The population's best individuals, in order, one of each rule.
 std::vector<const Individual*> Validation::bestDistinct(const std::vector<Individual>& population) const {
@@ -25,9 +25,14 @@ std::vector<const Individual*> Validation::bestDistinct(const std::vector<Indivi
     return picks;
 }
 
-double Validation::totalOf(const Individual& individual) {
+const std::vector<double>& Validation::totalsOf(const Individual& individual) {
     const auto tree = [](const Measured& m) -> const rules::Tree& { return m.tree; };
-    return rules::findTree(measured_, individual.hash, individual.tree, tree)->total;
+    return rules::findTree(measured_, individual.hash, individual.tree, tree)->totals;
+}
+
+double Validation::totalOf(const Individual& individual) {
+    const double value = totalsOf(individual)[static_cast<std::size_t>(column_)];
+    return std::isnan(value) ? std::numeric_limits<double>::infinity() : value;
 }
 
 void Validation::consider(const std::vector<Individual>& population) {
@@ -42,15 +47,18 @@ void Validation::consider(const std::vector<Individual>& population) {
     }
     std::vector<std::vector<double>> totals;
     evaluator_.measure(trees, totals);
-    for (std::size_t i = 0; i < fresh.size(); ++i) {
-        const double value = totals[i][static_cast<std::size_t>(column_)];
-        measured_.emplace(fresh[i]->hash, Measured{fresh[i]->tree, std::isnan(value) ? std::numeric_limits<double>::infinity() : value});
-    }
+    for (std::size_t i = 0; i < fresh.size(); ++i) measured_.emplace(fresh[i]->hash, Measured{fresh[i]->tree, std::move(totals[i])});
     for (const Individual* pick : picks) {
         const double value = totalOf(*pick);
-        if (chosen_.totals.empty() || value < total_ || (value == total_ && better(*pick, chosen_))) {
+        // Of equal totals the better on the training sets; a reported rule's own are not comparable.
+        const bool tieWon = reported_ == Totals::Reported ? pick->tree.size() < chosen_.tree.size() : better(*pick, chosen_);
+        if (chosen_.totals.empty() || value < total_ || (value == total_ && tieWon)) {
             chosen_ = *pick;
             total_ = value;
+            if (reported_ == Totals::Reported) {
+                chosen_.totals = totalsOf(*pick);
+                chosen_.fitness = value;
+            }
         }
     }
 }

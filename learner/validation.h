@@ -21,8 +21,12 @@ public:
     // How many of each generation's best distinct rules are measured on the validation collection.
     static constexpr int kRulesPerGeneration = 10;
 
+    // Whose totals the chosen rule reports: those of the training sets that measured it, or, where
+    // the training collection itself chooses among rules measured on drawn sets, its totals there.
+    enum class Totals { Training, Reported };
+
     // `column` is the fitness criterion's column of the results.
-    Validation(const Collection& collection, const Settings& settings, int column);
+    Validation(const Collection& collection, const Settings& settings, int column, Totals totals = Totals::Training);
 
     // Measures the generation's best distinct rules that were not measured there before; the best
     // of them there replaces the chosen rule when its total is lower (on a tie, when it is better
@@ -40,15 +44,17 @@ public:
 private:
     struct Measured {
         rules::Tree tree;
-        double total;
+        std::vector<double> totals;
     };
     ParallelEvaluator evaluator_;
     const int column_;
+    const Totals reported_;
     std::unordered_multimap<std::uint64_t, Measured> measured_;  // by the tree's hash
     Individual chosen_;
     double total_ = 0;
 
     std::vector<const Individual*> bestDistinct(const std::vector<Individual>& population) const;
+    const std::vector<double>& totalsOf(const Individual& individual);
     double totalOf(const Individual& individual);
 };
 

@@ -1,0 +1,21 @@
+#pragma once
+
+// Training sets drawn afresh, like those of the training collection: the generator's own draw
+// from the collection's definition, taken into a collection in memory with the tables the loader
+// derives. A run that measures each generation on new sets cannot fit the sets' chance details.
+#include <cstdint>
+#include <string>
+
+#include "fitness/collection.h"
+
+namespace gp {
+
+// What keeps the collection's sets from being drawn again, or "" if nothing: precedence
+// constraints are read from a file, never drawn.
+std::string drawProblem(const Collection& training);
+
+// The sets `generator --seed seed` would draw from the definition file `definitionPath` (the
+// training collection's), with the training collection's features.
+Collection drawnLike(const Collection& training, const std::string& definitionPath, std::uint32_t seed);
+
+}  // namespace gp
