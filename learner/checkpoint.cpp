@@ -1,5 +1,6 @@
 #include "learner/checkpoint.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -182,6 +183,10 @@ void SavedRun::readHead() {
         value = reader_.rest();
     }
     for (const char* key : kMarks) marks_.push_back(readMark(reader_, key));
+    // A run checkpointed before an option existed ran as the option's value then says.
+    const bool resampleSaved = std::any_of(options_.begin(), options_.end(), [](const auto& o) { return o.first == "--resample"; });
+    const auto validation = std::find_if(options_.begin(), options_.end(), [](const auto& o) { return o.first == "--validation"; });
+    if (!resampleSaved && validation != options_.end()) options_.insert(validation + 1, {"--resample", "no"});
 }
 
 void SavedRun::agreeWith(Settings& settings) const {

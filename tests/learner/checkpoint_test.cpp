@@ -153,6 +153,13 @@ const Refusal kRefusals[] = {
     {"CutShort", [](TempDir& d) { d.write("ck.txt", d.read("ck.txt").substr(0, 2000)); }, "", kDamaged},
     {"TreeCutShort", cutTree, "", "the line ends before its last word."},
     {"OtherOptions", [](TempDir&) {}, "--tournament 3", "is of a run with --tournament 7; this run has --tournament 3."},
+    {"WrittenBeforeResampling",
+     [](TempDir& d) {
+         replace(d, "ck.txt", "options 24\n", "options 23\n");
+         replace(d, "ck.txt", "option --resample yes\n", "");
+         rehash(d);
+     },
+     "", "is of a run with --resample no; this run has --resample yes."},
     {"ShorterHallOfFame", [](TempDir& d) { d.write("learner_hof.txt", "# learner\n"); }, "",
      "of the hall-of-fame file \"learner_hof.txt\", which is shorter."},
     {"MissingLog", [](TempDir& d) { std::filesystem::remove(d.file("learner_log.csv")); }, "",
