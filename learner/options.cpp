@@ -41,8 +41,8 @@ void addEvolutionOptions(CLI::App& app, gp::Settings& s) {
     // Two callbacks, as a flag pair would give the setting a value when neither is given.
     app.add_flag_callback("--resample", [&s] { s.resample = true; },
                           "measure each generation after the first on training sets drawn afresh from the training "
-                          "collection's definition, which then chooses the hall of fame's rule (default: on one "
-                          "machine)");
+                          "collection's definition, which then chooses the hall of fame's rule (default: on, unless "
+                          "the collection's sets cannot be drawn)");
     app.add_flag_callback("--no-resample", [&s] { s.resample = false; }, "measure every generation on the training "
                                                                           "collection");
     app.add_option("--hof", s.hallOfFame, "hall-of-fame file, for pomocni")->capture_default_str();

@@ -115,15 +115,13 @@ std::string defaultSelection(Environment environment) {
     return environment == Environment::Single || environment == Environment::JobShop ? "lexicase" : "tournament";
 }
 
-bool defaultResample(Environment environment) { return environment == Environment::Single; }
-
 std::string resolveFor(Settings& s, const Collection& training) {
     const Environment environment = training.environment;
     const std::string problem = rules::schemeProblem(s.scheme, environment);
     if (!problem.empty()) return problem;
     const std::string undrawable = drawProblem(training);
     if (s.resample.value_or(false) && !undrawable.empty()) return "--resample: " + undrawable + ".";
-    if (!s.resample) s.resample = defaultResample(environment) && undrawable.empty();
+    if (!s.resample) s.resample = undrawable.empty();
     if (s.scheme.empty()) s.scheme = rules::nameOf(rules::defaultScheme(environment));
     if (s.selection.empty()) s.selection = defaultSelection(environment);
     if (!s.population) s.population = defaultPopulation(environment);

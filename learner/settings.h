@@ -36,7 +36,7 @@ struct Settings {
     bool seedClassical = true;  // the environment's classical heuristics, as rules, join the first generation
     std::string seedsFile;      // the individuals of this seed file join it too
     std::string validation;     // a folder whose collection chooses the hall of fame's rule
-    std::optional<bool> resample;  // training sets drawn afresh each generation; none: the environment's
+    std::optional<bool> resample;  // training sets drawn afresh each generation; none: where they can be
     std::string hallOfFame = "learner_hof.txt";
     std::string log = learning_log::kDefaultFile;
     std::string definition = "fitness.txt";
@@ -66,13 +66,11 @@ int defaultPopulation(Environment environment);
 int defaultMaxDepth(Environment environment);
 std::string defaultSelection(Environment environment);
 
-// Whether each generation after the first is measured on training sets drawn afresh where the
-// settings leave it open: on one machine, where rules fitted the chance details of 50 sets.
-bool defaultResample(Environment environment);
-
-// Fills in what the settings leave open for the training collection (its environment, and whether
-// its sets can be drawn afresh); returns what is wrong with the result there (a scheme that does
-// not fit it, depths beyond its maximum, sets asked to be drawn that cannot be), or "" if nothing.
+// Fills in what the settings leave open for the training collection: its environment's defaults,
+// and training sets drawn afresh each generation wherever they can be, which gave rules that carry
+// over to other collections better in every environment. Returns what is wrong with the result
+// there (a scheme that does not fit it, depths beyond its maximum, sets asked to be drawn that
+// cannot be), or "" if nothing.
 std::string resolveFor(Settings& settings, const Collection& training);
 
 // The operators named in a comma-separated list; an unknown name is left out (and, when asked for,
