@@ -105,7 +105,9 @@ std::string settingsProblem(const Settings& s) {
     return "";
 }
 
-int defaultPopulation(Environment environment) { return environment == Environment::JobShop ? 1000 : 500; }
+int defaultPopulation(Environment environment) {
+    return environment == Environment::JobShop || environment == Environment::Single ? 1000 : 500;
+}
 
 int defaultMaxDepth(Environment environment) {
     return environment == Environment::Single || environment == Environment::Uniform ? 10 : 6;
