@@ -184,9 +184,13 @@ void SavedRun::readHead() {
     }
     for (const char* key : kMarks) marks_.push_back(readMark(reader_, key));
     // A run checkpointed before an option existed ran as the option's value then says.
-    const bool resampleSaved = std::any_of(options_.begin(), options_.end(), [](const auto& o) { return o.first == "--resample"; });
-    const auto validation = std::find_if(options_.begin(), options_.end(), [](const auto& o) { return o.first == "--validation"; });
-    if (!resampleSaved && validation != options_.end()) options_.insert(validation + 1, {"--resample", "no"});
+    const auto named = [this](const char* name) {
+        return std::find_if(options_.begin(), options_.end(),
+                            [name](const auto& option) { return option.first == name; });
+    };
+    const auto validation = named("--validation");
+    if (named("--resample") == options_.end() && validation != options_.end())
+        options_.insert(validation + 1, {"--resample", "no"});
 }
 
 void SavedRun::agreeWith(Settings& settings) const {

@@ -50,7 +50,6 @@ Evolution::Evolution(const Collection& collection, const Settings& settings, std
       column_(criterionColumn(criterion_, collection.environment)),
       primitives_(collection, operatorsIn(settings.functions)),
       random_(settings.seed),
-      training_(collection),
       evaluator_(collection, settings.threads, *rules::schemeNamed(settings.scheme)),
       seeds_(std::move(seeds)) {
     if (settings.selection == "lexicase") lexicase_.emplace();
@@ -58,7 +57,6 @@ Evolution::Evolution(const Collection& collection, const Settings& settings, std
         validation_ = std::make_unique<Validation>(*validation, settings, column_);
     } else if (*settings.resample) {
         validation_ = std::make_unique<Validation>(collection, settings, column_, Validation::Totals::Reported);
-        validationIsTraining_ = true;
     }
 }
 
@@ -89,7 +87,8 @@ void Evolution::step() {
 // too: values on other sets do not compare.
 void Evolution::drawTrainingSets() {
     const auto seed = static_cast<std::uint32_t>(random_.below(std::numeric_limits<int>::max()));
-    Collection sets = drawnLike(training_, training_.fileInFolder(settings_.definition), seed);
+    const Collection& training = evaluator_.collection();
+    Collection sets = drawnLike(training, training.fileInFolder(settings_.definition), seed);
     // The sets of one definition have its shapes, so the workers' workspaces stay bound to the one
     // collection whose contents change between generations.
     if (drawn_) {
@@ -109,7 +108,7 @@ const Individual& Evolution::chosen() const { return validation_ ? validation_->
 
 GenerationSummary Evolution::summary() const {
     std::optional<double> validationTotal;
-    if (validation_ && !validationIsTraining_) validationTotal = validation_->total();
+    if (validation_ && validation_->reported() == Validation::Totals::Training) validationTotal = validation_->total();
     return {generation_, chosen(), *generationBest_, meanFitness_, rulesMeasured_, validationTotal};
 }
 
@@ -140,13 +139,12 @@ void Evolution::measure() {
         unsaved_.clear();
         forgotten_ = true;
     }
-    const auto rememberedTree = [](const Remembered& r) -> const rules::Tree& { return r.tree; };
     std::vector<const Individual*> pending;
     std::unordered_multimap<std::uint64_t, std::size_t> pendingIndex;
     const auto pendingTree = [&](std::size_t i) -> const rules::Tree& { return pending[i]->tree; };
     for (const Individual& individual : population_) {
         if (!individual.totals.empty()) continue;
-        const Remembered* known = rules::findTree(measured_, individual.hash, individual.tree, rememberedTree);
+        const Remembered* known = rules::findTree(measured_, individual.hash, individual.tree, treeOf);
         if ((known && known->sets == setsInHand_) ||
             rules::findTree(pendingIndex, individual.hash, individual.tree, pendingTree))
             continue;
@@ -156,7 +154,7 @@ void Evolution::measure() {
     measureNew(pending);
     for (Individual& individual : population_) {
         if (!individual.totals.empty()) continue;
-        const Remembered& remembered = *rules::findTree(measured_, individual.hash, individual.tree, rememberedTree);
+        const Remembered& remembered = *rules::findTree(measured_, individual.hash, individual.tree, treeOf);
         individual.totals = remembered.totals;
         individual.cases = remembered.cases;
         individual.fitness = fitnessOf(individual.totals);
@@ -170,10 +168,9 @@ void Evolution::measureNew(const std::vector<const Individual*>& pending) {
     std::vector<std::vector<double>> totals;
     std::vector<std::vector<double>> cases(pending.size());
     measuring().measure(trees, totals, lexicase_ ? &cases : nullptr, column_);
-    const auto rememberedTree = [](const Remembered& r) -> const rules::Tree& { return r.tree; };
     for (std::size_t i = 0; i < pending.size(); ++i) {
         // A rule known from other sets keeps the generation that found it.
-        if (Remembered* known = rules::findTree(measured_, pending[i]->hash, pending[i]->tree, rememberedTree)) {
+        if (Remembered* known = rules::findTree(measured_, pending[i]->hash, pending[i]->tree, treeOf)) {
             known->totals = std::move(totals[i]);
             known->cases = std::move(cases[i]);
             known->sets = setsInHand_;

@@ -129,7 +129,6 @@ private:
     const int column_;
     const PrimitiveSet primitives_;
     RandomStream random_;
-    const Collection& training_;
     ParallelEvaluator evaluator_;  // on the training collection
     // With the training sets drawn afresh: the sets in hand, drawn for generation setsInHand_.
     std::unique_ptr<Collection> drawn_;
@@ -141,7 +140,6 @@ private:
     std::unordered_multimap<std::uint64_t, Remembered> measured_;  // rules measured so far, by hash
     std::vector<const Remembered*> unsaved_;  // in measured_, not yet given to a save
     bool forgotten_ = false;                  // measured_ was emptied since the last save
-    bool validationIsTraining_ = false;       // the training collection chooses, the sets being drawn
     std::size_t rulesMeasured_ = 0;
     std::uint64_t ratedBefore_ = 0;  // candidates rated before the run was restored
     std::vector<Individual> population_;
@@ -150,6 +148,7 @@ private:
     double meanFitness_ = 0;
     Individual best_;
 
+    static const rules::Tree& treeOf(const Remembered& rule) { return rule.tree; }
     const Individual& chosen() const;
     ParallelEvaluator& measuring() { return drawnEvaluator_ ? *drawnEvaluator_ : evaluator_; }
     void drawTrainingSets();

@@ -34,6 +34,7 @@ public:
     void consider(const std::vector<Individual>& population);
 
     const Individual& chosen() const { return chosen_; }
+    Totals reported() const { return reported_; }
     double total() const { return total_; }
     // The choice so far, as a checkpoint kept it.
     void restore(Individual chosen, double total) {
