@@ -51,6 +51,7 @@ std::vector<std::pair<std::string, std::string>> resultOptions(const Settings& s
             {"--seeds", oneLine(s.seedsFile)},
             {"--validation", oneLine(s.validation)},
             {"--resample", s.resample.value() ? "yes" : "no"},
+            {"--choice-draws", number(s.choiceDraws)},
             {"--definition", oneLine(s.definition)},
             {"--collection", oneLine(s.collection)},
             {"--hof", oneLine(s.hallOfFame)},
@@ -191,6 +192,9 @@ void SavedRun::readHead() {
     const auto validation = named("--validation");
     if (named("--resample") == options_.end() && validation != options_.end())
         options_.insert(validation + 1, {"--resample", "no"});
+    const auto resample = named("--resample");
+    if (named("--choice-draws") == options_.end() && resample != options_.end())
+        options_.insert(resample + 1, {"--choice-draws", "0"});
 }
 
 void SavedRun::agreeWith(Settings& settings) const {

@@ -15,6 +15,14 @@ namespace {
 // How often a child that repeats a rule of its generation is made again.
 constexpr int kFreshDraws = 10;
 
+// Mixed into the run's seed for the stream of the sets that choose the rule.
+constexpr std::uint64_t kChoiceStream = 0x63686f696365ull;
+
+// A seed for a draw of sets, as `generator --seed` takes it.
+std::uint32_t drawSeed(RandomStream& random) {
+    return static_cast<std::uint32_t>(random.below(std::numeric_limits<int>::max()));
+}
+
 // Past this many remembered rules, or this many remembered values of theirs (lexicase selection
 // keeps every set's value of each rule), the memory of measured rules starts afresh.
 constexpr std::size_t kRememberedRules = 1000000;
@@ -56,7 +64,17 @@ Evolution::Evolution(const Collection& collection, const Settings& settings, std
     if (validation) {
         validation_ = std::make_unique<Validation>(*validation, settings, column_);
     } else if (*settings.resample) {
-        validation_ = std::make_unique<Validation>(collection, settings, column_, Validation::Totals::Reported);
+        const Collection* choosing = &collection;
+        if (settings.choiceDraws > 0) {
+            // A stream of their own, so that the evolution is the same whichever sets choose.
+            RandomStream choices(settings.seed ^ kChoiceStream);
+            std::vector<std::uint32_t> seeds;
+            for (int draw = 0; draw < settings.choiceDraws; ++draw) seeds.push_back(drawSeed(choices));
+            choosing_ = std::make_unique<Collection>(
+                drawnLike(collection, collection.fileInFolder(settings.definition), seeds));
+            choosing = choosing_.get();
+        }
+        validation_ = std::make_unique<Validation>(*choosing, settings, column_, &evaluator_);
     }
 }
 
@@ -86,9 +104,8 @@ void Evolution::step() {
 // sets on any number of threads and after a resume. Every individual is measured on them, the elite
 // too: values on other sets do not compare.
 void Evolution::drawTrainingSets() {
-    const auto seed = static_cast<std::uint32_t>(random_.below(std::numeric_limits<int>::max()));
     const Collection& training = evaluator_.collection();
-    Collection sets = drawnLike(training, training.fileInFolder(settings_.definition), seed);
+    Collection sets = drawnLike(training, training.fileInFolder(settings_.definition), {drawSeed(random_)});
     // The sets of one definition have its shapes, so the workers' workspaces stay bound to the one
     // collection whose contents change between generations.
     if (drawn_) {
@@ -104,11 +121,12 @@ void Evolution::drawTrainingSets() {
     }
 }
 
+
 const Individual& Evolution::chosen() const { return validation_ ? validation_->chosen() : best_; }
 
 GenerationSummary Evolution::summary() const {
     std::optional<double> validationTotal;
-    if (validation_ && validation_->reported() == Validation::Totals::Training) validationTotal = validation_->total();
+    if (validation_ && !validation_->reportsTrainingTotals()) validationTotal = validation_->total();
     return {generation_, chosen(), *generationBest_, meanFitness_, rulesMeasured_, validationTotal};
 }
 

@@ -136,6 +136,7 @@ private:
     int setsInHand_ = 0;
     std::vector<rules::Tree> seeds_;
     std::optional<LexicaseSelection> lexicase_;
+    std::unique_ptr<Collection> choosing_;  // the drawn sets that choose the rule, where they do
     std::unique_ptr<Validation> validation_;
     std::unordered_multimap<std::uint64_t, Remembered> measured_;  // rules measured so far, by hash
     std::vector<const Remembered*> unsaved_;  // in measured_, not yet given to a save

@@ -45,6 +45,10 @@ void addEvolutionOptions(CLI::App& app, gp::Settings& s) {
                           "the collection's sets cannot be drawn)");
     app.add_flag_callback("--no-resample", [&s] { s.resample = false; }, "measure every generation on the training "
                                                                           "collection");
+    app.add_option("--choice-draws", s.choiceDraws,
+                   "with training sets drawn afresh and no --validation, the hall of fame's rule is chosen on the "
+                   "sets of this many collections drawn like the training one (0: on the training collection)")
+        ->capture_default_str();
     app.add_option("--hof", s.hallOfFame, "hall-of-fame file, for pomocni")->capture_default_str();
     app.add_option("--log", s.log, "per-generation CSV log")->capture_default_str();
 }

@@ -92,13 +92,15 @@ HallOfFame::HallOfFame(const Collection& collection, const Settings& settings, c
       criterion_(criterion),
       validationFolder_(validation ? validation->folder : ""),
       validationSets_(validation ? validation->sets() : 0),
-      resampled_(*settings.resample) {}
+      resampled_(*settings.resample),
+      choiceSets_(resampled_ && !validation ? settings.choiceDraws * collection.sets() : 0) {}
 
 void HallOfFame::generationDone(const GenerationSummary& summary) {
     const Individual& best = summary.best;
     std::string block = formatted("-- Generacija: %d\n", summary.generation);
     block += formatted("fitness %g (%s total over %d sets", best.fitness, criterion_.c_str(), sets_);
     if (resampled_ && !summary.validationTotal) block += "; each generation after the first measured on sets drawn afresh";
+    if (choiceSets_ > 0) block += formatted(", the rule chosen on %d sets drawn for the run", choiceSets_);
     if (summary.validationTotal)
         block += formatted("; chosen by the validation collection %s: %g over its %d sets", validationFolder_.c_str(),
                            *summary.validationTotal, validationSets_);

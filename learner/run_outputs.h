@@ -72,6 +72,7 @@ private:
     const std::string validationFolder_;
     const int validationSets_;
     const bool resampled_;
+    const int choiceSets_;  // the drawn sets that choose the rule; 0: the training collection chooses
 };
 
 // One row per generation (learning_log::row), after the header; the validation column when the

@@ -85,6 +85,7 @@ std::string settingsProblem(const Settings& s) {
     if (operatorsIn(s.functions, &unknown).empty() || !unknown.empty())
         return "--functions must list operators among + - * / neg max min pos exp, separated by commas (given: " +
                s.functions + ").";
+    if (s.choiceDraws < 0 || s.choiceDraws > 100) return outside("--choice-draws", s.choiceDraws, 0, 100);
     if (s.threads < 1 || s.threads > 1024) return outside("--threads", s.threads, 1, 1024);
     if (!s.criterion.empty() && !isComparedCriterion(s.criterion))
         return "--criterion must be Twt, Uwt, Fwt or Cmax (given: " + s.criterion + ").";

@@ -37,6 +37,9 @@ struct Settings {
     std::string seedsFile;      // the individuals of this seed file join it too
     std::string validation;     // a folder whose collection chooses the hall of fame's rule
     std::optional<bool> resample;  // training sets drawn afresh each generation; none: where they can be
+    // With them, and no validation collection: the rule is chosen on the sets of this many
+    // collections drawn like the training one, once for the run; 0: on the training collection.
+    int choiceDraws = 5;
     std::string hallOfFame = "learner_hof.txt";
     std::string log = learning_log::kDefaultFile;
     std::string definition = "fitness.txt";

@@ -1,5 +1,7 @@
 #include "learner/training_draw.h"
 
+#include <algorithm>
+
 #include "core/fatal.h"
 #include "generator/drawn_tables.h"
 
@@ -12,10 +14,42 @@ std::string drawProblem(const Collection& training) {
     return "";
 }
 
-Collection drawnLike(const Collection& training, const std::string& definitionPath, std::uint32_t seed) {
-    DrawnTables drawn;
-    if (!drawTables(definitionPath, seed, drawn))
-        fatalError("learner: the definition \"" + definitionPath + "\" cannot be read again to draw training sets.");
+namespace {
+
+// `more`'s rows below `into`'s. The draws of one definition give every table the same width.
+void appendRows(Matrix& into, const Matrix& more) {
+    if (into.empty()) {
+        into = more;
+        return;
+    }
+    if (more.empty()) return;
+    if (more.cols != into.cols) fatalError("learner: draws of one definition gave tables of different widths.");
+    Matrix both;
+    both.init(into.rows + more.rows, into.cols);
+    std::copy(into.rowData(0), into.rowData(0) + static_cast<std::size_t>(into.rows) * into.cols, both.rowData(0));
+    std::copy(more.rowData(0), more.rowData(0) + static_cast<std::size_t>(more.rows) * more.cols, both.rowData(into.rows));
+    into = std::move(both);
+}
+
+DrawnTables drawnTables(const std::string& definitionPath, const std::vector<std::uint32_t>& seeds) {
+    DrawnTables all;
+    for (const std::uint32_t seed : seeds) {
+        DrawnTables one;
+        if (!drawTables(definitionPath, seed, one))
+            fatalError("learner: the definition \"" + definitionPath + "\" cannot be read again to draw training sets.");
+        for (auto table : {&DrawnTables::jobCount, &DrawnTables::processingSum, &DrawnTables::processingTimes,
+                           &DrawnTables::dueDates, &DrawnTables::weights, &DrawnTables::releaseTimes,
+                           &DrawnTables::machineCount, &DrawnTables::speeds})
+            appendRows(all.*table, one.*table);
+    }
+    return all;
+}
+
+}  // namespace
+
+Collection drawnLike(const Collection& training, const std::string& definitionPath,
+                     const std::vector<std::uint32_t>& seeds) {
+    DrawnTables drawn = drawnTables(definitionPath, seeds);
     Collection sets = training;
     sets.jobCount = std::move(drawn.jobCount);
     sets.processingSum = std::move(drawn.processingSum);

@@ -5,6 +5,7 @@
 // derives. A run that measures each generation on new sets cannot fit the sets' chance details.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "fitness/collection.h"
 
@@ -14,8 +15,10 @@ namespace gp {
 // constraints are read from a file, never drawn.
 std::string drawProblem(const Collection& training);
 
-// The sets `generator --seed seed` would draw from the definition file `definitionPath` (the
-// training collection's), with the training collection's features.
-Collection drawnLike(const Collection& training, const std::string& definitionPath, std::uint32_t seed);
+// The sets `generator --seed S` would draw from the definition file `definitionPath` (the training
+// collection's) for each S of `seeds`, one draw's sets after the other's, with the training
+// collection's features.
+Collection drawnLike(const Collection& training, const std::string& definitionPath,
+                     const std::vector<std::uint32_t>& seeds);
 
 }  // namespace gp

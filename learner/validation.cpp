@@ -6,8 +6,8 @@
 
 namespace gp {
 
-Validation::Validation(const Collection& collection, const Settings& settings, int column, Totals totals)
-    : evaluator_(collection, settings.threads, *rules::schemeNamed(settings.scheme)), column_(column), reported_(totals) {}
+Validation::Validation(const Collection& collection, const Settings& settings, int column, ParallelEvaluator* training)
+    : evaluator_(collection, settings.threads, *rules::schemeNamed(settings.scheme)), column_(column), training_(training) {}
 
 // The population's best individuals, in order, one of each rule.
 std::vector<const Individual*> Validation::bestDistinct(const std::vector<Individual>& population) const {
@@ -35,6 +35,13 @@ double Validation::totalOf(const Individual& individual) {
     return std::isnan(value) ? std::numeric_limits<double>::infinity() : value;
 }
 
+void Validation::reportTrainingTotals() {
+    std::vector<std::vector<double>> totals;
+    training_->measure({&chosen_.tree}, totals);
+    chosen_.totals = std::move(totals.front());
+    chosen_.fitness = chosen_.totals[static_cast<std::size_t>(column_)];
+}
+
 void Validation::consider(const std::vector<Individual>& population) {
     const std::vector<const Individual*> picks = bestDistinct(population);
     std::vector<const Individual*> fresh;
@@ -51,14 +58,11 @@ void Validation::consider(const std::vector<Individual>& population) {
     for (const Individual* pick : picks) {
         const double value = totalOf(*pick);
         // Of equal totals the better on the training sets; a reported rule's own are not comparable.
-        const bool tieWon = reported_ == Totals::Reported ? pick->tree.size() < chosen_.tree.size() : better(*pick, chosen_);
+        const bool tieWon = training_ ? pick->tree.size() < chosen_.tree.size() : better(*pick, chosen_);
         if (chosen_.totals.empty() || value < total_ || (value == total_ && tieWon)) {
             chosen_ = *pick;
             total_ = value;
-            if (reported_ == Totals::Reported) {
-                chosen_.totals = totalsOf(*pick);
-                chosen_.fitness = value;
-            }
+            if (training_) reportTrainingTotals();
         }
     }
 }

@@ -21,12 +21,11 @@ public:
     // How many of each generation's best distinct rules are measured on the validation collection.
     static constexpr int kRulesPerGeneration = 10;
 
-    // Whose totals the chosen rule reports: those of the training sets that measured it, or, where
-    // the training collection itself chooses among rules measured on drawn sets, its totals there.
-    enum class Totals { Training, Reported };
-
-    // `column` is the fitness criterion's column of the results.
-    Validation(const Collection& collection, const Settings& settings, int column, Totals totals = Totals::Training);
+    // `column` is the fitness criterion's column of the results. The chosen rule reports the totals
+    // of the training sets that measured it, or, where the rules were measured on sets drawn
+    // afresh, which do not compare, its totals on `training`, the training collection.
+    Validation(const Collection& collection, const Settings& settings, int column,
+               ParallelEvaluator* training = nullptr);
 
     // Measures the generation's best distinct rules that were not measured there before; the best
     // of them there replaces the chosen rule when its total is lower (on a tie, when it is better
@@ -34,7 +33,7 @@ public:
     void consider(const std::vector<Individual>& population);
 
     const Individual& chosen() const { return chosen_; }
-    Totals reported() const { return reported_; }
+    bool reportsTrainingTotals() const { return training_ != nullptr; }
     double total() const { return total_; }
     // The choice so far, as a checkpoint kept it.
     void restore(Individual chosen, double total) {
@@ -49,7 +48,7 @@ private:
     };
     ParallelEvaluator evaluator_;
     const int column_;
-    const Totals reported_;
+    ParallelEvaluator* const training_;
     std::unordered_multimap<std::uint64_t, Measured> measured_;  // by the tree's hash
     Individual chosen_;
     double total_ = 0;
@@ -57,6 +56,7 @@ private:
     std::vector<const Individual*> bestDistinct(const std::vector<Individual>& population) const;
     const std::vector<double>& totalsOf(const Individual& individual);
     double totalOf(const Individual& individual);
+    void reportTrainingTotals();
 };
 
 }  // namespace gp

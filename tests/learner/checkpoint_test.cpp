@@ -155,11 +155,18 @@ const Refusal kRefusals[] = {
     {"OtherOptions", [](TempDir&) {}, "--tournament 3", "is of a run with --tournament 7; this run has --tournament 3."},
     {"WrittenBeforeResampling",
      [](TempDir& d) {
-         replace(d, "ck.txt", "options 24\n", "options 23\n");
-         replace(d, "ck.txt", "option --resample yes\n", "");
+         replace(d, "ck.txt", "options 25\n", "options 23\n");
+         replace(d, "ck.txt", "option --resample yes\noption --choice-draws 5\n", "");
          rehash(d);
      },
      "", "is of a run with --resample no; this run has --resample yes."},
+    {"WrittenBeforeChoiceDraws",
+     [](TempDir& d) {
+         replace(d, "ck.txt", "options 25\n", "options 24\n");
+         replace(d, "ck.txt", "option --choice-draws 5\n", "");
+         rehash(d);
+     },
+     "", "is of a run with --choice-draws 0; this run has --choice-draws 5."},
     {"ShorterHallOfFame", [](TempDir& d) { d.write("learner_hof.txt", "# learner\n"); }, "",
      "of the hall-of-fame file \"learner_hof.txt\", which is shorter."},
     {"MissingLog", [](TempDir& d) { std::filesystem::remove(d.file("learner_log.csv")); }, "",

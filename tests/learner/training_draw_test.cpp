@@ -19,14 +19,14 @@ using namespace learning_files;
 
 namespace {
 
-// The same shape and the same values.
-void expectSameTable(const Matrix& drawn, const Matrix& read, const char* name) {
+// The same width and the same values, the read table's rows standing in the drawn one from firstRow on.
+void expectSameTable(const Matrix& drawn, const Matrix& read, const char* name, int firstRow = 0) {
     SCOPED_TRACE(name);
-    ASSERT_EQ(drawn.rows, read.rows);
+    ASSERT_GE(drawn.rows, firstRow + read.rows);
     ASSERT_EQ(drawn.cols, read.cols);
     for (int row = 0; row < read.rows; ++row)
         for (int col = 0; col < read.cols; ++col)
-            ASSERT_EQ(drawn.get(row, col), read.get(row, col))
+            ASSERT_EQ(drawn.get(firstRow + row, col), read.get(row, col))
                 << row << ", " << col;
 }
 
@@ -40,13 +40,20 @@ TEST(TrainingDraw, DrawnSetsAreTheGeneratorsSetsForTheSeed) {
         learning_testing::generateCollection(second, definition.definition, 51);
         const Collection training = learning_testing::loadGenerated(first);
         const Collection written = learning_testing::loadGenerated(second);
-        const Collection drawn = gp::drawnLike(training, first.file("fitness.txt"), 51);
+        const Collection drawn = gp::drawnLike(training, first.file("fitness.txt"), {51});
+        ASSERT_EQ(drawn.sets(), written.sets());
         expectSameTable(drawn.processingTimes, written.processingTimes, "processing times");
         expectSameTable(drawn.dueDates, written.dueDates, "due dates");
         expectSameTable(drawn.weights, written.weights, "weights");
         expectSameTable(drawn.releaseTimes, written.releaseTimes, "release times");
         expectSameTable(drawn.processingSum, written.processingSum, "SP");
         if (definition.environment == Environment::Uniform) expectSameTable(drawn.speeds, written.speeds, "speeds");
+        // Two draws: the second's sets follow the first's.
+        const Collection both = gp::drawnLike(training, first.file("fitness.txt"), {51, 50});
+        ASSERT_EQ(both.sets(), 2 * written.sets());
+        expectSameTable(both.processingTimes, written.processingTimes, "the first draw");
+        expectSameTable(both.processingTimes, training.processingTimes, "the second draw", written.sets());
+        expectSameTable(both.dueDates, training.dueDates, "the second draw's due dates", written.sets());
         const rules::Scheme scheme = rules::defaultScheme(definition.environment);
         const rules::Tree wspt = rules::parseInfix("w / (p + wait)", definition.environment);
         rules::CompiledRule onDrawn(wspt, definition.environment), onWritten(wspt, definition.environment);
@@ -80,13 +87,15 @@ TEST(TrainingDraw, CollectionsWhoseSetsCannotBeDrawnAreRefusedOnlyWhenAsked) {
 TEST(LearningProgram, ARunOnDrawnSetsReportsTheTrainingCollectionsTotals) {
     TempDir dir;
     learning_testing::generateCollection(dir, collections()[0].definition, 53);
-    const std::string run = "--generations 4 --seed 3 --population 40 --resample ";
+    const std::string run = "--generations 4 --seed 3 --population 40 --resample --choice-draws 2 ";
     ASSERT_EQ(runProgram(LEARNER_BIN, run + "--threads 1 --hof one.txt --log one.csv", dir.path()).status, 0);
     ASSERT_EQ(runProgram(LEARNER_BIN, run + "--threads 3", dir.path()).status, 0);
     EXPECT_EQ(dir.read("one.txt"), dir.read("learner_hof.txt"));
     EXPECT_EQ(dir.read("one.csv"), dir.read("learner_log.csv"));
     const std::vector<std::string> last = generationsOf(dir.read("one.txt")).back();
-    EXPECT_NE(last[0].find("; each generation after the first measured on sets drawn afresh)"), std::string::npos);
+    EXPECT_NE(last[0].find("; each generation after the first measured on sets drawn afresh, the rule chosen on 6 "
+                           "sets drawn for the run)"),
+              std::string::npos);
     dir.write("seed.obm", seedFileWith(last[5]));
     const RunResult tested = runProgram(LEARNER_BIN, "--test seed.obm", dir.path());
     EXPECT_EQ("fitness " + labelled(tested.out).at("Twt"), last[0].substr(0, last[0].find(' ', 8)));
