@@ -121,7 +121,6 @@ void Evolution::drawTrainingSets() {
     }
 }
 
-
 const Individual& Evolution::chosen() const { return validation_ ? validation_->chosen() : best_; }
 
 GenerationSummary Evolution::summary() const {

@@ -26,8 +26,9 @@ void appendRows(Matrix& into, const Matrix& more) {
     if (more.cols != into.cols) fatalError("learner: draws of one definition gave tables of different widths.");
     Matrix both;
     both.init(into.rows + more.rows, into.cols);
-    std::copy(into.rowData(0), into.rowData(0) + static_cast<std::size_t>(into.rows) * into.cols, both.rowData(0));
-    std::copy(more.rowData(0), more.rowData(0) + static_cast<std::size_t>(more.rows) * more.cols, both.rowData(into.rows));
+    const auto values = [](const Matrix& table) { return static_cast<std::size_t>(table.rows) * table.cols; };
+    std::copy(into.rowData(0), into.rowData(0) + values(into), both.rowData(0));
+    std::copy(more.rowData(0), more.rowData(0) + values(more), both.rowData(into.rows));
     into = std::move(both);
 }
 
