@@ -134,6 +134,16 @@ void cutTree(TempDir& dir) {
     rehash(dir);
 }
 
+// A checkpoint of a learner that did not have these options yet: their lines left out.
+std::function<void(TempDir&)> writtenBefore(std::vector<std::string> options) {
+    return [options](TempDir& dir) {
+        const int written = 25 - static_cast<int>(options.size());
+        replace(dir, "ck.txt", "options 25\n", "options " + std::to_string(written) + "\n");
+        for (const std::string& option : options) replace(dir, "ck.txt", "option " + option + "\n", "");
+        rehash(dir);
+    };
+}
+
 struct Refusal {
     const char* name;
     std::function<void(TempDir&)> spoil;
@@ -153,20 +163,10 @@ const Refusal kRefusals[] = {
     {"CutShort", [](TempDir& d) { d.write("ck.txt", d.read("ck.txt").substr(0, 2000)); }, "", kDamaged},
     {"TreeCutShort", cutTree, "", "the line ends before its last word."},
     {"OtherOptions", [](TempDir&) {}, "--tournament 3", "is of a run with --tournament 7; this run has --tournament 3."},
-    {"WrittenBeforeResampling",
-     [](TempDir& d) {
-         replace(d, "ck.txt", "options 25\n", "options 23\n");
-         replace(d, "ck.txt", "option --resample yes\noption --choice-draws 5\n", "");
-         rehash(d);
-     },
-     "", "is of a run with --resample no; this run has --resample yes."},
-    {"WrittenBeforeChoiceDraws",
-     [](TempDir& d) {
-         replace(d, "ck.txt", "options 25\n", "options 24\n");
-         replace(d, "ck.txt", "option --choice-draws 5\n", "");
-         rehash(d);
-     },
-     "", "is of a run with --choice-draws 0; this run has --choice-draws 5."},
+    {"WrittenBeforeResampling", writtenBefore({"--resample yes", "--choice-draws 5"}), "",
+     "is of a run with --resample no; this run has --resample yes."},
+    {"WrittenBeforeChoiceDraws", writtenBefore({"--choice-draws 5"}), "",
+     "is of a run with --choice-draws 0; this run has --choice-draws 5."},
     {"ShorterHallOfFame", [](TempDir& d) { d.write("learner_hof.txt", "# learner\n"); }, "",
      "of the hall-of-fame file \"learner_hof.txt\", which is shorter."},
     {"MissingLog", [](TempDir& d) { std::filesystem::remove(d.file("learner_log.csv")); }, "",
