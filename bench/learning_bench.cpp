@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
     }
     const Collection collection = bench::singleMachineCollection(sets, jobs, false);
     std::printf("population %d, %d generations, %d sets of %d jobs with release times and weights\n",
-                settings.population.value(), settings.generations, sets, jobs);
+                settings.population.value(), settings.generations.value(), sets, jobs);
     const Timing one = timedRun(collection, settings, 1);
     print(1, one);
     const Timing two = timedRun(collection, settings, 2);

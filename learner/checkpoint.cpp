@@ -32,7 +32,7 @@ std::string oneLine(const std::string& value) {
 std::vector<std::pair<std::string, std::string>> resultOptions(const Settings& s) {
     const auto number = [](auto value) { return std::to_string(value); };
     return {{"--population", number(s.population.value())},
-            {"--generations", number(s.generations)},
+            {"--generations", number(s.generations.value())},
             {"--tournament", number(s.tournament)},
             {"--crossover", rules::constantText(s.crossover)},
             {"--mutation", rules::constantText(s.mutation)},
@@ -105,7 +105,7 @@ CheckpointFile::CheckpointFile(const Settings& settings, Evolution& evolution, c
 
 void CheckpointFile::generationDone(const GenerationSummary& summary) {
     const int stop = platform::caughtStopSignal();
-    const bool last = summary.generation == settings_.generations;
+    const bool last = summary.generation == *settings_.generations;
     if (stop == 0 && !last && summary.generation % settings_.checkpointEvery != 0) return;
     write();
     if (stop == 0 || last) return;
@@ -113,7 +113,7 @@ void CheckpointFile::generationDone(const GenerationSummary& summary) {
     std::fprintf(stderr,
                  "learner: stopped by signal %d (%s) after generation %d of %d; checkpoint \"%s\" holds the run, and "
                  "the same command with --resume \"%s\" goes on with it.\n",
-                 stop, strsignal(stop), summary.generation, settings_.generations, settings_.checkpoint.c_str(),
+                 stop, strsignal(stop), summary.generation, *settings_.generations, settings_.checkpoint.c_str(),
                  settings_.checkpoint.c_str());
     platform::endBySignal(stop);
 }

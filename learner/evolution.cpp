@@ -130,7 +130,7 @@ GenerationSummary Evolution::summary() const {
 }
 
 Outcome Evolution::run(std::span<RunObserver* const> observers) {
-    for (int generation = generation_ + 1; generation <= settings_.generations; ++generation) {
+    for (int generation = generation_ + 1; generation <= *settings_.generations; ++generation) {
         if (generation == 1)
             start();
         else

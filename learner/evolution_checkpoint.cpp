@@ -67,7 +67,7 @@ void Evolution::save(checkpoint::Writer& state, checkpoint::Writer& newRules) {
 
 void Evolution::restore(checkpoint::Reader& state, checkpoint::Reader& rules) {
     state.item("generation");
-    generation_ = state.count(settings_.generations);
+    generation_ = state.count(*settings_.generations);
     if (generation_ < 1) state.fail("no generation is complete.");
     state.item("random");
     if (!random_.setState(std::string(state.rest()))) state.fail("the random stream's state is not one.");

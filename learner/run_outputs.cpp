@@ -85,7 +85,7 @@ HallOfFame::HallOfFame(const Collection& collection, const Settings& settings, c
                    formatted("# learner: best rule so far after each generation; %s on %d sets of %s, population %d, "
                              "%d generations, seed %llu\n",
                              criterion.c_str(), collection.sets(), collection.fileInFolder(settings.definition).c_str(),
-                             settings.population.value(), settings.generations,
+                             settings.population.value(), *settings.generations,
                              static_cast<unsigned long long>(settings.seed))),
       environment_(collection.environment),
       sets_(collection.sets()),
@@ -126,7 +126,7 @@ void LearningLogFile::generationDone(const GenerationSummary& summary) {
 ProgressLines::ProgressLines(const Collection& collection, const Settings& settings, const Evolution& evolution)
     : settings_(settings), environment_(collection.environment), firstGeneration_(evolution.generation() + 1) {
     std::printf("Evolving rules for %s on %d sets: population %d, %d generations, seed %llu, %d thread(s)\n",
-                evolution.criterion().c_str(), collection.sets(), settings.population.value(), settings.generations,
+                evolution.criterion().c_str(), collection.sets(), settings.population.value(), *settings.generations,
                 static_cast<unsigned long long>(settings.seed), evolution.threads());
     if (firstGeneration_ > 1)
         std::printf("Going on after generation %d from checkpoint %s\n", firstGeneration_ - 1, settings.resume.c_str());
@@ -135,8 +135,8 @@ ProgressLines::ProgressLines(const Collection& collection, const Settings& setti
 void ProgressLines::generationDone(const GenerationSummary& summary) {
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     const double left =
-        elapsed / (summary.generation - firstGeneration_ + 1) * (settings_.generations - summary.generation);
-    std::printf("Generation %d/%d: best %g, mean %g, size %d", summary.generation, settings_.generations,
+        elapsed / (summary.generation - firstGeneration_ + 1) * (*settings_.generations - summary.generation);
+    std::printf("Generation %d/%d: best %g, mean %g, size %d", summary.generation, *settings_.generations,
                 summary.best.fitness, summary.meanFitness, summary.best.tree.size());
     if (summary.validationTotal) std::printf(", validation %g", *summary.validationTotal);
     std::printf(", %.1f s, about %.0f s left\n", elapsed, left);

@@ -65,7 +65,8 @@ std::string settingsProblem(const Settings& s) {
     const int population = s.population.value_or(kLargestPopulation);  // left open: limits nothing yet
     if (population < 2 || population > kLargestPopulation)
         return outside("--population", population, 2, kLargestPopulation);
-    if (s.generations < 1 || s.generations > 1000000) return outside("--generations", s.generations, 1, 1000000);
+    const int generations = s.generations.value_or(1);  // left open: limits nothing yet
+    if (generations < 1 || generations > 1000000) return outside("--generations", generations, 1, 1000000);
     if (s.tournament < 1 || s.tournament > population) return outside("--tournament", s.tournament, 1, population);
     if (s.elitism < 0 || s.elitism > population) return outside("--elitism", s.elitism, 0, population);
     for (const auto& [option, rate] : {std::pair{"--crossover", s.crossover}, std::pair{"--mutation", s.mutation},
@@ -110,6 +111,8 @@ int defaultPopulation(Environment environment) {
     return environment == Environment::JobShop || environment == Environment::Single ? 1000 : 500;
 }
 
+int defaultGenerations(Environment environment) { return environment == Environment::Single ? 100 : 50; }
+
 int defaultMaxDepth(Environment environment) {
     return environment == Environment::Single || environment == Environment::Uniform ? 10 : 6;
 }
@@ -128,6 +131,7 @@ std::string resolveFor(Settings& s, const Collection& training) {
     if (s.scheme.empty()) s.scheme = rules::nameOf(rules::defaultScheme(environment));
     if (s.selection.empty()) s.selection = defaultSelection(environment);
     if (!s.population) s.population = defaultPopulation(environment);
+    if (!s.generations) s.generations = defaultGenerations(environment);
     if (!s.maxDepth) s.maxDepth = defaultMaxDepth(environment);
     return settingsProblem(s);
 }
