@@ -32,6 +32,17 @@ void appendRows(Matrix& into, const Matrix& more) {
     into = std::move(both);
 }
 
+// A table no data file fills (weights of 1, release times of 0, ...), every row alike, given as
+// many rows as the draws have sets.
+void repeatRows(Matrix& table, int rows) {
+    if (table.empty() || table.rows == rows) return;
+    Matrix longer;
+    longer.init(rows, table.cols);
+    for (int row = 0; row < rows; ++row)
+        std::copy(table.rowData(row % table.rows), table.rowData(row % table.rows) + table.cols, longer.rowData(row));
+    table = std::move(longer);
+}
+
 DrawnTables drawnTables(const std::string& definitionPath, const std::vector<std::uint32_t>& seeds) {
     DrawnTables all;
     for (const std::uint32_t seed : seeds) {
@@ -60,6 +71,8 @@ Collection drawnLike(const Collection& training, const std::string& definitionPa
     if (training.hasWeights) sets.weights = std::move(drawn.weights);
     if (training.hasReleaseTimes) sets.releaseTimes = std::move(drawn.releaseTimes);
     if (training.environment == Environment::Uniform) sets.speeds = std::move(drawn.speeds);
+    for (Matrix* kept : {&sets.machineCount, &sets.weights, &sets.releaseTimes, &sets.speeds, &sets.constraints})
+        repeatRows(*kept, sets.sets());
     if (training.environment == Environment::Uniform || training.environment == Environment::Unrelated)
         for (int set = 0; set < sets.sets(); ++set) sets.requireSchedulableSet(set);
     deriveTables(sets);

@@ -63,6 +63,19 @@ TEST(TrainingDraw, DrawnSetsAreTheGeneratorsSetsForTheSeed) {
     }
 }
 
+// Tables no data file fills (weights, release times) stand for every set of several draws.
+TEST(TrainingDraw, SeveralDrawsChooseTheRuleWithoutWeightOrReleaseFiles) {
+    for (const learning_testing::Definition& definition : collections()) {
+        SCOPED_TRACE(definition.name);
+        std::string plain = definition.definition;
+        for (const std::string line : {"ready r.txt\n", "weight_T w.txt\n"}) plain.erase(plain.find(line), line.size());
+        TempDir dir;
+        learning_testing::generateCollection(dir, plain, 54);
+        const RunResult run = runProgram(LEARNER_BIN, "--generations 2 --population 10 --seed 1 --choice-draws 3", dir.path());
+        EXPECT_EQ(run.status, 0) << run.err;
+    }
+}
+
 TEST(TrainingDraw, CollectionsWhoseSetsCannotBeDrawnAreRefusedOnlyWhenAsked) {
     TempDir dir;
     learning_testing::generateCollection(dir, collections()[0].definition, 52);
