@@ -71,7 +71,8 @@ TEST(TrainingDraw, SeveralDrawsChooseTheRuleWithoutWeightOrReleaseFiles) {
         for (const std::string line : {"ready r.txt\n", "weight_T w.txt\n"}) plain.erase(plain.find(line), line.size());
         TempDir dir;
         learning_testing::generateCollection(dir, plain, 54);
-        const RunResult run = runProgram(LEARNER_BIN, "--generations 2 --population 10 --seed 1 --choice-draws 3", dir.path());
+        const RunResult run =
+            runProgram(LEARNER_BIN, "--generations 2 --population 10 --seed 1 --choice-draws 3", dir.path());
         EXPECT_EQ(run.status, 0) << run.err;
     }
 }
