@@ -5,6 +5,8 @@
 // rule choose among the operations that can start on it then. A schedule holds each machine's job
 // sequence in turn (machine-major, n columns per machine).
 #include <algorithm>
+#include <cstddef>
+#include <vector>
 
 #include "fitness/decision.h"
 #include "fitness/workspace.h"
@@ -152,12 +154,40 @@ private:
     }
 };
 
+// Which ways a set is dispatched: with its routes as given, or also with every route reversed,
+// where the schedule of the shorter makespan is kept (the one as given on a tie). A dispatcher
+// builds a schedule from the first operations on; the reversed shop lets it build one from the
+// last operations on, which on some sets packs the machines tighter.
+enum class Directions { Forward, Both };
+
+// The makespan of one set's machine sequences (n per machine, machine after machine).
+double makespanOf(Workspace& work, int set, const double* sequences);
+
+// The set in hand dispatched with every route reversed: its machine sequences, each read backwards,
+// are a schedule of the set as given. Replaces `sequences` with them when they make a shorter span.
+template <template <class> class Dispatcher, class Rule>
+void keepReversedIfShorter(Workspace& work, Rule& rule, int set, double* sequences) {
+    const int n = work.rows.n;
+    const int m = work.rows.m;
+    const double forward = makespanOf(work, set, sequences);
+    work.takeShopSet(set, n, m, Workspace::Routes::Reversed);
+    std::vector<double>& reversed = work.reversedSequences;
+    reversed.assign(static_cast<std::size_t>(n) * static_cast<std::size_t>(m), 0.0);
+    Dispatcher<Rule>(work, rule, reversed.data()).run();
+    for (int k = 0; k < m; ++k) {
+        const auto first = reversed.begin() + static_cast<std::ptrdiff_t>(k) * n;
+        std::reverse(first, first + work.floor.sequenced[k]);
+    }
+    if (makespanOf(work, set, reversed.data()) < forward) std::copy(reversed.begin(), reversed.end(), sequences);
+}
+
 }  // namespace job_shop
 
 // Fills `schedule` (one row per set) with the machine sequences a dispatcher of the set in hand
 // makes with the rule.
 template <template <class> class Dispatcher, class Rule>
-void scheduleJobShop(Workspace& work, Rule rule, Matrix& schedule) {
+void scheduleJobShop(Workspace& work, Rule rule, Matrix& schedule,
+                     job_shop::Directions directions = job_shop::Directions::Forward) {
     const Collection& c = work.collection;
     const int sets = c.processingTimes.rows;
     schedule.initZero(sets, c.processingTimes.cols);
@@ -166,6 +196,8 @@ void scheduleJobShop(Workspace& work, Rule rule, Matrix& schedule) {
         if (n == 0) continue;  // nothing to dispatch, and no setups to draw
         work.takeShopSet(set, n, c.machinesIn(set));
         Dispatcher<Rule>(work, rule, schedule.rowData(set)).run();
+        if (directions == job_shop::Directions::Both)
+            job_shop::keepReversedIfShorter<Dispatcher>(work, rule, set, schedule.rowData(set));
     }
 }
 
@@ -175,10 +207,11 @@ void jobShopSchedule(Workspace& work, Rule rule, Matrix& schedule) {
     scheduleJobShop<job_shop::SetDispatcher>(work, rule, schedule);
 }
 
-// The active scheme's machine sequences.
+// The active scheme's machine sequences, made in the given directions.
 template <class Rule>
-void activeJobShopSchedule(Workspace& work, Rule rule, Matrix& schedule) {
-    scheduleJobShop<job_shop::ActiveDispatcher>(work, rule, schedule);
+void activeJobShopSchedule(Workspace& work, Rule rule, Matrix& schedule,
+                           job_shop::Directions directions = job_shop::Directions::Forward) {
+    scheduleJobShop<job_shop::ActiveDispatcher>(work, rule, schedule, directions);
 }
 
 // The seven criteria of every set's machine sequences (Twt, Uwt, Fwt, Cmax, mean tardiness, share

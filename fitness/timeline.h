@@ -99,15 +99,15 @@ void parallelMachineSet(Workspace& work, const Matrix& schedule, int set, Visit&
     }
 }
 
-// One set of a job-shop schedule (each machine's job sequence in turn). Each pass lets every
-// machine play its next listed operation if that is the job's next one. A pass that plays nothing
-// leaves the state as it was, so no later pass could play anything either: the sequences block
-// each other (or are done), and the operations left have no times. A job listed again after its
-// last operation keeps its machine waiting in the same way. Afterwards work.floor.jobReady holds
-// each job's completion (its release time if nothing of it was played). Returns the set's total
-// processing time.
-template <class Visit>
-double jobShopSet(Workspace& work, const Matrix& schedule, int set, Visit&& visit) {
+// One set of a job-shop schedule, each machine's job sequence in turn, read as jobAt(position).
+// Each pass lets every machine play its next listed operation if that is the job's next one. A pass
+// that plays nothing leaves the state as it was, so no later pass could play anything either: the
+// sequences block each other (or are done), and the operations left have no times. A job listed
+// again after its last operation keeps its machine waiting in the same way. Afterwards
+// work.floor.jobReady holds each job's completion (its release time if nothing of it was played).
+// Returns the set's total processing time.
+template <class JobAt, class Visit>
+double jobShopSequences(Workspace& work, int set, JobAt&& jobAt, Visit&& visit) {
     const Collection& c = work.collection;
     const int n = c.jobsIn(set);
     const int m = c.machinesIn(set);
@@ -122,7 +122,7 @@ double jobShopSet(Workspace& work, const Matrix& schedule, int set, Visit&& visi
         for (int k = 0; k < m; ++k) {
             if (floor.sequenced[k] >= n) continue;
             const int position = k * n + floor.sequenced[k];
-            const int j = static_cast<int>(schedule.get(set, position));
+            const int j = static_cast<int>(jobAt(position));
             if (floor.nextMachine(j) != k) continue;
             const int operation = floor.nextOperation[j];
             // Where perform places the operation: the setup follows the machine's last job.
@@ -135,6 +135,12 @@ double jobShopSet(Workspace& work, const Matrix& schedule, int set, Visit&& visi
         if (!played) break;
     }
     return c.operationTotal.at(set, 0);
+}
+
+// The same for a set of a schedule table (a file's, whose rows may be short).
+template <class Visit>
+double jobShopSet(Workspace& work, const Matrix& schedule, int set, Visit&& visit) {
+    return jobShopSequences(work, set, [&](int position) { return schedule.get(set, position); }, visit);
 }
 
 // Walks one set of a schedule, whatever the environment, for callers that look at a few sets

@@ -75,6 +75,8 @@ public:
     std::vector<int> machineLast;      // ... and the job it processed last, n before the first
     MachineClocks clocks;              // parallel machines while a schedule is replayed
     ShopFloor floor;                   // the job shop's machines and jobs
+    // The set in hand with its routes reversed, and a dispatcher's machine sequences for it.
+    std::vector<double> reversedDurations, reversedMachines, reversedSequences;
 
     // The most candidates a decision of this collection can have: the incumbent and every job.
     int candidateCapacity() const { return jobCapacity_ + 1; }
@@ -87,7 +89,10 @@ public:
     // meanInverseSpeed comes first: the levels divide by it.
     void prepareListScheduling();
     // Takes a job-shop set in hand; its operation tables were checked when the collection was loaded.
-    void takeShopSet(int set, int n, int m);
+    // With Routes::Reversed every job passes its machines in the opposite order: a schedule of that
+    // shop read backwards on every machine is one of the set as given, with the same makespan.
+    enum class Routes { AsGiven, Reversed };
+    void takeShopSet(int set, int n, int m, Routes routes = Routes::AsGiven);
 
     // The constructions every dispatcher and criteria computation shares.
     void buildSetupTimes(int set);

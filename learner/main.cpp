@@ -22,6 +22,9 @@ int main(int argc, char** argv) {
     const learner_options::Request& request = parser.request();
     const gp::Settings& settings = request.settings;
     if (request.oneRule) {
+        // The criterion picks the job shop's default scheme there.
+        if (const std::string problem = gp::criterionProblem(settings.criterion); !problem.empty())
+            fatalError("learner: " + problem);
         rules::testRule(settings.definition, settings.collection, request.rule);
         return 0;
     }

@@ -28,7 +28,9 @@ void addEvolutionOptions(CLI::App& app, gp::Settings& s) {
     app.add_option("--seed", s.seed, "seed of the random draws (default: the clock; the seed is printed)")
         ->check(CLI::NonNegativeNumber);
     app.add_option("--threads", s.threads, "threads measuring individuals (default: the machine's cores)");
-    app.add_option("--criterion", s.criterion, "Twt, Uwt, Fwt or Cmax (default: Twt; Cmax in the job shop)");
+    app.add_option("--criterion", s.criterion,
+                   "Twt, Uwt, Fwt or Cmax (default: Twt; Cmax in the job shop); with --rule and --test, whose "
+                   "default scheme in the job shop it picks");
     app.add_option("--selection", s.selection,
                    "tournament, or lexicase (epsilon-lexicase over the training sets; the default on one machine "
                    "and in the job shop)");
@@ -86,8 +88,9 @@ Parser::Parser()
     rule_->excludes(test_);
     app_.add_option("--scheme", settings.scheme,
                     "how a rule's schedules are made: list, pair (uniform and unrelated machines: the best job-machine "
-                    "pair; their default) or active (job shop: active schedules; its default); also for --rule and "
-                    "--test");
+                    "pair; their default), active (job shop: active schedules) or bidirectional (job shop: active "
+                    "schedules of the set as given and of its routes reversed, the shorter kept; its default for "
+                    "Cmax); also for --rule and --test");
     addEvolutionOptions(app_, settings);
     addCheckpointOptions(app_, settings);
     for (const char* option : {"--checkpoint", "--checkpoint-every", "--resume"})
@@ -100,7 +103,8 @@ void Parser::parse(int argc, const char* const* argv) {
     gp::Settings& settings = request_.settings;
     settings.seedFromClock = !given("--seed");
     if (settings.checkpoint.empty()) settings.checkpoint = settings.resume;
-    request_.rule.scheme = request_.settings.scheme;
+    request_.rule.scheme = settings.scheme;
+    request_.rule.criterion = settings.criterion;
 }
 
 void Parser::parse(const std::vector<std::string>& options) {

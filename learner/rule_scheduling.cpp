@@ -15,16 +15,19 @@ struct SchemeName {
     std::string_view name;
     Scheme scheme;
 };
-constexpr SchemeName kSchemes[] = {{"list", Scheme::List}, {"pair", Scheme::Pair}, {"active", Scheme::Active}};
+constexpr SchemeName kSchemes[] = {{"list", Scheme::List},
+                                   {"pair", Scheme::Pair},
+                                   {"active", Scheme::Active},
+                                   {"bidirectional", Scheme::Bidirectional}};
 
 }  // namespace
 
-Scheme defaultScheme(Environment environment) {
+Scheme defaultScheme(Environment environment, std::string_view criterion) {
     switch (environment) {
         case Environment::Single:
             return Scheme::List;
         case Environment::JobShop:
-            return Scheme::Active;
+            return criterion.empty() || criterion == "Cmax" ? Scheme::Bidirectional : Scheme::Active;
         default:
             return Scheme::Pair;
     }
@@ -67,8 +70,10 @@ void scheduleWithRule(Workspace& work, CompiledRule& rule, Scheme scheme, Matrix
             listScheduleSingle(work, RuleRef(rule), schedule, width);
             return;
         case Environment::JobShop:
-            if (scheme == Scheme::Active)
-                activeJobShopSchedule(work, RuleRef(rule), schedule);
+            if (scheme == Scheme::Active || scheme == Scheme::Bidirectional)
+                activeJobShopSchedule(work, RuleRef(rule), schedule,
+                                      scheme == Scheme::Active ? job_shop::Directions::Forward
+                                                               : job_shop::Directions::Both);
             else
                 jobShopSchedule(work, RuleRef(rule), schedule);
             return;

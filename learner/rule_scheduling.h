@@ -16,12 +16,16 @@ namespace rules {
 // How a rule's schedules are made. List: the evaluator's list scheduling (on parallel machines the
 // machine that comes free first takes the best job) and, in the job shop, its non-delay dispatcher.
 // Pair (uniform and unrelated machines): every released job is rated on every machine and the best
-// pair is dispatched. Active (job shop): Giffler and Thompson's active schedules.
-enum class Scheme { List, Pair, Active };
+// pair is dispatched. Active (job shop): Giffler and Thompson's active schedules. Bidirectional
+// (job shop): the active scheme on every set as given and with every route reversed, the schedule
+// of the shorter makespan kept.
+enum class Scheme { List, Pair, Active, Bidirectional };
 
-// The scheme a run takes when none is asked for: pairs on parallel machines and the active scheme
-// in the job shop, which gave better rules when measured; list scheduling on one machine.
-Scheme defaultScheme(Environment environment);
+// The scheme a run takes when none is asked for: pairs on parallel machines and, in the job shop,
+// the active scheme both ways, which gave better rules when measured; list scheduling on one
+// machine. Both ways keep the shorter makespan, so for another criterion (empty: the environment's
+// headline, the makespan in the job shop) the job shop takes the active scheme one way.
+Scheme defaultScheme(Environment environment, std::string_view criterion = "");
 // The scheme of that name ("list", "pair", "active"), if there is one.
 std::optional<Scheme> schemeNamed(std::string_view name);
 std::string_view nameOf(Scheme scheme);

@@ -39,7 +39,8 @@ RuleRun runRule(const std::string& definitionFile, const std::string& folder, co
     RuleRun run{collection.environment, readRule(source, collection.environment), {}, {}};
     CompiledRule rule(run.tree, run.environment);
     Workspace work(collection);
-    const Scheme scheme = source.scheme.empty() ? defaultScheme(run.environment) : *schemeNamed(source.scheme);
+    const Scheme scheme =
+        source.scheme.empty() ? defaultScheme(run.environment, source.criterion) : *schemeNamed(source.scheme);
     scheduleWithRule(work, rule, scheme, run.schedule);
     measureSchedules(work, run.schedule, run.results);
     return run;

@@ -10,7 +10,8 @@ namespace rules {
 struct RuleSource {
     std::string infix;     // the rule as text, or
     std::string seedFile;  // the file holding it as an individual
-    std::string scheme;    // how its schedules are made; empty: the environment's default
+    std::string scheme;     // how its schedules are made; empty: the environment's default ...
+    std::string criterion;  // ... for this criterion (empty: the environment's headline)
 };
 
 // Loads the collection named by the definition file in `folder` (data files are read from there;

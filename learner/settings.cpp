@@ -55,6 +55,11 @@ std::string criterionOf(const Settings& settings, Environment environment) {
 
 std::string ruleFileOf(const std::string& checkpoint) { return checkpoint + ".rules"; }
 
+std::string criterionProblem(const std::string& criterion) {
+    if (criterion.empty() || isComparedCriterion(criterion)) return "";
+    return "--criterion must be Twt, Uwt, Fwt or Cmax (given: " + criterion + ").";
+}
+
 std::string settingsProblem(const Settings& s) {
     const auto outside = [](const char* option, double value, double low, double high) {
         char text[200];
@@ -88,10 +93,9 @@ std::string settingsProblem(const Settings& s) {
                s.functions + ").";
     if (s.choiceDraws < 0 || s.choiceDraws > 100) return outside("--choice-draws", s.choiceDraws, 0, 100);
     if (s.threads < 1 || s.threads > 1024) return outside("--threads", s.threads, 1, 1024);
-    if (!s.criterion.empty() && !isComparedCriterion(s.criterion))
-        return "--criterion must be Twt, Uwt, Fwt or Cmax (given: " + s.criterion + ").";
+    if (const std::string problem = criterionProblem(s.criterion); !problem.empty()) return problem;
     if (!s.scheme.empty() && !rules::schemeNamed(s.scheme))
-        return "--scheme must be list, pair or active (given: " + s.scheme + ").";
+        return "--scheme must be list, pair, active or bidirectional (given: " + s.scheme + ").";
     if (!s.selection.empty() && s.selection != "tournament" && s.selection != "lexicase")
         return "--selection must be tournament or lexicase (given: " + s.selection + ").";
     if (s.hallOfFame.empty() || s.log.empty() || sameFile(s.hallOfFame, s.log))
@@ -128,7 +132,7 @@ std::string resolveFor(Settings& s, const Collection& training) {
     const std::string undrawable = drawProblem(training);
     if (s.resample.value_or(false) && !undrawable.empty()) return "--resample: " + undrawable + ".";
     if (!s.resample) s.resample = undrawable.empty();
-    if (s.scheme.empty()) s.scheme = rules::nameOf(rules::defaultScheme(environment));
+    if (s.scheme.empty()) s.scheme = rules::nameOf(rules::defaultScheme(environment, criterionOf(s, environment)));
     if (s.selection.empty()) s.selection = defaultSelection(environment);
     if (!s.population) s.population = defaultPopulation(environment);
     if (!s.generations) s.generations = defaultGenerations(environment);

@@ -31,7 +31,7 @@ struct Settings {
     std::uint64_t seed = 0;
     int threads = 1;
     std::string criterion;  // empty: Twt, or Cmax in the job shop
-    std::string scheme;     // list, pair or active; empty: the environment's (rules::defaultScheme)
+    std::string scheme;     // list, pair, active or bidirectional; empty: the environment's (rules::defaultScheme)
     std::string selection;  // tournament or lexicase; empty: the environment's (defaultSelection)
     bool seedClassical = true;  // the environment's classical heuristics, as rules, join the first generation
     std::string seedsFile;      // the individuals of this seed file join it too
@@ -53,6 +53,9 @@ struct Settings {
 
 // The file beside a checkpoint that gathers the rules the run measured, generation by generation.
 std::string ruleFileOf(const std::string& checkpoint);
+
+// What is wrong with a --criterion, or "" if nothing ("": the environment's headline).
+std::string criterionProblem(const std::string& criterion);
 
 // What is wrong with the settings, or "" if nothing. Left open, the population and the maximum depth
 // limit nothing yet.

@@ -146,6 +146,28 @@ TEST(RuleProgram, ClassicalRulesAsExpressionsInTheJobShop) {
     expectAll(generated, kJobShop, "Cmax");
 }
 
+// The job shop's default scheme for the makespan is the active scheme both ways, whose schedules
+// fitness measures as written; for another criterion it is the active scheme one way.
+TEST(RuleProgram, TheJobShopSchedulesBothWaysForTheMakespan) {
+    TempDir dir;
+    generate(dir,
+             "jobshop 1\nsets 6\nmax_jobs 15\nmax_machines 8\nduration t.txt\ndeadline d.txt\nSP sp.txt\n"
+             "weight_T w.txt\nmachines 3 5 8 4 6 8\ndistribution 1 1 1\nR. 0.2 0.4 0.6 0.8 1 1\n"
+             "T. 0.2 0.4 0.6 0.8 1 1\njobs 10 15 5 12 15 15\n",
+             18);
+    const auto cmax = [&](const std::string& options) {
+        const RunResult run = runProgram(LEARNER_BIN, "--rule 'twkr / (p + 5 * wait)' " + options, dir.path());
+        EXPECT_EQ(run.status, 0) << run.err;
+        return printedValue(run.out, "Cmax:");
+    };
+    const std::string active = cmax("--scheme active");
+    EXPECT_EQ(cmax("--criterion Twt"), active);
+    const std::string both = cmax("");
+    EXPECT_LT(std::stod(both), std::stod(active));
+    const RunResult evaluated = runProgram(FITNESS_BIN, "summary.txt", dir.path());
+    EXPECT_EQ(printedValue(evaluated.out, "GP:"), both);
+}
+
 // Unrelated machines have no classical list rule to compare with: the learner's totals must be
 // those fitness measures for the schedules it wrote.
 TEST(RuleProgram, UnrelatedMachinesTotalsAreTheEvaluatorsOwn) {
