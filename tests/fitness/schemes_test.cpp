@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "fitness/rules.h"
 #include "fitness_testing.h"
 
 using namespace fitness_testing;
@@ -109,32 +108,24 @@ TEST(ActiveScheme, AMachineWaitsForAnOperationThatCompletesFirst) {
 
 namespace {
 
-// Shops of 3 to 6 jobs on 2 to 4 machines, each route a rotation of the machines, with durations
-// 1 to 9 from a fixed draw; `reversed` lists every route backwards.
+// Twelve shops of 3 to 6 jobs on 2 to 4 machines, durations 1 to 9 from a fixed draw; `reversed`
+// lists every route backwards.
 Collection drawnShops(bool reversed) {
     Table codes;
     std::vector<double> machines;
     unsigned draw = 12345;
     for (int set = 0; set < 12; ++set) {
         const int n = 3 + set % 4, m = 2 + set % 3;
-        std::vector<double> row;
-        for (int j = 0; j < n; ++j) {
-            std::vector<double> route;
+        codes.emplace_back(static_cast<std::size_t>(n * m));
+        for (int j = 0; j < n; ++j)
             for (int o = 0; o < m; ++o) {
                 draw = draw * 1103515245u + 12345u;
-                route.push_back(1 + (draw >> 16) % 9 + 1000.0 * ((j * (set + 1) + o) % m));
+                codes.back()[static_cast<std::size_t>(j * m + (reversed ? m - 1 - o : o))] =
+                    1 + (draw >> 16) % 9 + 1000.0 * ((j * (set + 1) + o) % m);
             }
-            if (reversed) std::reverse(route.begin(), route.end());
-            row.insert(row.end(), route.begin(), route.end());
-        }
-        codes.push_back(row);
         machines.push_back(m);
     }
     return CollectionBuilder(Environment::JobShop).processing(codes).machines(machines).build();
-}
-
-double mostWorkLeft(const ShopDecision& at, int job) {
-    return remainingWork(at.work.rows, job, at.nextOperation[job]) - at.jobReady[job];
 }
 
 Matrix makespans(const Collection& collection, ShopRule rule, job_shop::Directions directions) {
@@ -148,7 +139,8 @@ Matrix makespans(const Collection& collection, ShopRule rule, job_shop::Directio
 
 TEST(BothDirections, KeepTheShorterOfTheRoutesAsGivenAndReversed) {
     const Collection given = drawnShops(false), reversed = drawnShops(true);
-    for (ShopRule rule : {shortestFirst, mostWorkLeft}) {
+    const ShopRule earliestReady = [](const ShopDecision& at, int job) { return -at.jobReady[job]; };
+    for (ShopRule rule : {shortestFirst, earliestReady}) {
         const Matrix forward = makespans(given, rule, job_shop::Directions::Forward);
         const Matrix backward = makespans(reversed, rule, job_shop::Directions::Forward);
         const Matrix both = makespans(given, rule, job_shop::Directions::Both);
