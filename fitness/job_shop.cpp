@@ -122,11 +122,15 @@ void decodeJobShop(Collection& c) {
     for (int set = 0; set < sets; ++set) decodeSet(c, set, c.jobsIn(set), c.machinesIn(set));
 }
 
+double job_shop::latestCompletion(const Workspace& work) {
+    const std::vector<double>& completions = work.floor.jobReady;
+    return work.rows.n > 0 ? *std::max_element(completions.begin(), completions.begin() + work.rows.n) : 0.0;
+}
+
 double job_shop::makespanOf(Workspace& work, int set, const double* sequences) {
     timeline::jobShopSequences(work, set, [&](int position) { return sequences[position]; },
                                [](const timeline::Occupation&) {});
-    const int n = work.rows.n;
-    return n > 0 ? *std::max_element(work.floor.jobReady.begin(), work.floor.jobReady.begin() + n) : 0.0;
+    return latestCompletion(work);
 }
 
 double jobShopCriteria(Workspace& work, const Matrix& schedule, Matrix& results) {

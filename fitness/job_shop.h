@@ -160,16 +160,20 @@ private:
 // last operations on, which on some sets packs the machines tighter.
 enum class Directions { Forward, Both };
 
+// The latest completion on the floor: the makespan of what was dispatched or replayed last.
+double latestCompletion(const Workspace& work);
 // The makespan of one set's machine sequences (n per machine, machine after machine).
 double makespanOf(Workspace& work, int set, const double* sequences);
 
-// The set in hand dispatched with every route reversed: its machine sequences, each read backwards,
-// are a schedule of the set as given. Replaces `sequences` with them when they make a shorter span.
+// The set in hand, just dispatched into `sequences` as given, dispatched with every route reversed:
+// its machine sequences, each read backwards, are a schedule of the set as given. Replaces
+// `sequences` with them when they make a shorter span. The forward dispatch placed every operation
+// as the replay places it, so its makespan is read off the floor rather than replayed.
 template <template <class> class Dispatcher, class Rule>
 void keepReversedIfShorter(Workspace& work, Rule& rule, int set, double* sequences) {
     const int n = work.rows.n;
     const int m = work.rows.m;
-    const double forward = makespanOf(work, set, sequences);
+    const double forward = latestCompletion(work);
     work.takeShopSet(set, n, m, Workspace::Routes::Reversed);
     std::vector<double>& reversed = work.reversedSequences;
     reversed.assign(static_cast<std::size_t>(n) * static_cast<std::size_t>(m), 0.0);

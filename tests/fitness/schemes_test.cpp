@@ -128,22 +128,21 @@ Collection drawnShops(bool reversed) {
     return CollectionBuilder(Environment::JobShop).processing(codes).machines(machines).build();
 }
 
-Matrix makespans(const Collection& collection, ShopRule rule, job_shop::Directions directions) {
-    Workspace work(collection);
-    Matrix schedule;
-    activeJobShopSchedule(work, rule, schedule, directions);
-    return measured(collection, schedule);
-}
-
 }  // namespace
 
 TEST(BothDirections, KeepTheShorterOfTheRoutesAsGivenAndReversed) {
     const Collection given = drawnShops(false), reversed = drawnShops(true);
     const ShopRule earliestReady = [](const ShopDecision& at, int job) { return -at.jobReady[job]; };
     for (ShopRule rule : {shortestFirst, earliestReady}) {
-        const Matrix forward = makespans(given, rule, job_shop::Directions::Forward);
-        const Matrix backward = makespans(reversed, rule, job_shop::Directions::Forward);
-        const Matrix both = makespans(given, rule, job_shop::Directions::Both);
+        const auto makespans = [&](const Collection& collection, job_shop::Directions directions) {
+            Workspace work(collection);
+            Matrix schedule;
+            activeJobShopSchedule(work, rule, schedule, directions);
+            return measured(collection, schedule);
+        };
+        const Matrix forward = makespans(given, job_shop::Directions::Forward);
+        const Matrix backward = makespans(reversed, job_shop::Directions::Forward);
+        const Matrix both = makespans(given, job_shop::Directions::Both);
         int reversedShorter = 0;
         for (int set = 0; set < given.sets(); ++set) {
             EXPECT_EQ(both.get(set, 3), std::min(forward.get(set, 3), backward.get(set, 3))) << "set " << set;
