@@ -157,23 +157,36 @@ private:
 // Which ways a set is dispatched: with its routes as given, or also with every route reversed,
 // where the schedule of the shorter makespan is kept (the one as given on a tie). A dispatcher
 // builds a schedule from the first operations on; the reversed shop lets it build one from the
-// last operations on, which on some sets packs the machines tighter.
-enum class Directions { Forward, Both };
+// last operations on, which on some sets packs the machines tighter. BothJustified justifies each
+// of the two schedules (job_shop::justified) before they are compared.
+enum class Directions { Forward, Both, BothJustified };
 
 // The latest completion on the floor: the makespan of what was dispatched or replayed last.
 double latestCompletion(const Workspace& work);
 // The makespan of one set's machine sequences (n per machine, machine after machine).
 double makespanOf(Workspace& work, int set, const double* sequences);
 
+// Replaces one set's machine sequences with those of the schedule justified right and then left
+// when that shortens the makespan, as the evaluator replays it; returns the makespan. A set with
+// setups, or whose sequences leave operations unplayed, keeps its sequences.
+double justified(Workspace& work, int set, double* sequences);
+// No schedule of the set in hand (taken as given) is shorter: the work of its busiest machine, or
+// the longest job's work after its release.
+double makespanBound(Workspace& work);
+
 // The set in hand, just dispatched into `sequences` as given, dispatched with every route reversed:
 // its machine sequences, each read backwards, are a schedule of the set as given. Replaces
 // `sequences` with them when they make a shorter span. The forward dispatch placed every operation
 // as the replay places it, so its makespan is read off the floor rather than replayed.
 template <template <class> class Dispatcher, class Rule>
-void keepReversedIfShorter(Workspace& work, Rule& rule, int set, double* sequences) {
+void keepReversedIfShorter(Workspace& work, Rule& rule, int set, double* sequences, bool justify) {
     const int n = work.rows.n;
     const int m = work.rows.m;
-    const double forward = latestCompletion(work);
+    const double bound = makespanBound(work);
+    double forward = latestCompletion(work);
+    if (forward <= bound) return;  // nothing is shorter
+    if (justify) forward = justified(work, set, sequences);
+    if (forward <= bound) return;
     work.takeShopSet(set, n, m, Workspace::Routes::Reversed);
     std::vector<double>& reversed = work.reversedSequences;
     reversed.assign(static_cast<std::size_t>(n) * static_cast<std::size_t>(m), 0.0);
@@ -182,7 +195,8 @@ void keepReversedIfShorter(Workspace& work, Rule& rule, int set, double* sequenc
         const auto first = reversed.begin() + static_cast<std::ptrdiff_t>(k) * n;
         std::reverse(first, first + work.floor.sequenced[k]);
     }
-    if (makespanOf(work, set, reversed.data()) < forward) std::copy(reversed.begin(), reversed.end(), sequences);
+    const double backward = justify ? justified(work, set, reversed.data()) : makespanOf(work, set, reversed.data());
+    if (backward < forward) std::copy(reversed.begin(), reversed.end(), sequences);
 }
 
 }  // namespace job_shop
@@ -200,8 +214,9 @@ void scheduleJobShop(Workspace& work, Rule rule, Matrix& schedule,
         if (n == 0) continue;  // nothing to dispatch, and no setups to draw
         work.takeShopSet(set, n, c.machinesIn(set));
         Dispatcher<Rule>(work, rule, schedule.rowData(set)).run();
-        if (directions == job_shop::Directions::Both)
-            job_shop::keepReversedIfShorter<Dispatcher>(work, rule, set, schedule.rowData(set));
+        if (directions != job_shop::Directions::Forward)
+            job_shop::keepReversedIfShorter<Dispatcher>(work, rule, set, schedule.rowData(set),
+                                                        directions == job_shop::Directions::BothJustified);
     }
 }
 

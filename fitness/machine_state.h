@@ -98,3 +98,16 @@ private:
     const double* routes_ = nullptr;
     mutable std::vector<double> queued_;  // what queuedWork last made
 };
+
+// What justifying a job-shop schedule keeps: the operations' start times (operation o of job j at
+// j x m + o), the order a pass places them in, each machine's placed operations by start time (n
+// slots per machine) and the machine sequences they make; and each machine's work, for the bound.
+struct ShopJustification {
+    std::vector<double> machineLoad;
+    std::vector<double> start;
+    std::vector<double> passStart;
+    std::vector<int> order;
+    std::vector<int> placed;
+    std::vector<int> placedCount;
+    std::vector<double> sequences;
+};

@@ -18,7 +18,19 @@ struct SchemeName {
 constexpr SchemeName kSchemes[] = {{"list", Scheme::List},
                                    {"pair", Scheme::Pair},
                                    {"active", Scheme::Active},
-                                   {"bidirectional", Scheme::Bidirectional}};
+                                   {"bidirectional", Scheme::Bidirectional},
+                                   {"justified", Scheme::Justified}};
+
+job_shop::Directions directionsOf(Scheme scheme) {
+    switch (scheme) {
+        case Scheme::Bidirectional:
+            return job_shop::Directions::Both;
+        case Scheme::Justified:
+            return job_shop::Directions::BothJustified;
+        default:
+            return job_shop::Directions::Forward;
+    }
+}
 
 }  // namespace
 
@@ -27,7 +39,7 @@ Scheme defaultScheme(Environment environment, std::string_view criterion) {
         case Environment::Single:
             return Scheme::List;
         case Environment::JobShop:
-            return criterion.empty() || criterion == "Cmax" ? Scheme::Bidirectional : Scheme::Active;
+            return criterion.empty() || criterion == "Cmax" ? Scheme::Justified : Scheme::Active;
         default:
             return Scheme::Pair;
     }
@@ -70,12 +82,10 @@ void scheduleWithRule(Workspace& work, CompiledRule& rule, Scheme scheme, Matrix
             listScheduleSingle(work, RuleRef(rule), schedule, width);
             return;
         case Environment::JobShop:
-            if (scheme == Scheme::Active || scheme == Scheme::Bidirectional)
-                activeJobShopSchedule(work, RuleRef(rule), schedule,
-                                      scheme == Scheme::Active ? job_shop::Directions::Forward
-                                                               : job_shop::Directions::Both);
-            else
+            if (scheme == Scheme::List)
                 jobShopSchedule(work, RuleRef(rule), schedule);
+            else
+                activeJobShopSchedule(work, RuleRef(rule), schedule, directionsOf(scheme));
             return;
         default:
             if (scheme == Scheme::Pair)

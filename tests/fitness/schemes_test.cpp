@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <utility>
 #include <vector>
 
+#include "fitness/timeline.h"
 #include "fitness_testing.h"
 
 using namespace fitness_testing;
@@ -110,7 +113,7 @@ namespace {
 
 // Twelve shops of 3 to 6 jobs on 2 to 4 machines, durations 1 to 9 from a fixed draw; `reversed`
 // lists every route backwards.
-Collection drawnShops(bool reversed) {
+CollectionBuilder drawnShops(bool reversed) {
     Table codes;
     std::vector<double> machines;
     unsigned draw = 12345;
@@ -125,13 +128,13 @@ Collection drawnShops(bool reversed) {
             }
         machines.push_back(m);
     }
-    return CollectionBuilder(Environment::JobShop).processing(codes).machines(machines).build();
+    return std::move(CollectionBuilder(Environment::JobShop).processing(codes).machines(machines));
 }
 
 }  // namespace
 
 TEST(BothDirections, KeepTheShorterOfTheRoutesAsGivenAndReversed) {
-    const Collection given = drawnShops(false), reversed = drawnShops(true);
+    const Collection given = drawnShops(false).build(), reversed = drawnShops(true).build();
     const ShopRule earliestReady = [](const ShopDecision& at, int job) { return -at.jobReady[job]; };
     for (ShopRule rule : {shortestFirst, earliestReady}) {
         const auto makespans = [&](const Collection& collection, job_shop::Directions directions) {
@@ -149,5 +152,42 @@ TEST(BothDirections, KeepTheShorterOfTheRoutesAsGivenAndReversed) {
             reversedShorter += backward.get(set, 3) < forward.get(set, 3);
         }
         EXPECT_GT(reversedShorter, 0);  // the reversed schedules were put in, read backwards
+    }
+}
+
+// Justified, both ways: never longer than both ways alone, shorter on some sets, every operation
+// in the written sequences played; with setups the sets stay as dispatched; no set ends below its
+// bound, which some reach without setups.
+TEST(BothDirections, JustifiedSchedulesAreNeverLongerAndPlayEveryOperation) {
+    Table releases;
+    for (int set = 0; set < 12; ++set) releases.emplace_back(static_cast<std::size_t>(3 + set % 4), 2.0 * (set % 3));
+    for (const int variant : {0, 1, 2}) {
+        CollectionBuilder builder = drawnShops(false);
+        if (variant == 1) builder.releases(releases);
+        if (variant == 2) builder.setups(0.5, 10);
+        const Collection shops = builder.build();
+        const auto scheduleOf = [&](job_shop::Directions directions) {
+            Workspace work(shops);
+            Matrix schedule;
+            activeJobShopSchedule(work, shortestFirst, schedule, directions);
+            return schedule;
+        };
+        const Matrix justified = scheduleOf(job_shop::Directions::BothJustified);
+        const Matrix both = measured(shops, scheduleOf(job_shop::Directions::Both)), measure = measured(shops, justified);
+        int shorter = 0, atBound = 0;
+        for (int set = 0; set < shops.sets(); ++set) {
+            SCOPED_TRACE("variant " + std::to_string(variant) + ", set " + std::to_string(set));
+            Workspace work(shops);
+            int played = 0;
+            timeline::jobShopSet(work, justified, set, [&](const timeline::Occupation&) { ++played; });
+            EXPECT_EQ(played, work.rows.n * work.rows.m);
+            const double cmax = job_shop::latestCompletion(work), bound = job_shop::makespanBound(work);
+            EXPECT_GE(cmax, bound);
+            atBound += cmax == bound;
+            EXPECT_LE(measure.get(set, 3), both.get(set, 3));
+            shorter += measure.get(set, 3) < both.get(set, 3);
+        }
+        EXPECT_EQ(atBound > 0, variant != 2) << "variant " << variant;
+        EXPECT_EQ(shorter > 0, variant != 2) << "variant " << variant;
     }
 }
