@@ -175,9 +175,10 @@ double justified(Workspace& work, int set, double* sequences);
 double makespanBound(Workspace& work);
 
 // The set in hand, just dispatched into `sequences` as given, dispatched with every route reversed:
-// its machine sequences, each read backwards, are a schedule of the set as given. Replaces
-// `sequences` with them when they make a shorter span. The forward dispatch placed every operation
-// as the replay places it, so its makespan is read off the floor rather than replayed.
+// its machine sequences, each read backwards, are a schedule of the set as given. With `justify`
+// both schedules are justified first. Replaces `sequences` with the reversed one when it makes a
+// shorter span. The forward dispatch placed every operation as the replay places it, so its
+// makespan is read off the floor rather than replayed. A set at its bound is left as it is.
 template <template <class> class Dispatcher, class Rule>
 void keepReversedIfShorter(Workspace& work, Rule& rule, int set, double* sequences, bool justify) {
     const int n = work.rows.n;

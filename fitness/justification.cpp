@@ -86,9 +86,10 @@ double job_shop::justified(Workspace& work, int set, double* sequences) {
     J.placed.resize(operations);
     J.sequences.resize(operations);
     J.placedCount.resize(work.collection.machinesIn(set));
-    const double dispatched = replayedStarts(work, set, sequences);
     // Gaps measured without setups would not fit the setups a move brings; such sets stay as dispatched.
-    if (dispatched < 0 || work.collection.hasSetups) return dispatched < 0 ? latestCompletion(work) : dispatched;
+    if (work.collection.hasSetups) return makespanOf(work, set, sequences);
+    const double dispatched = replayedStarts(work, set, sequences);
+    if (dispatched < 0) return latestCompletion(work);
     // One round: a second one seldom shortened the schedules of good rules, at the cost of the first.
     for (int q = 0; q < operations; ++q) J.order[q] = q;
     justifyPass(work, Pass::Right, dispatched);

@@ -19,14 +19,15 @@ namespace rules {
 // pair is dispatched. Active (job shop): Giffler and Thompson's active schedules. Bidirectional
 // (job shop): the active scheme on every set as given and with every route reversed, the schedule
 // of the shorter makespan kept. Justified (job shop): the same with each of the two schedules
-// justified first (every operation moved as late, then as early as it can go, while that shortens
-// the makespan).
+// justified first (every operation moved as late, then as early as it can go; kept when that
+// shortens the makespan).
 enum class Scheme { List, Pair, Active, Bidirectional, Justified };
 
 // The scheme a run takes when none is asked for: pairs on parallel machines and, in the job shop,
 // the active scheme both ways with the schedules justified, which gave better rules when measured;
-// list scheduling on one machine. Both ways keep the shorter makespan, so for another criterion (empty: the environment's
-// headline, the makespan in the job shop) the job shop takes the active scheme one way.
+// list scheduling on one machine. Both ways keep the shorter makespan, so for another criterion
+// (empty: the environment's headline, the makespan in the job shop) the job shop takes the active
+// scheme one way.
 Scheme defaultScheme(Environment environment, std::string_view criterion = "");
 // The scheme of that name ("list", "pair", "active", ...), if there is one.
 std::optional<Scheme> schemeNamed(std::string_view name);

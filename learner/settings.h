@@ -31,7 +31,8 @@ struct Settings {
     std::uint64_t seed = 0;
     int threads = 1;
     std::string criterion;  // empty: Twt, or Cmax in the job shop
-    std::string scheme;     // list, pair, active, bidirectional or justified; empty: the environment's (rules::defaultScheme)
+    // list, pair, active, bidirectional or justified; empty: the environment's (rules::defaultScheme)
+    std::string scheme;
     std::string selection;  // tournament or lexicase; empty: the environment's (defaultSelection)
     bool seedClassical = true;  // the environment's classical heuristics, as rules, join the first generation
     std::string seedsFile;      // the individuals of this seed file join it too
