@@ -133,6 +133,11 @@ double job_shop::makespanOf(Workspace& work, int set, const double* sequences) {
     return latestCompletion(work);
 }
 
+bool job_shop::everyOperationPlayed(const Workspace& work) {
+    const std::vector<int>& sequenced = work.floor.sequenced;
+    return std::all_of(sequenced.begin(), sequenced.begin() + work.rows.m, [&](int s) { return s == work.rows.n; });
+}
+
 double jobShopCriteria(Workspace& work, const Matrix& schedule, Matrix& results) {
     const Collection& c = work.collection;
     const int sets = schedule.rows;

@@ -165,6 +165,8 @@ enum class Directions { Forward, Both, BothJustified };
 double latestCompletion(const Workspace& work);
 // The makespan of one set's machine sequences (n per machine, machine after machine).
 double makespanOf(Workspace& work, int set, const double* sequences);
+// The dispatch or replay just made played every operation of the set in hand.
+bool everyOperationPlayed(const Workspace& work);
 
 // Replaces one set's machine sequences with those of the schedule justified right and then left
 // when that shortens the makespan, as the evaluator replays it; returns the makespan. A set with
@@ -177,17 +179,18 @@ double makespanBound(Workspace& work);
 // The set in hand, just dispatched into `sequences` as given, dispatched with every route reversed:
 // its machine sequences, each read backwards, are a schedule of the set as given. With `justify`
 // both schedules are justified first. Replaces `sequences` with the reversed one when it makes a
-// shorter span. The forward dispatch placed every operation as the replay places it, so its
-// makespan is read off the floor rather than replayed. A set at its bound is left as it is.
+// shorter span; returns the span kept. The forward dispatch placed every operation as the replay
+// places it, so its makespan is read off the floor rather than replayed. A set at its bound is
+// left as it is.
 template <template <class> class Dispatcher, class Rule>
-void keepReversedIfShorter(Workspace& work, Rule& rule, int set, double* sequences, bool justify) {
+double keepReversedIfShorter(Workspace& work, Rule& rule, int set, double* sequences, bool justify) {
     const int n = work.rows.n;
     const int m = work.rows.m;
     const double bound = makespanBound(work);
     double forward = latestCompletion(work);
-    if (forward <= bound) return;  // nothing is shorter
+    if (forward <= bound) return forward;  // nothing is shorter
     if (justify) forward = justified(work, set, sequences);
-    if (forward <= bound) return;
+    if (forward <= bound) return forward;
     work.takeShopSet(set, n, m, Workspace::Routes::Reversed);
     std::vector<double>& reversed = work.reversedSequences;
     reversed.assign(static_cast<std::size_t>(n) * static_cast<std::size_t>(m), 0.0);
@@ -197,7 +200,32 @@ void keepReversedIfShorter(Workspace& work, Rule& rule, int set, double* sequenc
         std::reverse(first, first + work.floor.sequenced[k]);
     }
     const double backward = justify ? justified(work, set, reversed.data()) : makespanOf(work, set, reversed.data());
-    if (backward < forward) std::copy(reversed.begin(), reversed.end(), sequences);
+    if (!(backward < forward)) return forward;
+    std::copy(reversed.begin(), reversed.end(), sequences);
+    return backward;
+}
+
+// Dispatches the set in hand into `sequences` in the given directions; returns the makespan kept.
+template <template <class> class Dispatcher, class Rule>
+double dispatchShopSet(Workspace& work, Rule& rule, int set, double* sequences, Directions directions) {
+    Dispatcher<Rule>(work, rule, sequences).run();
+    if (directions == Directions::Forward) return latestCompletion(work);
+    return keepReversedIfShorter<Dispatcher>(work, rule, set, sequences, directions == Directions::BothJustified);
+}
+
+// Calls `scheduleSet(set, sequences)` with every set that has jobs taken in hand, its row of
+// `schedule` cleared.
+template <class ScheduleSet>
+void forEachShopSet(Workspace& work, Matrix& schedule, ScheduleSet scheduleSet) {
+    const Collection& c = work.collection;
+    const int sets = c.processingTimes.rows;
+    schedule.initZero(sets, c.processingTimes.cols);
+    for (int set = 0; set < sets; ++set) {
+        const int n = c.jobsIn(set);
+        if (n == 0) continue;  // nothing to dispatch, and no setups to draw
+        work.takeShopSet(set, n, c.machinesIn(set));
+        scheduleSet(set, schedule.rowData(set));
+    }
 }
 
 }  // namespace job_shop
@@ -207,18 +235,9 @@ void keepReversedIfShorter(Workspace& work, Rule& rule, int set, double* sequenc
 template <template <class> class Dispatcher, class Rule>
 void scheduleJobShop(Workspace& work, Rule rule, Matrix& schedule,
                      job_shop::Directions directions = job_shop::Directions::Forward) {
-    const Collection& c = work.collection;
-    const int sets = c.processingTimes.rows;
-    schedule.initZero(sets, c.processingTimes.cols);
-    for (int set = 0; set < sets; ++set) {
-        const int n = c.jobsIn(set);
-        if (n == 0) continue;  // nothing to dispatch, and no setups to draw
-        work.takeShopSet(set, n, c.machinesIn(set));
-        Dispatcher<Rule>(work, rule, schedule.rowData(set)).run();
-        if (directions != job_shop::Directions::Forward)
-            job_shop::keepReversedIfShorter<Dispatcher>(work, rule, set, schedule.rowData(set),
-                                                        directions == job_shop::Directions::BothJustified);
-    }
+    job_shop::forEachShopSet(work, schedule, [&](int set, double* sequences) {
+        job_shop::dispatchShopSet<Dispatcher>(work, rule, set, sequences, directions);
+    });
 }
 
 // The non-delay dispatcher's machine sequences.
@@ -232,6 +251,31 @@ template <class Rule>
 void activeJobShopSchedule(Workspace& work, Rule rule, Matrix& schedule,
                            job_shop::Directions directions = job_shop::Directions::Forward) {
     scheduleJobShop<job_shop::ActiveDispatcher>(work, rule, schedule, directions);
+}
+
+// Each set's shorter schedule of the active scheme's and the non-delay dispatcher's, both made both
+// ways and justified (the active one on a tie). Neither dispatcher's schedules are always the
+// shorter: the active scheme may wait for an operation worth waiting for, the non-delay dispatcher
+// never leaves a machine idle, and which packs a shop tighter depends on the set.
+template <class Rule>
+void combinedJobShopSchedule(Workspace& work, Rule rule, Matrix& schedule) {
+    using job_shop::Directions;
+    job_shop::forEachShopSet(work, schedule, [&](int set, double* sequences) {
+        const int n = work.rows.n;
+        const int m = work.rows.m;
+        const double active = job_shop::dispatchShopSet<job_shop::ActiveDispatcher>(work, rule, set, sequences,
+                                                                                      Directions::BothJustified);
+        if (active <= job_shop::makespanBound(work)) return;
+        std::vector<double>& nonDelay = work.alternativeSequences;
+        nonDelay.assign(static_cast<std::size_t>(n) * static_cast<std::size_t>(m), 0.0);
+        work.takeShopSet(set, n, m);
+        const double other = job_shop::dispatchShopSet<job_shop::SetDispatcher>(work, rule, set, nonDelay.data(),
+                                                                                 Directions::BothJustified);
+        if (!(other < active)) return;
+        // A release time below 0 can leave the non-delay dispatcher's schedule unfinished, and short.
+        job_shop::makespanOf(work, set, nonDelay.data());
+        if (job_shop::everyOperationPlayed(work)) std::copy(nonDelay.begin(), nonDelay.end(), sequences);
+    });
 }
 
 // The seven criteria of every set's machine sequences (Twt, Uwt, Fwt, Cmax, mean tardiness, share

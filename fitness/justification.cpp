@@ -18,9 +18,7 @@ double replayedStarts(Workspace& work, int set, const double* sequences) {
     const int m = work.collection.machinesIn(set);
     timeline::jobShopSequences(work, set, [&](int position) { return sequences[position]; },
                                [&](const timeline::Occupation& o) { start[o.job * m + o.operation] = o.start; });
-    const std::vector<int>& sequenced = work.floor.sequenced;
-    const bool complete = std::all_of(sequenced.begin(), sequenced.begin() + m, [&](int s) { return s == work.rows.n; });
-    return complete ? job_shop::latestCompletion(work) : -1;
+    return job_shop::everyOperationPlayed(work) ? job_shop::latestCompletion(work) : -1;
 }
 
 // One pass in its own clock: the set's time for the left pass, the time back from `span` for the

@@ -77,6 +77,7 @@ public:
     ShopFloor floor;                   // the job shop's machines and jobs
     // The set in hand with its routes reversed, and a dispatcher's machine sequences for it.
     std::vector<double> reversedDurations, reversedMachines, reversedSequences;
+    std::vector<double> alternativeSequences;  // a second dispatcher's, while the first one's are kept
     ShopJustification justification;
 
     // The most candidates a decision of this collection can have: the incumbent and every job.

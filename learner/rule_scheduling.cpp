@@ -19,7 +19,8 @@ constexpr SchemeName kSchemes[] = {{"list", Scheme::List},
                                    {"pair", Scheme::Pair},
                                    {"active", Scheme::Active},
                                    {"bidirectional", Scheme::Bidirectional},
-                                   {"justified", Scheme::Justified}};
+                                   {"justified", Scheme::Justified},
+                                   {"combined", Scheme::Combined}};
 
 job_shop::Directions directionsOf(Scheme scheme) {
     switch (scheme) {
@@ -84,6 +85,8 @@ void scheduleWithRule(Workspace& work, CompiledRule& rule, Scheme scheme, Matrix
         case Environment::JobShop:
             if (scheme == Scheme::List)
                 jobShopSchedule(work, RuleRef(rule), schedule);
+            else if (scheme == Scheme::Combined)
+                combinedJobShopSchedule(work, RuleRef(rule), schedule);
             else
                 activeJobShopSchedule(work, RuleRef(rule), schedule, directionsOf(scheme));
             return;

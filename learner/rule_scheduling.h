@@ -20,8 +20,9 @@ namespace rules {
 // (job shop): the active scheme on every set as given and with every route reversed, the schedule
 // of the shorter makespan kept. Justified (job shop): the same with each of the two schedules
 // justified first (every operation moved as late, then as early as it can go; kept when that
-// shortens the makespan).
-enum class Scheme { List, Pair, Active, Bidirectional, Justified };
+// shortens the makespan). Combined (job shop): the shorter schedule of justified and of the
+// non-delay dispatcher's made the same way.
+enum class Scheme { List, Pair, Active, Bidirectional, Justified, Combined };
 
 // The scheme a run takes when none is asked for: pairs on parallel machines and, in the job shop,
 // the active scheme both ways with the schedules justified, which gave better rules when measured;

@@ -191,3 +191,39 @@ TEST(BothDirections, JustifiedSchedulesAreNeverLongerAndPlayEveryOperation) {
         EXPECT_EQ(shorter > 0, variant != 2) << "variant " << variant;
     }
 }
+
+// Combined: set by set the shorter of the active scheme's and the non-delay dispatcher's justified
+// schedules, the latter only when it plays every operation (a release time below 0 can leave it
+// unfinished, and short).
+TEST(BothDirections, CombinedKeepsTheShorterDispatcherOfEachSet) {
+    Table releases;
+    for (int set = 0; set < 12; ++set) releases.emplace_back(static_cast<std::size_t>(3 + set % 4), set % 4 == 1 ? -3.0 : 1.0);
+    for (const bool negativeReleases : {false, true}) {
+        CollectionBuilder builder = drawnShops(false);
+        if (negativeReleases) builder.releases(releases);
+        const Collection shops = builder.build();
+        Workspace work(shops);
+        Matrix active, nonDelay, combined;
+        activeJobShopSchedule(work, shortestFirst, active, job_shop::Directions::BothJustified);
+        scheduleJobShop<job_shop::SetDispatcher>(work, shortestFirst, nonDelay, job_shop::Directions::BothJustified);
+        combinedJobShopSchedule(work, shortestFirst, combined);
+        const auto replayed = [&](const Matrix& schedule, int set) {
+            int played = 0;
+            timeline::jobShopSet(work, schedule, set, [&](const timeline::Occupation&) { ++played; });
+            return std::pair(job_shop::latestCompletion(work), played == work.rows.n * work.rows.m);
+        };
+        int nonDelayKept = 0, unfinished = 0;
+        for (int set = 0; set < shops.sets(); ++set) {
+            const auto [activeSpan, activeDone] = replayed(active, set);
+            const auto [nonDelaySpan, nonDelayDone] = replayed(nonDelay, set);
+            const auto [span, done] = replayed(combined, set);
+            const bool takeNonDelay = nonDelayDone && nonDelaySpan < activeSpan;
+            EXPECT_TRUE(activeDone && done) << "set " << set;
+            EXPECT_EQ(span, takeNonDelay ? nonDelaySpan : activeSpan) << "set " << set;
+            nonDelayKept += takeNonDelay;
+            unfinished += !nonDelayDone;
+        }
+        EXPECT_GT(nonDelayKept, 0);
+        EXPECT_EQ(unfinished > 0, negativeReleases);
+    }
+}
