@@ -33,13 +33,12 @@ public:
         sequenced.assign(static_cast<std::size_t>(m), 0);
         jobReady.assign(releaseTimes, releaseTimes + n);
         nextOperation.assign(static_cast<std::size_t>(n), 0);
+        nextMachine_.resize(static_cast<std::size_t>(n));
+        for (int j = 0; j < n; ++j) nextMachine_[static_cast<std::size_t>(j)] = routeMachine(j, 0);
     }
 
     // The machine of the job's next operation, or -1 when the job is finished.
-    int nextMachine(int job) const {
-        const int o = nextOperation[job];
-        return o < machines_ ? static_cast<int>(routes_[job * machines_ + o]) : -1;
-    }
+    int nextMachine(int job) const { return nextMachine_[static_cast<std::size_t>(job)]; }
 
     // The smallest ready time among the jobs whose next operation needs the machine, or -1.
     double earliestQueuedFor(int machine) const {
@@ -76,7 +75,7 @@ public:
         const double start = std::max(notBefore, jobReady[job]);
         machineFree[machine] = start + setup + duration;
         jobReady[job] = machineFree[machine];
-        ++nextOperation[job];
+        nextMachine_[static_cast<std::size_t>(job)] = routeMachine(job, ++nextOperation[job]);
         ++sequenced[machine];
     }
 
@@ -96,7 +95,14 @@ private:
     int jobs_ = 0;
     int machines_ = 0;
     const double* routes_ = nullptr;
+    // Each job's next machine, kept as the job moves on: every dispatcher step asks it of every job.
+    std::vector<int> nextMachine_;
     mutable std::vector<double> queued_;  // what queuedWork last made
+
+    // The machine of operation o of the job's route, or -1 past its end.
+    int routeMachine(int job, int o) const {
+        return o < machines_ ? static_cast<int>(routes_[job * machines_ + o]) : -1;
+    }
 };
 
 // What justifying a job-shop schedule keeps: the operations' start times (operation o of job j at
