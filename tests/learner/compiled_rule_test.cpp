@@ -208,7 +208,8 @@ public:
         work_.takeShopSet(1, 3, 3);
         ShopFloor& floor = work_.floor;
         floor.reset(3, 3, ready_, work_.rows.machines);
-        floor.nextOperation = {next_[0], next_[1], next_[2]};
+        for (int j = 0; j < 3; ++j)
+            while (floor.nextOperation[j] < next_[j]) floor.perform(j, floor.nextMachine(j), 0, 1, 0);
         floor.machineFree = {7, 3, 12};
     }
 
