@@ -90,8 +90,8 @@ Parser::Parser()
                     "how a rule's schedules are made: list, pair (uniform and unrelated machines: the best job-machine "
                     "pair; their default), active (job shop: active schedules), bidirectional (job shop: active "
                     "schedules of the set as given and of its routes reversed, the shorter kept), justified (job shop: "
-                    "bidirectional with both schedules justified; its default for Cmax) or combined (job shop: the "
-                    "shorter of justified and the same made by the non-delay dispatcher); also for --rule and --test");
+                    "bidirectional with both schedules justified) or combined (job shop: the shorter of justified and the "
+                    "same made by the non-delay dispatcher; its default for Cmax); also for --rule and --test");
     addEvolutionOptions(app_, settings);
     addCheckpointOptions(app_, settings);
     for (const char* option : {"--checkpoint", "--checkpoint-every", "--resume"})

@@ -40,7 +40,7 @@ Scheme defaultScheme(Environment environment, std::string_view criterion) {
         case Environment::Single:
             return Scheme::List;
         case Environment::JobShop:
-            return criterion.empty() || criterion == "Cmax" ? Scheme::Justified : Scheme::Active;
+            return criterion.empty() || criterion == "Cmax" ? Scheme::Combined : Scheme::Active;
         default:
             return Scheme::Pair;
     }

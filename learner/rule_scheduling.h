@@ -25,8 +25,8 @@ namespace rules {
 enum class Scheme { List, Pair, Active, Bidirectional, Justified, Combined };
 
 // The scheme a run takes when none is asked for: pairs on parallel machines and, in the job shop,
-// the active scheme both ways with the schedules justified, which gave better rules when measured;
-// list scheduling on one machine. Both ways keep the shorter makespan, so for another criterion
+// combined (both dispatchers both ways, justified), which gave better rules when measured; list
+// scheduling on one machine. Both ways keep the shorter makespan, so for another criterion
 // (empty: the environment's headline, the makespan in the job shop) the job shop takes the active
 // scheme one way.
 Scheme defaultScheme(Environment environment, std::string_view criterion = "");
