@@ -46,6 +46,7 @@ struct Collection {
     Matrix jobShortestDurations;
     Matrix operationDurations;   // job shop: the codes' durations, operation o of job j at column j x m + o
     Matrix operationMachines;    // job shop: the codes' machines, in the same layout
+    Matrix operationWorkFrom;    // job shop: the job's work from that operation to the end of its route, the same layout
     Matrix machineMeanDuration;  // job shop: each machine's mean operation duration in the set
     Matrix operationTotal;       // job shop: the set's total processing time
     // List scheduling with release times: each set's jobs in order of release (sortByRelease), a

@@ -66,6 +66,7 @@ void decodeSet(Collection& c, int set, int n, int m) {
             machines[j * m + o] = machine;
             total += duration;
         }
+        sumRouteTails(durations + j * m, m, c.operationWorkFrom.rowData(set) + j * m);
     }
     for (int j = 0; j < n; ++j)
         for (int o = 0; o < m; ++o) means[static_cast<int>(machines[j * m + o])] += durations[j * m + o];
@@ -117,6 +118,7 @@ void decodeJobShop(Collection& c) {
     const int sets = c.processingTimes.rows;
     c.operationDurations.initZero(sets, c.processingTimes.cols);
     c.operationMachines.initZero(sets, c.processingTimes.cols);
+    c.operationWorkFrom.initZero(sets, c.processingTimes.cols);
     c.machineMeanDuration.initZero(sets, c.operationsPerJob());
     c.operationTotal.initZero(sets, 1);
     for (int set = 0; set < sets; ++set) decodeSet(c, set, c.jobsIn(set), c.machinesIn(set));

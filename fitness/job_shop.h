@@ -19,9 +19,10 @@ template <class Rule>
 class ShopDispatch {
 public:
     ShopDispatch(Workspace& work, Rule& rule, double* sequence)
-        : work_(work), floor_(work.floor), rule_(rule), sequence_(sequence), n_(work.rows.n), m_(work.rows.m) {
-        floor_.reset(n_, m_, work_.rows.r, work_.rows.machines);
-        if (work_.collection.hasSetups) work_.buildSetupTimes(work_.rows.set);
+        : work_(work), floor_(work.floor), rule_(rule), sequence_(sequence), n_(work.rows.n), m_(work.rows.m),
+          hasSetups_(work.collection.hasSetups) {
+        floor_.reset(n_, m_, work_.rows.r, work_.rows.machines, work_.rows.durations);
+        if (hasSetups_) work_.buildSetupTimes(work_.rows.set);
     }
 
 protected:
@@ -31,10 +32,11 @@ protected:
     double* sequence_;
     const int n_;
     const int m_;
+    const bool hasSetups_;
 
-    double duration(int j) const { return work_.rows.durations[j * m_ + floor_.nextOperation[j]]; }
+    double duration(int j) const { return floor_.nextDuration(j); }
     double setup(int machine, int j) const {
-        return work_.collection.hasSetups ? work_.setupTimes.at(floor_.lastJob[machine], j) : 0.0;
+        return hasSetups_ ? work_.setupTimes.at(floor_.lastJob[machine], j) : 0.0;
     }
 
     ShopDecision decision(int machine, double time) const {

@@ -26,9 +26,7 @@ Operation operationOf(const ShopDecision& at, int job) {
 }  // namespace
 
 double remainingWork(const SetInHand& set, int job, int first) {
-    double work = 0;
-    for (int l = first; l < set.m; ++l) work += set.durations[job * set.m + l];
-    return work;
+    return first < set.m ? set.workFrom[job * set.m + first] : 0.0;
 }
 
 double jobShopWSPT(const ShopDecision& at, int job) {

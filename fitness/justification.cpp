@@ -34,16 +34,19 @@ void justifyPass(Workspace& work, Pass pass, double span) {
     const double* p = work.rows.durations;
     const bool left = pass == Pass::Left;
     double* clock = J.passStart.data();
-    for (int q = 0; q < operations; ++q) clock[q] = left ? J.start[q] : span - (J.start[q] + p[q]);
-    // On a tie an operation goes before its job's later ones, in the pass's direction.
-    const auto rank = [&](int q) { return left ? q % m : m - 1 - q % m; };
-    std::sort(J.order.begin(), J.order.begin() + operations, [&](int a, int b) {
-        if (clock[a] != clock[b]) return clock[a] < clock[b];
-        return rank(a) != rank(b) ? rank(a) < rank(b) : a < b;
+    for (int q = 0; q < operations; ++q) {
+        clock[q] = left ? J.start[q] : span - (J.start[q] + p[q]);
+        // On a tie an operation goes before its job's later ones, in the pass's direction.
+        J.order[q] = {clock[q], left ? q % m : m - 1 - q % m, q};
+    }
+    // The keys sort in place: a comparison reads no other array.
+    std::sort(J.order.begin(), J.order.begin() + operations, [](const PassPlace& a, const PassPlace& b) {
+        if (a.time != b.time) return a.time < b.time;
+        return a.rank != b.rank ? a.rank < b.rank : a.operation < b.operation;
     });
     std::fill(J.placedCount.begin(), J.placedCount.begin() + m, 0);
     for (int i = 0; i < operations; ++i) {
-        const int q = J.order[i];
+        const int q = J.order[i].operation;
         const int o = q % m;
         const int predecessor = left ? (o > 0 ? q - 1 : -1) : (o < m - 1 ? q + 1 : -1);
         double t = predecessor >= 0 ? clock[predecessor] + p[predecessor] : (left ? work.rows.r[q / m] : 0.0);
@@ -89,7 +92,6 @@ double job_shop::justified(Workspace& work, int set, double* sequences) {
     const double dispatched = replayedStarts(work, set, sequences);
     if (dispatched < 0) return latestCompletion(work);
     // One round: a second one seldom shortened the schedules of good rules, at the cost of the first.
-    for (int q = 0; q < operations; ++q) J.order[q] = q;
     justifyPass(work, Pass::Right, dispatched);
     justifyPass(work, Pass::Left, dispatched);
     sequencesOfLeftPass(work);

@@ -22,11 +22,13 @@ public:
     std::vector<double> jobReady;     // release time, then completion of the job's last operation
     std::vector<int> nextOperation;   // m once the job is finished
 
-    // A set of n jobs on m machines whose routes are `machines` (operation o of job j at j x m + o).
-    void reset(int n, int m, const double* releaseTimes, const double* machines) {
+    // A set of n jobs on m machines whose routes are `machines`, with the operations' `durations`
+    // (operation o of job j at j x m + o).
+    void reset(int n, int m, const double* releaseTimes, const double* machines, const double* durations) {
         jobs_ = n;
         machines_ = m;
         routes_ = machines;
+        durations_ = durations;
         machineFree.assign(static_cast<std::size_t>(m), 0.0);
         waiting.assign(static_cast<std::size_t>(m), -1.0);
         lastJob.assign(static_cast<std::size_t>(m), n);
@@ -34,11 +36,14 @@ public:
         jobReady.assign(releaseTimes, releaseTimes + n);
         nextOperation.assign(static_cast<std::size_t>(n), 0);
         nextMachine_.resize(static_cast<std::size_t>(n));
-        for (int j = 0; j < n; ++j) nextMachine_[static_cast<std::size_t>(j)] = routeMachine(j, 0);
+        nextDuration_.resize(static_cast<std::size_t>(n));
+        for (int j = 0; j < n; ++j) moveOn(j, 0);
     }
 
     // The machine of the job's next operation, or -1 when the job is finished.
     int nextMachine(int job) const { return nextMachine_[static_cast<std::size_t>(job)]; }
+    // The duration of the job's next operation (0 once the job is finished).
+    double nextDuration(int job) const { return nextDuration_[static_cast<std::size_t>(job)]; }
 
     // The smallest ready time among the jobs whose next operation needs the machine, or -1.
     double earliestQueuedFor(int machine) const {
@@ -75,18 +80,18 @@ public:
         const double start = std::max(notBefore, jobReady[job]);
         machineFree[machine] = start + setup + duration;
         jobReady[job] = machineFree[machine];
-        nextMachine_[static_cast<std::size_t>(job)] = routeMachine(job, ++nextOperation[job]);
+        moveOn(job, ++nextOperation[job]);
         ++sequenced[machine];
     }
 
     // Per machine, the work queued for it now: the durations (operation o of job j at j x m + o)
     // of the jobs' next operations there. Made on demand, in one pass over the jobs, for the rules
     // that read it; the dispatchers themselves do not need it.
-    const std::vector<double>& queuedWork(const double* durations) const {
+    const std::vector<double>& queuedWork() const {
         queued_.assign(static_cast<std::size_t>(machines_), 0.0);
         for (int j = 0; j < jobs_; ++j) {
             const int machine = nextMachine(j);
-            if (machine >= 0) queued_[static_cast<std::size_t>(machine)] += durations[j * machines_ + nextOperation[j]];
+            if (machine >= 0) queued_[static_cast<std::size_t>(machine)] += nextDuration(j);
         }
         return queued_;
     }
@@ -95,14 +100,27 @@ private:
     int jobs_ = 0;
     int machines_ = 0;
     const double* routes_ = nullptr;
-    // Each job's next machine, kept as the job moves on: every dispatcher step asks it of every job.
+    const double* durations_ = nullptr;
+    // Each job's next machine and duration, kept as the job moves on: every dispatcher step asks
+    // them of every job.
     std::vector<int> nextMachine_;
+    std::vector<double> nextDuration_;
     mutable std::vector<double> queued_;  // what queuedWork last made
 
-    // The machine of operation o of the job's route, or -1 past its end.
-    int routeMachine(int job, int o) const {
-        return o < machines_ ? static_cast<int>(routes_[job * machines_ + o]) : -1;
+    // The job's next operation is operation o of its route (o = m: the job is finished).
+    void moveOn(int job, int o) {
+        const bool onRoute = o < machines_;
+        nextMachine_[static_cast<std::size_t>(job)] = onRoute ? static_cast<int>(routes_[job * machines_ + o]) : -1;
+        nextDuration_[static_cast<std::size_t>(job)] = onRoute ? durations_[job * machines_ + o] : 0.0;
     }
+};
+
+// Where a justification pass places an operation: by its time in the pass's clock, then by its
+// rank along its job's route in the pass's direction, then by its index (j x m + o).
+struct PassPlace {
+    double time;
+    int rank;
+    int operation;
 };
 
 // What justifying a job-shop schedule keeps: the operations' start times (operation o of job j at
@@ -112,7 +130,7 @@ struct ShopJustification {
     std::vector<double> machineLoad;
     std::vector<double> start;
     std::vector<double> passStart;
-    std::vector<int> order;
+    std::vector<PassPlace> order;
     std::vector<int> placed;
     std::vector<int> placedCount;
     std::vector<double> sequences;

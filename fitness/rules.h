@@ -21,8 +21,7 @@ double jobShopRM(const ShopDecision& at, int job);
 double jobShopEDD(const ShopDecision& at, int job);
 double jobShopWTWKR(const ShopDecision& at, int job);
 
-// The durations of the job's operations from position `first` to the end of its route, summed in
-// route order.
+// The durations of the job's operations from position `first` to the end of its route (0 past it).
 double remainingWork(const SetInHand& set, int job, int first);
 
 // --- single and uniform machines. Each of the nine rules is written once, with its single-machine

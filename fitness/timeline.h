@@ -115,7 +115,7 @@ double jobShopSequences(Workspace& work, int set, JobAt&& jobAt, Visit&& visit) 
     if (n <= 0) return 0;
     work.takeShopSet(set, n, m);
     ShopFloor& floor = work.floor;
-    floor.reset(n, m, work.rows.r, work.rows.machines);
+    floor.reset(n, m, work.rows.r, work.rows.machines, work.rows.durations);
     if (c.hasSetups) work.buildSetupTimes(set);
     for (int pass = 0; pass < n * m; ++pass) {
         bool played = false;
@@ -128,7 +128,7 @@ double jobShopSequences(Workspace& work, int set, JobAt&& jobAt, Visit&& visit) 
             // Where perform places the operation: the setup follows the machine's last job.
             const double start = std::max(floor.machineFree[k], floor.jobReady[j]);
             const double setup = c.hasSetups ? work.setupTimes.at(floor.lastJob[k], j) : 0.0;
-            floor.perform(j, k, floor.machineFree[k], work.rows.durations[j * m + operation], setup);
+            floor.perform(j, k, floor.machineFree[k], floor.nextDuration(j), setup);
             visit(Occupation{j, k, operation, position, start, setup, floor.machineFree[k]});
             played = true;
         }

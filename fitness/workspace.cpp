@@ -63,22 +63,31 @@ void Workspace::takeListSet(int set, int n, int m) {
     rows.SP = c.processingSum.get(set);
 }
 
+void sumRouteTails(const double* durations, int m, double* tails) {
+    double work = 0;
+    for (int o = m - 1; o >= 0; --o) tails[o] = work += durations[o];
+}
+
 void Workspace::takeShopSet(int set, int n, int m, Routes routes) {
     const Collection& c = collection;
     takeSet(set, n, m);
     rows.durations = c.operationDurations.rowData(set);
     rows.machines = c.operationMachines.rowData(set);
     rows.machineMeans = c.machineMeanDuration.rowData(set);
+    rows.workFrom = c.operationWorkFrom.rowData(set);
     if (routes == Routes::AsGiven) return;
     const auto operations = static_cast<std::size_t>(n) * static_cast<std::size_t>(m);
     reversedDurations.resize(operations);
     reversedMachines.resize(operations);
+    reversedWorkFrom.resize(operations);
     for (std::size_t first = 0; first < operations; first += static_cast<std::size_t>(m)) {
         std::reverse_copy(rows.durations + first, rows.durations + first + m, reversedDurations.begin() + first);
         std::reverse_copy(rows.machines + first, rows.machines + first + m, reversedMachines.begin() + first);
+        sumRouteTails(reversedDurations.data() + first, m, reversedWorkFrom.data() + first);
     }
     rows.durations = reversedDurations.data();
     rows.machines = reversedMachines.data();
+    rows.workFrom = reversedWorkFrom.data();
 }
 
 void Workspace::prepareListScheduling() {

@@ -38,7 +38,12 @@ struct SetInHand {
     const double* durations = nullptr;     // operation o of job j at j x m + o
     const double* machines = nullptr;      // its machine, in the same layout
     const double* machineMeans = nullptr;  // per machine
+    const double* workFrom = nullptr;      // the job's work from the operation to its route's end, as durations
 };
+
+// Each operation's work to the end of its route: the sums of a route's durations from the back.
+// Durations are whole numbers, so the sums are exact whichever way they are added.
+void sumRouteTails(const double* durations, int m, double* tails);
 
 class Workspace {
 public:
@@ -76,7 +81,7 @@ public:
     MachineClocks clocks;              // parallel machines while a schedule is replayed
     ShopFloor floor;                   // the job shop's machines and jobs
     // The set in hand with its routes reversed, and a dispatcher's machine sequences for it.
-    std::vector<double> reversedDurations, reversedMachines, reversedSequences;
+    std::vector<double> reversedDurations, reversedMachines, reversedWorkFrom, reversedSequences;
     std::vector<double> alternativeSequences;  // a second dispatcher's, while the first one's are kept
     ShopJustification justification;
 

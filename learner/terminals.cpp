@@ -233,7 +233,7 @@ const TerminalReading<Shop> kShopTerminals[] = {
      0, nullptr},
     {Terminal::NextQueueWork, "winq", only(JobShop), Varies::PerCandidate,
      [](const Shop& at, const int* jobs, int count, double* out) {
-         gatherAtNextMachine(at, jobs, count, out, at.work.floor.queuedWork(at.work.rows.durations).data());
+         gatherAtNextMachine(at, jobs, count, out, at.work.floor.queuedWork().data());
      },
      0, nullptr},
 };

@@ -207,7 +207,7 @@ public:
     JobShop() : collection_(instance()), work_(collection_) {
         work_.takeShopSet(1, 3, 3);
         ShopFloor& floor = work_.floor;
-        floor.reset(3, 3, ready_, work_.rows.machines);
+        floor.reset(3, 3, ready_, work_.rows.machines, work_.rows.durations);
         for (int j = 0; j < 3; ++j)
             while (floor.nextOperation[j] < next_[j]) floor.perform(j, floor.nextMachine(j), 0, 1, 0);
         floor.machineFree = {7, 3, 12};
