@@ -83,8 +83,8 @@ private:
     // -1 when there is none.
     int choose(int machine, double time) {
         return highestPriority(this->rule_, this->decision(machine, time), work_.candidates, [&](auto&& offer) {
-            for (int j = 0; j < n_; ++j)
-                if (floor_.nextMachine(j) == machine && floor_.jobReady[j] <= time) offer(j);
+            for (const int j : floor_.queuedFor(machine))
+                if (floor_.jobReady[j] <= time) offer(j);
         });
     }
 
@@ -147,8 +147,8 @@ private:
         CandidateBatch& candidates = work_.candidates;
         candidates.clear();
         double time = start(first, machine);
-        for (int j = 0; j < n_; ++j) {
-            if (floor_.nextMachine(j) != machine || !(j == first || start(j, machine) < firstEnd)) continue;
+        for (const int j : floor_.queuedFor(machine)) {
+            if (!(j == first || start(j, machine) < firstEnd)) continue;
             candidates.add(j);
             time = std::min(time, start(j, machine));
         }

@@ -3,6 +3,7 @@
 // The machine and job state that dispatchers and criteria keep while they walk one set. The storage
 // is kept from set to set, so once the largest set has been seen no set allocates.
 #include <algorithm>
+#include <span>
 #include <vector>
 
 // Parallel machines while a schedule is replayed: when each machine finishes its last job so far,
@@ -23,12 +24,16 @@ public:
     std::vector<int> nextOperation;   // m once the job is finished
 
     // A set of n jobs on m machines whose routes are `machines`, with the operations' `durations`
-    // (operation o of job j at j x m + o).
-    void reset(int n, int m, const double* releaseTimes, const double* machines, const double* durations) {
+    // (operation o of job j at j x m + o). A dispatcher asks for the machines' queues; a replay,
+    // which follows given sequences, has no use for them.
+    enum class Queues { Kept, None };
+    void reset(int n, int m, const double* releaseTimes, const double* machines, const double* durations,
+               Queues queues = Queues::Kept) {
         jobs_ = n;
         machines_ = m;
         routes_ = machines;
         durations_ = durations;
+        keepQueues_ = queues == Queues::Kept;
         machineFree.assign(static_cast<std::size_t>(m), 0.0);
         waiting.assign(static_cast<std::size_t>(m), -1.0);
         lastJob.assign(static_cast<std::size_t>(m), n);
@@ -37,7 +42,12 @@ public:
         nextOperation.assign(static_cast<std::size_t>(n), 0);
         nextMachine_.resize(static_cast<std::size_t>(n));
         nextDuration_.resize(static_cast<std::size_t>(n));
-        for (int j = 0; j < n; ++j) moveOn(j, 0);
+        queued_.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(m));
+        queueLength_.assign(static_cast<std::size_t>(m), 0);
+        for (int j = 0; j < n; ++j) {
+            moveOn(j, 0);
+            if (keepQueues_ && nextMachine(j) >= 0) queue(j);
+        }
     }
 
     // The machine of the job's next operation, or -1 when the job is finished.
@@ -45,12 +55,17 @@ public:
     // The duration of the job's next operation (0 once the job is finished).
     double nextDuration(int job) const { return nextDuration_[static_cast<std::size_t>(job)]; }
 
+    // The jobs whose next operation needs the machine, in the order of their indices.
+    std::span<const int> queuedFor(int machine) const {
+        return {queued_.data() + static_cast<std::ptrdiff_t>(machine) * jobs_,
+                static_cast<std::size_t>(queueLength_[static_cast<std::size_t>(machine)])};
+    }
+
     // The smallest ready time among the jobs whose next operation needs the machine, or -1.
     double earliestQueuedFor(int machine) const {
         double earliest = -1;
         bool found = false;
-        for (int j = 0; j < jobs_; ++j) {
-            if (nextMachine(j) != machine) continue;
+        for (const int j : queuedFor(machine)) {
             if (!found || jobReady[j] < earliest) earliest = jobReady[j];
             found = true;
         }
@@ -73,14 +88,16 @@ public:
         return first;
     }
 
-    // Processes the job's next operation on the machine, starting no earlier than notBefore and the
-    // job's ready time, after `setup`.
+    // Processes the job's next operation, which needs the machine, starting no earlier than
+    // notBefore and the job's ready time, after `setup`.
     void perform(int job, int machine, double notBefore, double duration, double setup) {
         lastJob[machine] = job;
         const double start = std::max(notBefore, jobReady[job]);
         machineFree[machine] = start + setup + duration;
         jobReady[job] = machineFree[machine];
+        if (keepQueues_) unqueue(job);
         moveOn(job, ++nextOperation[job]);
+        if (keepQueues_ && nextMachine(job) >= 0) queue(job);
         ++sequenced[machine];
     }
 
@@ -88,12 +105,12 @@ public:
     // of the jobs' next operations there. Made on demand, in one pass over the jobs, for the rules
     // that read it; the dispatchers themselves do not need it.
     const std::vector<double>& queuedWork() const {
-        queued_.assign(static_cast<std::size_t>(machines_), 0.0);
+        queuedWork_.assign(static_cast<std::size_t>(machines_), 0.0);
         for (int j = 0; j < jobs_; ++j) {
             const int machine = nextMachine(j);
-            if (machine >= 0) queued_[static_cast<std::size_t>(machine)] += nextDuration(j);
+            if (machine >= 0) queuedWork_[static_cast<std::size_t>(machine)] += nextDuration(j);
         }
-        return queued_;
+        return queuedWork_;
     }
 
 private:
@@ -101,17 +118,38 @@ private:
     int machines_ = 0;
     const double* routes_ = nullptr;
     const double* durations_ = nullptr;
+    bool keepQueues_ = true;
     // Each job's next machine and duration, kept as the job moves on: every dispatcher step asks
     // them of every job.
     std::vector<int> nextMachine_;
     std::vector<double> nextDuration_;
-    mutable std::vector<double> queued_;  // what queuedWork last made
+    // Per machine the jobs queued for it (n slots per machine), so that a dispatcher looks at those
+    // alone.
+    std::vector<int> queued_;
+    std::vector<int> queueLength_;
+    mutable std::vector<double> queuedWork_;  // what queuedWork last made
 
     // The job's next operation is operation o of its route (o = m: the job is finished).
     void moveOn(int job, int o) {
         const bool onRoute = o < machines_;
         nextMachine_[static_cast<std::size_t>(job)] = onRoute ? static_cast<int>(routes_[job * machines_ + o]) : -1;
         nextDuration_[static_cast<std::size_t>(job)] = onRoute ? durations_[job * machines_ + o] : 0.0;
+    }
+
+    // The job joins, or leaves, the queue of its next machine, which stays in the order of indices.
+    void queue(int job) {
+        const int machine = nextMachine(job);
+        int* first = queued_.data() + static_cast<std::ptrdiff_t>(machine) * jobs_;
+        int* last = first + queueLength_[static_cast<std::size_t>(machine)]++;
+        for (; last > first && last[-1] > job; --last) *last = last[-1];
+        *last = job;
+    }
+    void unqueue(int job) {
+        const int machine = nextMachine(job);
+        int* first = queued_.data() + static_cast<std::ptrdiff_t>(machine) * jobs_;
+        int* last = first + queueLength_[static_cast<std::size_t>(machine)]--;
+        int* at = std::find(first, last, job);
+        std::copy(at + 1, last, at);
     }
 };
 

@@ -115,7 +115,7 @@ double jobShopSequences(Workspace& work, int set, JobAt&& jobAt, Visit&& visit) 
     if (n <= 0) return 0;
     work.takeShopSet(set, n, m);
     ShopFloor& floor = work.floor;
-    floor.reset(n, m, work.rows.r, work.rows.machines, work.rows.durations);
+    floor.reset(n, m, work.rows.r, work.rows.machines, work.rows.durations, ShopFloor::Queues::None);
     if (c.hasSetups) work.buildSetupTimes(set);
     for (int pass = 0; pass < n * m; ++pass) {
         bool played = false;
