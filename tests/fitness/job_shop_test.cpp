@@ -114,6 +114,9 @@ INSTANTIATE_TEST_SUITE_P(
         Dispatch{"GreatestPriorityWinsAndATieKeepsTheIncumbent", shopOf(1, {{{2}}, {{2}}, {{2}}}), allButJob0,
                  {1, 2, 0}},
         Dispatch{"GreatestPriorityWins", shopOf(1, {{{2}}, {{2}}, {{2}}}), highestIndex, {2, 1, 0}},
+        // Job 1 reaches machine 0's queue before job 0 does; both are ready at 2 and job 0 goes first.
+        Dispatch{"JobsQueuedOutOfIndexOrderTieToTheLowestIndex", shopOf(3, {{{2002, 2, 1002}}, {{1002, 2, 2002}}}),
+                 sameForAll, {0, 1, 1, 0, 0, 1}},
         // The earliest queued time -1 reads as "no job queued", so no machine can be chosen.
         Dispatch{"NegativeReleaseTimeHidesTheQueueAndLeavesTheSetUnscheduled",
                  shopOf(1, {{{2}, 100, 1, -1}, {{3}, 100, 1, 0}}), sameForAll, {0, 0}}),
