@@ -119,8 +119,8 @@ private:
     const double* routes_ = nullptr;
     const double* durations_ = nullptr;
     bool keepQueues_ = true;
-    // Each job's next machine and duration, kept as the job moves on: every dispatcher step asks
-    // them of every job.
+    // Each job's next machine and duration, kept as the job moves on: the active scheme asks them
+    // of every job at every step.
     std::vector<int> nextMachine_;
     std::vector<double> nextDuration_;
     // Per machine the jobs queued for it (n slots per machine), so that a dispatcher looks at those
