@@ -167,9 +167,8 @@ private:
         int* const others = batch.jobs() + 1;
         int count = 0;
         open_.listWhile(0, [time](double r) { return r <= time; }, waits, others, count);
-        batch.jobs()[0] = shortestOf(others, count, earliest, [this, k](int j) { return length(j, k); });
-        batch.setSize(count + 1);
-        return chooseListed(rule_, ListDecision{work_, last_[k], time_, k}, batch);
+        const int c = shortestOf(others, count, earliest, [this, k](int j) { return length(j, k); });
+        return chooseAfterIncumbent(rule_, ListDecision{work_, last_[k], time_, k}, batch, c, count);
     }
 
     // The time is the machine's ready time; with precedence constraints the job whose

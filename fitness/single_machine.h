@@ -84,9 +84,7 @@ private:
             open_.listWhile(later, [horizon](double r) { return r < horizon; }, waits, others, count);
         else  // those released at the horizon or later, the last of the released ones, do not compete
             while (count > 0 && !(r_[others[count - 1]] < horizon)) --count;
-        batch.jobs()[0] = c;
-        batch.setSize(count + 1);
-        return chooseListed(rule_, ListDecision{work_, previous_, time_, 0}, batch);
+        return chooseAfterIncumbent(rule_, ListDecision{work_, previous_, time_, 0}, batch, c, count);
     }
 
     // The incumbent c, then the others that `listOthers` offers, compete.
