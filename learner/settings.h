@@ -66,9 +66,10 @@ std::string settingsProblem(const Settings& settings);
 // learning examples: 1000 individuals in the job shop, where rules trained on small random shops
 // then carry over to large ones better, and on one machine, where with sets drawn afresh every run
 // then beat X-D R&M on collections of its own and of others; 500 on parallel machines, where more
-// did not help; 150 generations on one machine, where with sets drawn afresh and the rule chosen
-// on many more each 50 generations more still gave better rules on unseen collections (within a
-// minute on two cores), 50 elsewhere; depth 10 on one and on uniform machines, where the seeded
+// did not help; 130 generations on one machine, where with sets drawn afresh and the rule chosen
+// on many more the rules still got better on unseen collections up to about 120 generations and no
+// further by 150 (130 keep a default run within a minute on slower machines of two cores), 50
+// elsewhere; depth 10 on one and on uniform machines, where the seeded
 // classical rules (R&M is 9 levels deep) are then refined rather than copied, 6 elsewhere, where
 // deeper trees fitted the training sets and not the test sets; epsilon-lexicase selection on one
 // machine and in the job shop, tournaments on parallel machines.
