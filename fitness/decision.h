@@ -65,9 +65,9 @@ int chooseListed(Rule& rule, const Decision& at, CandidateBatch& batch) {
 
 // The choice between the incumbent and the `others` listed after the batch's first place, among
 // which the incumbent is listed again. A classical rule is asked for each entry, the incumbent
-// twice. For a rule that rates whole batches the incumbent competes
-// once, in first place, since a second rating of it could not change the choice, and alone it is
-// chosen without a rating: a tenth fewer candidates rated in a single-machine learning run.
+// twice. For a rule that rates whole batches the incumbent competes once, in first place, since a
+// second rating of it could not change the choice, and alone it is chosen without a rating: a
+// tenth fewer candidates rated in a single-machine learning run.
 template <class Rule, class Decision>
 int chooseAfterIncumbent(Rule& rule, const Decision& at, CandidateBatch& batch, int incumbent, int others) {
     int count = others;
