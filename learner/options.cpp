@@ -11,7 +11,7 @@ void addEvolutionOptions(CLI::App& app, gp::Settings& s) {
     app.add_option("--population", s.population,
                    "individuals per generation (default: 1000 on one machine and in the job shop, else 500)");
     app.add_option("--generations", s.generations,
-                   "generations, the first one random (default: 130 on one machine, else 50)");
+                   "generations, the first one random (default: 110 on one machine, else 50)");
     app.add_option("--tournament", s.tournament, "tournament size of the selection")->capture_default_str();
     app.add_option("--crossover", s.crossover, "share of children made by subtree crossover")->capture_default_str();
     app.add_option("--mutation", s.mutation, "share of children made by subtree mutation")->capture_default_str();
