@@ -68,11 +68,11 @@ std::string settingsProblem(const Settings& settings);
 // X-D R&M on collections of its own and of others; 500 on parallel machines, where more did not
 // help; 110 generations on one machine, where with sets drawn afresh and the rule chosen on many
 // more, 20 or 40 generations more (a fifth and two fifths more time) moved a median unseen
-// collection by at most 0.003 (a default run on two cores took 39 to 56 s on a slower machine,
-// depending on the seed), 50 elsewhere; depth 10 on one and on uniform machines, where the seeded
-// classical rules (R&M is 9 levels deep) are then refined rather than copied, 6 elsewhere, where
-// deeper trees fitted the training sets and not the test sets; epsilon-lexicase selection on one
-// machine and in the job shop, tournaments on parallel machines.
+// collection by at most 0.003 (a default run on two cores took 39 to 56 s on the slower of two
+// machines measured, depending on the seed), 50 elsewhere; depth 10 on one and on uniform machines,
+// where the seeded classical rules (R&M is 9 levels deep) are then refined rather than copied, 6
+// elsewhere, where deeper trees fitted the training sets and not the test sets; epsilon-lexicase
+// selection on one machine and in the job shop, tournaments on parallel machines.
 int defaultPopulation(Environment environment);
 int defaultGenerations(Environment environment);
 int defaultMaxDepth(Environment environment);
