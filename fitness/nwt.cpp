@@ -69,7 +69,7 @@ void earliestDueDateOrder(Workspace& work, double* sequence) {
 }  // namespace
 
 void nwt(Workspace& work, Matrix& schedule) {
-    forEachSingleMachineSet(work, schedule, ScheduleWidth::File, [&](double* sequence) {
+    forEachSingleMachineSet(work, schedule, ScheduleWidth::File, [&](int, double* sequence) {
         const SetInHand& set = work.rows;
         earliestDueDateOrder(work, sequence);
         repairSequence(sequence, set.p, set.d, set.w, set.n);

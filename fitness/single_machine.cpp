@@ -37,6 +37,10 @@ SetCriteria measureSet(Workspace& work, const Matrix& schedule, int set) {
 
 }  // namespace
 
+double weightedTardinessOf(Workspace& work, const Matrix& schedule, int set) {
+    return measureSet(work, schedule, set).values[0];
+}
+
 void timeline::requireSequenceInTables(const Workspace& work, const Matrix& schedule, int set, int n) {
     if (n <= 0) return;
     const Collection& c = work.collection;

@@ -11,7 +11,7 @@ void addEvolutionOptions(CLI::App& app, gp::Settings& s) {
     app.add_option("--population", s.population,
                    "individuals per generation (default: 1000 on one machine and in the job shop, else 500)");
     app.add_option("--generations", s.generations,
-                   "generations, the first one random (default: 110 on one machine, else 50)");
+                   "generations, the first one random (default: 60 on one machine, else 50)");
     app.add_option("--tournament", s.tournament, "tournament size of the selection")->capture_default_str();
     app.add_option("--crossover", s.crossover, "share of children made by subtree crossover")->capture_default_str();
     app.add_option("--mutation", s.mutation, "share of children made by subtree mutation")->capture_default_str();
@@ -91,7 +91,8 @@ Parser::Parser()
                     "pair; their default), active (job shop: active schedules), bidirectional (job shop: active "
                     "schedules of the set as given and of its routes reversed, the shorter kept), justified (job shop: "
                     "bidirectional with both schedules justified) or combined (job shop: the shorter of justified and the "
-                    "same made by the non-delay dispatcher; its default for Cmax); also for --rule and --test");
+                    "same made by the non-delay dispatcher; its default for Cmax. One machine: per set the less tardy of "
+                    "list and of a non-delay dispatch; its default for Twt); also for --rule and --test");
     addEvolutionOptions(app_, settings);
     addCheckpointOptions(app_, settings);
     for (const char* option : {"--checkpoint", "--checkpoint-every", "--resume"})

@@ -38,7 +38,7 @@ job_shop::Directions directionsOf(Scheme scheme) {
 Scheme defaultScheme(Environment environment, std::string_view criterion) {
     switch (environment) {
         case Environment::Single:
-            return Scheme::List;
+            return criterion.empty() || criterion == "Twt" ? Scheme::Combined : Scheme::List;
         case Environment::JobShop:
             return criterion.empty() || criterion == "Cmax" ? Scheme::Combined : Scheme::Active;
         default:
@@ -60,6 +60,8 @@ bool schemeFits(Scheme scheme, Environment environment) {
             return true;
         case Scheme::Pair:
             return environment == Environment::Uniform || environment == Environment::Unrelated;
+        case Scheme::Combined:
+            return environment == Environment::Single || environment == Environment::JobShop;
         default:
             return environment == Environment::JobShop;
     }
@@ -80,7 +82,10 @@ void scheduleWithRule(Workspace& work, CompiledRule& rule, Scheme scheme, Matrix
     rule.reserve(work.candidateCapacity());  // the largest decision: the incumbent and every job
     switch (work.collection.environment) {
         case Environment::Single:
-            listScheduleSingle(work, RuleRef(rule), schedule, width);
+            if (scheme == Scheme::Combined)
+                combinedScheduleSingle(work, RuleRef(rule), schedule, width);
+            else
+                listScheduleSingle(work, RuleRef(rule), schedule, width);
             return;
         case Environment::JobShop:
             if (scheme == Scheme::List)

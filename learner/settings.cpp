@@ -115,7 +115,7 @@ int defaultPopulation(Environment environment) {
     return environment == Environment::JobShop || environment == Environment::Single ? 1000 : 500;
 }
 
-int defaultGenerations(Environment environment) { return environment == Environment::Single ? 110 : 50; }
+int defaultGenerations(Environment environment) { return environment == Environment::Single ? 60 : 50; }
 
 int defaultMaxDepth(Environment environment) {
     return environment == Environment::Single || environment == Environment::Uniform ? 10 : 6;

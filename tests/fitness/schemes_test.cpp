@@ -227,3 +227,47 @@ TEST(BothDirections, CombinedKeepsTheShorterDispatcherOfEachSet) {
         EXPECT_EQ(unfinished > 0, negativeReleases);
     }
 }
+
+// One machine, combined: set by set the list scheduling's sequence or the non-delay dispatch's
+// (made here from the first decision on), whichever has less weighted tardiness, the list one on
+// a tie; both kinds are kept somewhere, for a rule that weighs the wait and one that does not.
+TEST(OneMachineCombined, KeepsTheLessTardySequenceOfEachSet) {
+    Table p, d, r, w;
+    unsigned draw = 777;
+    const auto next = [&draw](int range) {
+        draw = draw * 1103515245u + 12345u;
+        return static_cast<double>((draw >> 16) % static_cast<unsigned>(range));
+    };
+    for (int set = 0; set < 30; ++set) {
+        const std::size_t n = static_cast<std::size_t>(4 + set % 5);
+        p.emplace_back(n), d.emplace_back(n), r.emplace_back(n), w.emplace_back(n);
+        for (std::size_t j = 0; j < n; ++j)
+            p.back()[j] = 1 + next(9), r.back()[j] = next(25), d.back()[j] = r.back()[j] + 5 + next(15), w.back()[j] = 1 + next(3);
+    }
+    const Collection sets = singleMachine(p, d).releases(r).weights(w).build();
+    using single_machine::SetDispatcher;
+    const Rule weighsTheWait = [](const ListDecision& at, int j) {
+        return at.work.rows.w[j] / (at.work.rows.p[j] + std::max(at.work.rows.r[j] - at.time, 0.0));
+    };
+    const Rule ignoresIt = [](const ListDecision& at, int j) { return at.work.rows.w[j] / at.work.rows.p[j]; };
+    for (Rule rule : {weighsTheWait, ignoresIt}) {
+        Workspace work(sets);
+        Matrix list, nonDelay, combined;
+        listScheduleSingle(work, rule, list);
+        forEachSingleMachineSet(work, nonDelay, ScheduleWidth::File, [&](int, double* sequence) {
+            SetDispatcher<Rule>(work, rule, sequence, single_machine::Window::NonDelay).run();
+        });
+        combinedScheduleSingle(work, rule, combined);
+        int nonDelayKept = 0, listKept = 0;
+        for (int set = 0; set < sets.sets(); ++set) {
+            const double listTwt = weightedTardinessOf(work, list, set);
+            const double nonDelayTwt = weightedTardinessOf(work, nonDelay, set);
+            const int n = sets.jobsIn(set);
+            EXPECT_EQ(sequence(combined, set, n), sequence(nonDelayTwt < listTwt ? nonDelay : list, set, n)) << set;
+            nonDelayKept += nonDelayTwt < listTwt;
+            listKept += listTwt < nonDelayTwt;
+        }
+        EXPECT_GT(nonDelayKept, 0);
+        EXPECT_GT(listKept, 0);
+    }
+}

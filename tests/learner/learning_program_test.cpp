@@ -40,7 +40,7 @@ TEST(LearningProgram, HallOfFameHasSixLinesPerGenerationEndingWithTheBestRuleSoF
     // so far (this seed does, in generation 3), which the hall of fame must keep all the same.
     const RunResult run = learn(dir,
                                 "--generations 5 --seed 2 --elitism 0 --reproduction 0 --selection tournament "
-                                "--tournament 2 --no-seed-classical --no-resample --hof hof.txt --log log.csv");
+                                "--tournament 2 --no-seed-classical --no-resample --scheme list --hof hof.txt --log log.csv");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
 
@@ -207,7 +207,7 @@ TEST(LearningProgram, BadOptionsAndDefinitionsEndTheRunWithOneMessageAndWriteNot
         {"--mutation-depth 11", "learner: --mutation-depth must be from 1 to 10 (given: 11).\n"},
         {"--max-depth 5 --mutation-depth 6", "learner: --mutation-depth must be from 1 to 5 (given: 6).\n"},
         {"--scheme pair",
-         "learner: --scheme pair is not a scheme of the single-machine environment (its schemes: list).\n"},
+         "learner: --scheme pair is not a scheme of the single-machine environment (its schemes: list, combined).\n"},
         {"--scheme best", "learner: --scheme must be list, pair, active, bidirectional, justified or combined (given: best).\n"},
         {"--selection roulette", "learner: --selection must be tournament or lexicase (given: roulette).\n"},
         {"--seeds missing.obm", "Seed file \"missing.obm\": cannot be read.\n"},

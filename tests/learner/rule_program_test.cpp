@@ -244,7 +244,7 @@ TEST(RuleProgram, FaultsEndTheRunBeforeAnythingIsWritten) {
         {"--collection none --rule p", "Definition file \"none/fitness.txt\" cannot be read.\n"},
         {"--rule p --test bad.obm", ""},
         {"--scheme pair --rule p",
-         "learner: --scheme pair is not a scheme of the single-machine environment (its schemes: list).\n"},
+         "learner: --scheme pair is not a scheme of the single-machine environment (its schemes: list, combined).\n"},
         {"--population", ""},
     };
     for (const auto& [args, message] : cases) {
@@ -288,7 +288,8 @@ TEST(RuleProgram, HelpPrintsTheUsage) {
 }
 
 // pomocni takes the chosen generation's individual from a hall of fame into seed.obm, starts
-// `learner --test seed.obm`, then fitness: the GP line is the total the learner printed.
+// `learner --test seed.obm`, then fitness: the GP line is the total the learner printed, WSPT's
+// in the list scheme.
 TEST(RuleProgram, PomocniLoopRunsEndToEnd) {
     TempDir dir;
     generate(dir, kGeneratedSingle, 21);
@@ -297,7 +298,7 @@ TEST(RuleProgram, PomocniLoopRunsEndToEnd) {
                              "\n-- Generacija: 2\nfitness 7\nsize 5\ndepth 3\nw / (p + wait)\n\n" +
                              individual("w / (p + wait)") + "\n");
     const std::string answers =
-        "hof.txt\n\n" + std::string(LEARNER_BIN) + " --test seed.obm\n" + FITNESS_BIN + " summary.txt\n\n\n\n-1\n";
+        "hof.txt\n\n" + std::string(LEARNER_BIN) + " --test seed.obm --scheme list\n" + FITNESS_BIN + " summary.txt\n\n\n\n-1\n";
     const RunResult run = runProgram("timeout", "60 '" + std::string(POMOCNI_BIN) + "'", dir.path(), answers);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("Broj generacija: 2\n"), std::string::npos);
