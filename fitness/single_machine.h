@@ -197,6 +197,7 @@ void combinedScheduleSingle(Workspace& work, Rule rule, Matrix& schedule, Schedu
         lookAhead.run();
         firstWaits[static_cast<std::size_t>(set)] = lookAhead.firstWait();
     });
+    if (!work.collection.hasReleaseTimes) return;  // every job is there from the start: nothing waited
     Matrix& nonDelay = work.nonDelaySchedule;
     forEachSingleMachineSet(work, nonDelay, width, [&](int set, double* sequence) {
         const int decided = firstWaits[static_cast<std::size_t>(set)];
