@@ -4,7 +4,6 @@
 // every eligible job at every dispatch and taking the greatest priority. The rule is a template
 // argument so that it is inlined (or at least called directly) in the n-squared candidate scan.
 #include <algorithm>
-#include <vector>
 
 #include "fitness/decision.h"
 #include "fitness/workspace.h"
@@ -187,27 +186,23 @@ double weightedTardinessOf(Workspace& work, const Matrix& schedule, int set);
 // tie): the rule's list scheduling, and its non-delay dispatch, where a job released later never
 // competes. Which of the two does better depends on the set, and a rule that weighs the wait serves
 // both. The non-delay dispatch starts where the first one first chose to wait (the choices before
-// are the same) and is left out where it never did.
+// are the same) and is left out where it never did, as without release times.
 template <class Rule>
 void combinedScheduleSingle(Workspace& work, Rule rule, Matrix& schedule, ScheduleWidth width = ScheduleWidth::File) {
-    std::vector<int>& firstWaits = work.firstWaits;
-    firstWaits.assign(static_cast<std::size_t>(work.collection.processingTimes.rows), 0);
+    Matrix& nonDelay = work.nonDelaySchedule;
+    nonDelay.init(work.collection.processingTimes.rows, work.collection.scheduleColumns(width));
     forEachSingleMachineSet(work, schedule, width, [&](int set, double* sequence) {
         single_machine::SetDispatcher<Rule> lookAhead(work, rule, sequence);
         lookAhead.run();
-        firstWaits[static_cast<std::size_t>(set)] = lookAhead.firstWait();
-    });
-    if (!work.collection.hasReleaseTimes) return;  // every job is there from the start: nothing waited
-    Matrix& nonDelay = work.nonDelaySchedule;
-    forEachSingleMachineSet(work, nonDelay, width, [&](int set, double* sequence) {
-        const int decided = firstWaits[static_cast<std::size_t>(set)];
+        const int decided = lookAhead.firstWait();
         const int n = work.rows.n;
         if (decided == n) return;
-        double* const first = schedule.rowData(set);
-        std::copy(first, first + decided, sequence);
-        single_machine::SetDispatcher<Rule>(work, rule, sequence, single_machine::Window::NonDelay, decided).run();
+        double* const second = nonDelay.rowData(set);
+        std::copy(sequence, sequence + decided, second);
+        work.prepareListScheduling();  // the first dispatch used up the set's working values
+        single_machine::SetDispatcher<Rule>(work, rule, second, single_machine::Window::NonDelay, decided).run();
         if (weightedTardinessOf(work, nonDelay, set) < weightedTardinessOf(work, schedule, set))
-            std::copy(sequence, sequence + n, first);
+            std::copy(second, second + n, sequence);
     });
 }
 

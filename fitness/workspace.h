@@ -83,9 +83,7 @@ public:
     // The set in hand with its routes reversed, and a dispatcher's machine sequences for it.
     std::vector<double> reversedDurations, reversedMachines, reversedWorkFrom, reversedSequences;
     std::vector<double> alternativeSequences;  // a second dispatcher's, while the first one's are kept
-    // One machine's two dispatches: where the first one first waited in each set, and the second's rows.
-    std::vector<int> firstWaits;
-    Matrix nonDelaySchedule;
+    Matrix nonDelaySchedule;  // one machine's second dispatch, while the first one's rows are kept
     ShopJustification justification;
 
     // The most candidates a decision of this collection can have: the incumbent and every job.

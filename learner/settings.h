@@ -68,11 +68,11 @@ std::string settingsProblem(const Settings& settings);
 // X-D R&M on collections of its own and of others; 500 on parallel machines, where more did not
 // help; 60 generations on one machine, where each set is dispatched twice (the combined scheme)
 // and a default run on two cores then takes about the time 110 generations of one dispatch took
-// (40 to 60 s on the slower of two machines measured, depending on the seed), with better rules,
-// 50 elsewhere; depth 10 on one and on uniform machines,
-// where the seeded classical rules (R&M is 9 levels deep) are then refined rather than copied, 6
-// elsewhere, where deeper trees fitted the training sets and not the test sets; epsilon-lexicase
-// selection on one machine and in the job shop, tournaments on parallel machines.
+// (42 to 56 s on the slower of two machines measured, depending on the seed), with better rules,
+// 50 elsewhere; depth 10 on one and on uniform machines, where the seeded classical rules (R&M is
+// 9 levels deep) are then refined rather than copied, 6 elsewhere, where deeper trees fitted the
+// training sets and not the test sets; epsilon-lexicase selection on one machine and in the job
+// shop, tournaments on parallel machines.
 int defaultPopulation(Environment environment);
 int defaultGenerations(Environment environment);
 int defaultMaxDepth(Environment environment);
