@@ -2,8 +2,8 @@
 // when its machine can start at the decision's time and the job is ready when the decision says;
 // the greatest value is dispatched. The last job of the machine is not used.
 #include <algorithm>
-#include <cmath>
 
+#include "core/exponential.h"
 #include "fitness/rules.h"
 
 namespace {
@@ -64,7 +64,7 @@ double jobShopRM(const ShopDecision& at, int job) {
     const double slack = positivePart(set.d[job] - 3 * after - at.time);
     const int machine = static_cast<int>(set.machines[job * set.m + o.position]);
     const double lookAhead = 10 * set.machineMeans[machine];
-    return o.weight * std::exp(-slack / lookAhead) / (o.duration + o.wait);
+    return o.weight * exponential(-slack / lookAhead) / (o.duration + o.wait);
 }
 
 double jobShopEDD(const ShopDecision& at, int job) { return -at.work.rows.d[job]; }

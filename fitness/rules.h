@@ -4,8 +4,8 @@
 // each returns the priority of one candidate job, the greatest is dispatched. They read the set in
 // hand unchecked: the dispatcher has checked its tables before the first decision.
 #include <algorithm>
-#include <cmath>
 
+#include "core/exponential.h"
 #include "fitness/decision.h"
 
 // max(x, 0) as every rule takes it (a not-a-number stays one), the classical rules and the
@@ -79,10 +79,10 @@ inline double priorityRM(const ListDecision& at, int job) {
         const double L = at.work.inverseSpeedSum;
         const double v = speedOf(at);
         const double priority =
-            (c.w * L / c.effective) * std::exp(-positivePart(c.d - c.effective * v - at.time) * L / K);
+            (c.w * L / c.effective) * exponential(-positivePart(c.d - c.effective * v - at.time) * L / K);
         return lessSetup(at, job, priority, L, K * c.p * v);
     }
-    const double priority = (c.w / c.effective) * std::exp(-positivePart(c.d - c.effective - at.time) / (2 * K));
+    const double priority = (c.w / c.effective) * exponential(-positivePart(c.d - c.effective - at.time) / (2 * K));
     return lessSetup(at, job, priority, 1, K * c.p);
 }
 
@@ -94,12 +94,12 @@ inline double priorityXDRM(const ListDecision& at, int job) {
     if (uniform(at)) {
         const double L = at.work.inverseSpeedSum;
         const double v = speedOf(at);
-        const double priority = (c.w * L / c.p) * std::exp(-positivePart(c.d - c.p * v - at.time) * L / K) *
+        const double priority = (c.w * L / c.p) * exponential(-positivePart(c.d - c.p * v - at.time) * L / K) *
                                 (1 - 31.3 * c.wait * L / K);
         return lessSetup(at, job, priority, L, K * c.p * v);
     }
     const double priority =
-        (c.w / c.p) * std::exp(-positivePart(c.d - c.p - at.time) / (2 * K)) * (1 - 2.3 * c.wait / K);
+        (c.w / c.p) * exponential(-positivePart(c.d - c.p - at.time) / (2 * K)) * (1 - 2.3 * c.wait / K);
     return lessSetup(at, job, priority, 1, K * c.p);
 }
 
@@ -114,9 +114,9 @@ inline double priorityMON(const ListDecision& at, int job) {
 inline double priorityATCS(const ListDecision& at, int job) {
     const Candidate c = candidate(at, job);
     const double urgency = -positivePart(c.d - c.effective - at.time) / (at.work.atcsK1 * at.work.meanDuration);
-    if (!withSetups(at)) return (c.w / c.effective) * std::exp(urgency);
+    if (!withSetups(at)) return (c.w / c.effective) * exponential(urgency);
     const double S = setupOf(at, job) / (at.work.atcsK2 * at.work.meanSetup);
-    return (c.w / c.effective) * std::exp(urgency - S);
+    return (c.w / c.effective) * exponential(urgency - S);
 }
 
 // On one machine only the setup counts (without setups every job ties); on uniform machines

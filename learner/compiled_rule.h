@@ -13,10 +13,10 @@
 // decision, and only the rest for every candidate of every decision. Each is the same operation on
 // the same values, so the doubles are those of the tree read candidate by candidate.
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <vector>
 
+#include "core/exponential.h"
 #include "fitness/candidate_batch.h"
 #include "fitness/decision.h"
 #include "fitness/rules.h"
@@ -75,7 +75,7 @@ decltype(auto) withOperation(Op op, Visit visit) {
             return visit([](double a, double) { return positivePart(a); });
         case Op::Exp:
             // About a third of the exponentials of a single-machine learning run are of 0 (a slack used up).
-            return visit([](double a, double) { return a == 0 ? 1.0 : std::exp(a); });
+            return visit([](double a, double) { return a == 0 ? 1.0 : exponential(a); });
         case Op::Copy:
             return visit([](double a, double) { return a; });
         case Op::NegPos:
