@@ -74,8 +74,7 @@ decltype(auto) withOperation(Op op, Visit visit) {
         case Op::Pos:
             return visit([](double a, double) { return positivePart(a); });
         case Op::Exp:
-            // About a third of the exponentials of a single-machine learning run are of 0 (a slack used up).
-            return visit([](double a, double) { return a == 0 ? 1.0 : exponential(a); });
+            return visit([](double a, double) { return exponential(a); });
         case Op::Copy:
             return visit([](double a, double) { return a; });
         case Op::NegPos:
