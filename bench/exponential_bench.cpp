@@ -67,6 +67,15 @@ int main() {
     std::printf("%zu arguments in [-20, 0], fastest of %d trials\n", arguments.size(), kTrials);
     std::printf("independent calls  ours %5.2f ns   library %5.2f ns\n", independentCalls(arguments, values, ours),
                 independentCalls(arguments, values, library));
+    const double column = fastestOf(
+        [&] {
+            for (int r = 0; r < kRepeats; ++r) {
+                exponentials(arguments.data(), values.data(), static_cast<int>(arguments.size()));
+                asm volatile("" : : "r"(values.data()) : "memory");
+            }
+        },
+        arguments.size() * kRepeats);
+    std::printf("a column at once   ours %5.2f ns\n", column);
     std::printf("chained calls      ours %5.2f ns   library %5.2f ns\n", chainedCalls(arguments, ours),
                 chainedCalls(arguments, library));
     const long differ =

@@ -7,6 +7,7 @@
 // one is built from additions and multiplications alone, done in the order written (no
 // contraction). It is about as fast as the library's and about as close to the correctly rounded
 // value: it differs from it in the last bit for about one argument in a thousand, and only there.
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <limits>
@@ -148,24 +149,31 @@ inline constexpr double kPowersOfTwo[128][2] = {
 // 2^e for a normal power, -1022 <= e <= 1023.
 inline double powerOfTwo(std::int64_t e) { return std::bit_cast<double>(static_cast<std::uint64_t>(e + 1023) << 52); }
 
-// The series and the table, for x = k ln2 / 128 + r, |r| <= ln2 / 256: e^x = 2^(k mod 128 / 128) e^r
-// 2^(k div 128), the first power from the table (with the rest of its rounding), e^r = 1 + p from
-// its series; returns the product of the first two, in [0.99, 2.01], and sets e = k div 128.
-inline double scaledExponential(double x, std::int64_t& e) {
+// Within it both the result and the scale 2^(k div 128) are normal doubles.
+inline bool inNormalRange(double x) { return x >= -708.0 && x <= 709.0; }
+
+// For x = k ln2 / 128 + r, |r| <= ln2 / 256: sets k and returns p = e^r - 1 from its series. Only
+// arithmetic, so a loop of it runs on several values at once.
+inline double reducedSeries(double x, std::int64_t& k) {
     constexpr double kStepsPerLn2 = 0x1.71547652b82fep+7;  // 128 / ln2
     constexpr double kRounder = 0x1.8p52;                   // adding it rounds to an integer
     // ln2 / 128 as a part of 32 significant bits, whose product with any k here is exact, and the rest
     constexpr double kStepHigh = 0x1.62e42feep-8;
     constexpr double kStepLow = 0x1.a39ef35793c76p-40;
-    const double kd = (x * kStepsPerLn2 + kRounder) - kRounder;
+    const double shifted = x * kStepsPerLn2 + kRounder;  // kRounder + k, k in its last bits
+    const double kd = shifted - kRounder;
+    k = static_cast<std::int64_t>(std::bit_cast<std::uint64_t>(shifted) - std::bit_cast<std::uint64_t>(kRounder));
     const double r = (x - kd * kStepHigh) - kd * kStepLow;
     // r + r^2 / 2 + ... + r^6 / 720, the terms paired so that fewer wait for one another; those left
     // out are below 2^-70 of e^r
     const double r2 = r * r;
     const double high = (1.0 / 24 + r * (1.0 / 120)) + r2 * (1.0 / 720);
-    const double p = r + r2 * ((0.5 + r * (1.0 / 6)) + r2 * high);
-    const std::int64_t k = static_cast<std::int64_t>(kd);
-    e = k >> 7;
+    return r + r2 * ((0.5 + r * (1.0 / 6)) + r2 * high);
+}
+
+// 2^(k mod 128 / 128) (1 + p), the power from the table with the rest of its rounding: in
+// [0.99, 2.01].
+inline double tablePower(double p, std::int64_t k) {
     const double* power = kPowersOfTwo[k & 127];
     return power[0] + (power[1] + power[0] * p);
 }
@@ -177,22 +185,41 @@ inline double scaledExponential(double x, std::int64_t& e) {
     if (x != x) return x;
     if (x > kLargest) return std::numeric_limits<double>::infinity();
     if (x < kVanishing) return 0.0;
-    std::int64_t e = 0;
-    const double y = scaledExponential(x, e);
-    // 2^e in two factors, each a normal power: the first product is exact, the second rounds once
-    // (a subnormal result, whose last bit may then be off by one).
+    std::int64_t k = 0;
+    const double p = reducedSeries(x, k);
+    const double y = tablePower(p, k);
+    // 2^(k div 128) in two factors, each a normal power: the first product is exact, the second
+    // rounds once (a subnormal result, whose last bit may then be off by one).
+    const std::int64_t e = k >> 7;
     const std::int64_t half = e / 2;
     return y * powerOfTwo(half) * powerOfTwo(e - half);
 }
 
 }  // namespace exponential_detail
 
-// e^x, for any double.
+// e^x, for any double: 2^(k div 128) 2^(k mod 128 / 128) e^r.
 inline double exponential(double x) {
     using namespace exponential_detail;
-    // Within it the result is a normal double, and the scale a normal power.
-    if (!(x >= -708.0 && x <= 709.0)) return exponentialAtTheEdges(x);
-    std::int64_t e = 0;
-    const double y = scaledExponential(x, e);
-    return y * powerOfTwo(e);
+    if (!inNormalRange(x)) return exponentialAtTheEdges(x);
+    std::int64_t k = 0;
+    const double p = reducedSeries(x, k);
+    return tablePower(p, k) * powerOfTwo(k >> 7);
+}
+
+// out[i] = exponential(x[i]) for i < n (out may be x): the same doubles, in two passes over each
+// stretch of values, the series on several values at once, then the table and the scale.
+inline void exponentials(const double* x, double* out, int n) {
+    using namespace exponential_detail;
+    constexpr int kStretch = 64;
+    double p[kStretch];
+    std::int64_t k[kStretch];
+    for (int start = 0; start < n; start += kStretch) {
+        const int m = std::min(kStretch, n - start);
+        const double* xs = x + start;
+        double* ys = out + start;
+        for (int i = 0; i < m; ++i) p[i] = reducedSeries(xs[i], k[i]);
+        for (int i = 0; i < m; ++i)
+            ys[i] = inNormalRange(xs[i]) ? tablePower(p[i], k[i]) * powerOfTwo(k[i] >> 7)
+                                         : exponentialAtTheEdges(xs[i]);
+    }
 }

@@ -293,7 +293,39 @@ Kernel kernelReading(Read left, Read right) {
     __builtin_unreachable();  // every read has its case
 }
 
+// An exponential's loop: its operand read into the result's column where it is not a column
+// itself, the exponentials of the column in passes that run on several values at once, then the
+// operation that follows it.
+template <class Then, Read left>
+void runExponential(double* __restrict out, const double* __restrict a, const double*, const int* __restrict jobs,
+                    int count) {
+    const double* operands = a;
+    if constexpr (left != Read::Column) {
+        for (int i = 0; i < count; ++i) out[i] = operand<left>(a, jobs, i);
+        operands = out;
+    }
+    exponentials(operands, out, count);
+    const Then then{};
+    for (int i = 0; i < count; ++i) out[i] = then(out[i], 0.0);
+}
+
+template <class Then>
+Kernel exponentialReading(Read left) {
+    switch (left) {
+        case Read::Column:
+            return &runExponential<Then, Read::Column>;
+        case Read::Single:
+            return &runExponential<Then, Read::Single>;
+        case Read::ByJob:
+            return &runExponential<Then, Read::ByJob>;
+    }
+    __builtin_unreachable();  // every read has its case
+}
+
 Kernel kernelOf(const Instruction& instruction) {
+    if (instruction.op == Op::Exp)
+        return withFollowing(instruction.then,
+                             [&]<class Then>(Then) { return exponentialReading<Then>(instruction.leftRead); });
     return withOperation(instruction.op, [&]<class F>(F) {
         return withFollowing(instruction.then, [&]<class Then>(Then) {
             return kernelReading<F, Then>(instruction.leftRead, instruction.rightRead);

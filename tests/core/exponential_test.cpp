@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <random>
+#include <vector>
 
 #include "core/exponential.h"
 
@@ -56,6 +59,26 @@ TEST(Exponential, WithinTheLastBit) {
         ++offByOne;
     }
     EXPECT_LT(offByOne, 200000 / 200);  // the reference is itself rounded twice
+}
+
+// The column's passes give exponential's doubles, edges among them, in place too, over more values
+// than one stretch of a pass.
+TEST(Exponential, ColumnGivesTheSameDoubles) {
+    std::mt19937_64 draw(9);
+    std::uniform_real_distribution<double> argument(-30.0, 5.0);
+    std::vector<double> x(150);
+    for (double& v : x) v = argument(draw);
+    const double edges[] = {std::numeric_limits<double>::quiet_NaN(), kInfinity, -kInfinity, 709.5, -745.0, -746.5};
+    for (std::size_t i = 0; i < std::size(edges); ++i) x[i * 23] = edges[i];
+    std::vector<double> out(x.size());
+    std::vector<double> inPlace = x;
+    exponentials(x.data(), out.data(), static_cast<int>(x.size()));
+    exponentials(inPlace.data(), inPlace.data(), static_cast<int>(x.size()));
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        const auto bits = std::bit_cast<std::uint64_t>(exponential(x[i]));
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(out[i]), bits) << std::hexfloat << x[i];
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(inPlace[i]), bits) << std::hexfloat << x[i];
+    }
 }
 
 }  // namespace
