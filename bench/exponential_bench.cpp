@@ -1,6 +1,7 @@
-// Times the suite's exponential against the C library's, per call: in a loop of independent calls
-// (as a rule's operation runs over a column) and in a chain where each call waits for the one
-// before. Prints how many of the arguments give another double. Usage: exponential_bench
+// Times the suite's exponential against the C library's, per value: in a loop of independent calls
+// (as a classical rule calls it candidate by candidate), over a whole column at once (as a rule's
+// exponential runs) and in a chain where each call waits for the one before. Prints how many of the
+// arguments give another double. Usage: exponential_bench
 #include <algorithm>
 #include <chrono>
 #include <cmath>

@@ -179,8 +179,7 @@ CompiledRule::CompiledRule(const Tree& tree, Environment environment) {
 namespace {
 
 // The one operation that does `first` and then `second`, where a loop has one. An exponential keeps
-// a loop of its own: its table lookup and branch would stop the compiler from running the loop of the
-// operation before it on several values at once.
+// a loop of its own, whose passes over the column run its series on several values at once.
 std::optional<Op> followedBy(Op first, Op second) {
     if (second == Op::Exp) return std::nullopt;
     if (first == Op::Copy) return second;
