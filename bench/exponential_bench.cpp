@@ -30,16 +30,24 @@ double fastestOf(Trial trial, std::size_t calls) {
     return best;
 }
 
-template <class Exp>
-double independentCalls(const std::vector<double>& arguments, std::vector<double>& values, Exp exp) {
+// Per value, where `fill` writes the exponentials of all the arguments into `values`.
+template <class Fill>
+double perValueFilling(const std::vector<double>& arguments, std::vector<double>& values, Fill fill) {
     return fastestOf(
         [&] {
             for (int r = 0; r < kRepeats; ++r) {
-                for (std::size_t i = 0; i < arguments.size(); ++i) values[i] = exp(arguments[i]);
+                fill();
                 asm volatile("" : : "r"(values.data()) : "memory");  // keep the stores
             }
         },
         arguments.size() * kRepeats);
+}
+
+template <class Exp>
+double independentCalls(const std::vector<double>& arguments, std::vector<double>& values, Exp exp) {
+    return perValueFilling(arguments, values, [&] {
+        for (std::size_t i = 0; i < arguments.size(); ++i) values[i] = exp(arguments[i]);
+    });
 }
 
 template <class Exp>
@@ -68,14 +76,9 @@ int main() {
     std::printf("%zu arguments in [-20, 0], fastest of %d trials\n", arguments.size(), kTrials);
     std::printf("independent calls  ours %5.2f ns   library %5.2f ns\n", independentCalls(arguments, values, ours),
                 independentCalls(arguments, values, library));
-    const double column = fastestOf(
-        [&] {
-            for (int r = 0; r < kRepeats; ++r) {
-                exponentials(arguments.data(), values.data(), static_cast<int>(arguments.size()));
-                asm volatile("" : : "r"(values.data()) : "memory");
-            }
-        },
-        arguments.size() * kRepeats);
+    const double column = perValueFilling(arguments, values, [&] {
+        exponentials(arguments.data(), values.data(), static_cast<int>(arguments.size()));
+    });
     std::printf("a column at once   ours %5.2f ns\n", column);
     std::printf("chained calls      ours %5.2f ns   library %5.2f ns\n", chainedCalls(arguments, ours),
                 chainedCalls(arguments, library));

@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <tuple>
+#include <type_traits>
 
 namespace rules {
 
@@ -266,30 +267,25 @@ void run(double* __restrict out, const double* __restrict a, const double* __res
     for (int i = 0; i < count; ++i) out[i] = then(f(operand<left>(a, jobs, i), operand<right>(b, jobs, i)), 0.0);
 }
 
-template <class F, class Then, Read left>
-Kernel kernelReading(Read right) {
-    switch (right) {
+// Calls visit with the read as a constant of the type, so that each read gets a loop of its own.
+template <class Visit>
+Kernel withRead(Read read, Visit visit) {
+    switch (read) {
         case Read::Column:
-            return &run<F, Then, left, Read::Column>;
+            return visit(std::integral_constant<Read, Read::Column>{});
         case Read::Single:
-            return &run<F, Then, left, Read::Single>;
+            return visit(std::integral_constant<Read, Read::Single>{});
         case Read::ByJob:
-            return &run<F, Then, left, Read::ByJob>;
+            return visit(std::integral_constant<Read, Read::ByJob>{});
     }
     __builtin_unreachable();  // every read has its case
 }
 
 template <class F, class Then>
 Kernel kernelReading(Read left, Read right) {
-    switch (left) {
-        case Read::Column:
-            return kernelReading<F, Then, Read::Column>(right);
-        case Read::Single:
-            return kernelReading<F, Then, Read::Single>(right);
-        case Read::ByJob:
-            return kernelReading<F, Then, Read::ByJob>(right);
-    }
-    __builtin_unreachable();  // every read has its case
+    return withRead(left, [right](auto l) {
+        return withRead(right, [](auto r) { return &run<F, Then, decltype(l)::value, decltype(r)::value>; });
+    });
 }
 
 // An exponential's loop: its operand read into the result's column where it is not a column
@@ -310,15 +306,7 @@ void runExponential(double* __restrict out, const double* __restrict a, const do
 
 template <class Then>
 Kernel exponentialReading(Read left) {
-    switch (left) {
-        case Read::Column:
-            return &runExponential<Then, Read::Column>;
-        case Read::Single:
-            return &runExponential<Then, Read::Single>;
-        case Read::ByJob:
-            return &runExponential<Then, Read::ByJob>;
-    }
-    __builtin_unreachable();  // every read has its case
+    return withRead(left, [](auto l) { return &runExponential<Then, decltype(l)::value>; });
 }
 
 Kernel kernelOf(const Instruction& instruction) {
