@@ -52,6 +52,7 @@ std::vector<std::pair<std::string, std::string>> resultOptions(const Settings& s
             {"--validation", oneLine(s.validation)},
             {"--resample", s.resample.value() ? "yes" : "no"},
             {"--choice-draws", number(s.choiceDraws)},
+            {"--preselect", number(s.preselect)},
             {"--definition", oneLine(s.definition)},
             {"--collection", oneLine(s.collection)},
             {"--hof", oneLine(s.hallOfFame)},
@@ -195,6 +196,9 @@ void SavedRun::readHead() {
     const auto resample = named("--resample");
     if (named("--choice-draws") == options_.end() && resample != options_.end())
         options_.insert(resample + 1, {"--choice-draws", "0"});
+    const auto choiceDraws = named("--choice-draws");
+    if (named("--preselect") == options_.end() && choiceDraws != options_.end())
+        options_.insert(choiceDraws + 1, {"--preselect", "1"});
 }
 
 void SavedRun::agreeWith(Settings& settings) const {

@@ -47,6 +47,10 @@ Individual individualOf(rules::Tree tree);
 // True when a is better than b: a lower fitness, or the same fitness and a smaller tree.
 bool better(const Individual& a, const Individual& b);
 
+// The positions of the `keep` least scores, in order of position; of equal scores the earlier
+// position, and a score that is not a number counts as the greatest.
+std::vector<std::size_t> leastScored(const std::vector<double>& scores, std::size_t keep);
+
 // The index of the tournament's winner among `size` individuals drawn with replacement; among
 // equals the first drawn wins.
 int tournament(const std::vector<Individual>& population, int size, RandomStream& random);
@@ -97,7 +101,8 @@ public:
     GenerationSummary summary() const;
     Outcome outcome() const {
         return {chosen(), rulesMeasured_,
-                ratedBefore_ + evaluator_.candidatesRated() + (drawnEvaluator_ ? drawnEvaluator_->candidatesRated() : 0)};
+                ratedBefore_ + evaluator_.candidatesRated() + (drawnEvaluator_ ? drawnEvaluator_->candidatesRated() : 0) +
+                    (preselector_ ? preselector_->candidatesRated() : 0)};
     }
 
     // Everything the generations after this one depend on, as a checkpoint keeps it: the state
@@ -134,10 +139,16 @@ private:
     std::unique_ptr<Collection> drawn_;
     std::unique_ptr<ParallelEvaluator> drawnEvaluator_;
     int setsInHand_ = 0;
+    std::uint32_t drawnSeed_ = 0;  // the draw of the sets in hand
     std::vector<rules::Tree> seeds_;
     std::optional<LexicaseSelection> lexicase_;
     std::unique_ptr<Collection> choosing_;  // the drawn sets that choose the rule, where they do
     std::unique_ptr<Validation> validation_;
+    // Preselection: a few of the sets in hand (those of generation preselectingSets_), on which the
+    // children are measured before the chosen ones are measured on all of them.
+    std::unique_ptr<Collection> preselecting_;
+    std::unique_ptr<ParallelEvaluator> preselector_;
+    int preselectingSets_ = -1;
     std::unordered_multimap<std::uint64_t, Remembered> measured_;  // rules measured so far, by hash
     std::vector<const Remembered*> unsaved_;  // in measured_, not yet given to a save
     bool forgotten_ = false;                  // measured_ was emptied since the last save
@@ -153,11 +164,15 @@ private:
     const Individual& chosen() const;
     ParallelEvaluator& measuring() { return drawnEvaluator_ ? *drawnEvaluator_ : evaluator_; }
     void drawTrainingSets();
+    void takeDrawnSets();
+    void hold(Collection sets, std::unique_ptr<Collection>& held, std::unique_ptr<ParallelEvaluator>& evaluator);
     double fitnessOf(const std::vector<double>& totals) const;
     void measure();
     void measureNew(const std::vector<const Individual*>& pending);
     std::vector<Individual> offspring();
     std::vector<Individual> children();
+    ParallelEvaluator& preselector();
+    std::vector<Individual> preselected(std::vector<Individual> made, std::size_t keep);
     void takeStock();
     Individual restoreRule(checkpoint::Reader& in, const char* key) const;
 };

@@ -1,4 +1,6 @@
 // What a checkpoint keeps of an evolution (Evolution::save and restore).
+#include <limits>
+
 #include "learner/checkpoint_format.h"
 #include "learner/evolution.h"
 #include "learner/validation.h"
@@ -51,6 +53,12 @@ void Evolution::save(checkpoint::Writer& state, checkpoint::Writer& newRules) {
     state.number(rulesMeasured_);
     state.number(outcome().candidatesRated);
     saveRule(state, "best", best_);
+    if (settings_.preselect > 1) {
+        // The next generation's children are preselected on the sets in hand.
+        state.item("sets-in-hand");
+        state.number(static_cast<std::uint64_t>(setsInHand_));
+        state.number(drawnSeed_);
+    }
     if (validation_) {
         state.item("validation");
         state.real(validation_->total());
@@ -76,6 +84,13 @@ void Evolution::restore(checkpoint::Reader& state, checkpoint::Reader& rules) {
     ratedBefore_ = state.number();
     state.done();
     best_ = restoreRule(state, "best");
+    if (settings_.preselect > 1) {
+        state.item("sets-in-hand");
+        setsInHand_ = static_cast<int>(state.count(generation_));
+        drawnSeed_ = static_cast<std::uint32_t>(state.count(std::numeric_limits<int>::max()));
+        state.done();
+        if (setsInHand_ > 0) takeDrawnSets();
+    }
     if (validation_) {
         state.item("validation");
         const double total = state.real();

@@ -52,6 +52,10 @@ void addEvolutionOptions(CLI::App& app, gp::Settings& s) {
                    "with training sets drawn afresh and no --validation, the hall of fame's rule is chosen on the "
                    "sets of this many collections drawn like the training one (0: on the training collection)")
         ->capture_default_str();
+    app.add_option("--preselect", s.preselect,
+                   "children made for each place of the next generation; only those of least total on five of "
+                   "the sets their parents were measured on are measured (1: every child)")
+        ->capture_default_str();
     app.add_option("--hof", s.hallOfFame, "hall-of-fame file, for pomocni")->capture_default_str();
     app.add_option("--log", s.log, "per-generation CSV log")->capture_default_str();
 }

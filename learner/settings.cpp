@@ -92,6 +92,7 @@ std::string settingsProblem(const Settings& s) {
         return "--functions must list operators among + - * / neg max min pos exp, separated by commas (given: " +
                s.functions + ").";
     if (s.choiceDraws < 0 || s.choiceDraws > 100) return outside("--choice-draws", s.choiceDraws, 0, 100);
+    if (s.preselect < 1 || s.preselect > 10) return outside("--preselect", s.preselect, 1, 10);
     if (s.threads < 1 || s.threads > 1024) return outside("--threads", s.threads, 1, 1024);
     if (const std::string problem = criterionProblem(s.criterion); !problem.empty()) return problem;
     if (!s.scheme.empty() && !rules::schemeNamed(s.scheme))

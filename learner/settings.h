@@ -41,6 +41,9 @@ struct Settings {
     // With them, and no validation collection: the rule is chosen on the sets of this many
     // collections drawn like the training one, once for the run; 0: on the training collection.
     int choiceDraws = 5;
+    // Children made for each place of the next generation, of which those of least total on a few of
+    // the parents' sets are measured (preselection); 1: every child made is measured.
+    int preselect = 1;
     std::string hallOfFame = "learner_hof.txt";
     std::string log = learning_log::kDefaultFile;
     std::string definition = "fitness.txt";

@@ -43,6 +43,23 @@ void repeatRows(Matrix& table, int rows) {
     table = std::move(longer);
 }
 
+// The rows `picked` of a table with a row per set, as far as it has them: a table short of a row
+// stays short, and its read is refused where it was.
+void keepRows(Matrix& table, const std::vector<int>& picked) {
+    if (table.empty()) return;
+    std::size_t rows = 0;
+    while (rows < picked.size() && picked[rows] < table.rows) ++rows;
+    if (rows == 0) {
+        table = Matrix();
+        return;
+    }
+    Matrix kept;
+    kept.init(static_cast<int>(rows), table.cols);
+    for (std::size_t i = 0; i < rows; ++i)
+        std::copy(table.rowData(picked[i]), table.rowData(picked[i]) + table.cols, kept.rowData(static_cast<int>(i)));
+    table = std::move(kept);
+}
+
 DrawnTables drawnTables(const std::string& definitionPath, const std::vector<std::uint32_t>& seeds) {
     DrawnTables all;
     for (const std::uint32_t seed : seeds) {
@@ -77,6 +94,15 @@ Collection drawnLike(const Collection& training, const std::string& definitionPa
         for (int set = 0; set < sets.sets(); ++set) sets.requireSchedulableSet(set);
     deriveTables(sets);
     return sets;
+}
+
+Collection setsOf(const Collection& collection, const std::vector<int>& sets) {
+    Collection some = collection;
+    for (Matrix* table : {&some.jobCount, &some.processingSum, &some.processingTimes, &some.dueDates, &some.weights,
+                          &some.releaseTimes, &some.machineCount, &some.speeds, &some.constraints})
+        keepRows(*table, sets);
+    deriveTables(some);
+    return some;
 }
 
 }  // namespace gp

@@ -21,4 +21,8 @@ std::string drawProblem(const Collection& training);
 Collection drawnLike(const Collection& training, const std::string& definitionPath,
                      const std::vector<std::uint32_t>& seeds);
 
+// A collection of some of `collection`'s sets, in the order `sets` lists them (each below its
+// number of sets).
+Collection setsOf(const Collection& collection, const std::vector<int>& sets);
+
 }  // namespace gp

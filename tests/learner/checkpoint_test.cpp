@@ -34,7 +34,7 @@ protected:
     std::vector<std::string> command(int threads, const std::string& more) const {
         std::vector<std::string> words = {LEARNER_BIN, "--collection", data_.path().string(), "--population", "30",
                                           "--generations", generations_, "--seed", "5", "--threads", std::to_string(threads)};
-        std::istringstream extra(more);
+        std::istringstream extra(options_ + " " + more);
         for (std::string word; extra >> word;) words.push_back(word);
         return words;
     }
@@ -59,6 +59,7 @@ protected:
 
     TempDir data_, whole_, run_;
     std::string generations_ = "40";
+    std::string options_;  // of every run of the test
 };
 
 TEST_F(Checkpoints, KilledAtTwentyRandomMomentsAndResumedTheRunEndsWithTheFilesOfOneNeverStopped) {
@@ -92,8 +93,10 @@ TEST_F(Checkpoints, KilledAtTwentyRandomMomentsAndResumedTheRunEndsWithTheFilesO
     expectFilesOfTheUninterruptedRun();
 }
 
+// With preselection, whose sets the resumed run takes again.
 TEST_F(Checkpoints, SigtermEndsTheRunAfterItsGenerationWithACheckpointToGoOnFrom) {
     generations_ = "150";  // time enough to come during the run
+    options_ = "--preselect 2";
     uninterrupted();
     const int pid = start(2, "--checkpoint ck.txt --checkpoint-every 100");
     ASSERT_GT(pid, 0);
@@ -137,8 +140,8 @@ void cutTree(TempDir& dir) {
 // A checkpoint of a learner that did not have these options yet: their lines left out.
 std::function<void(TempDir&)> writtenBefore(std::vector<std::string> options) {
     return [options](TempDir& dir) {
-        const int written = 25 - static_cast<int>(options.size());
-        replace(dir, "ck.txt", "options 25\n", "options " + std::to_string(written) + "\n");
+        const int written = 26 - static_cast<int>(options.size());
+        replace(dir, "ck.txt", "options 26\n", "options " + std::to_string(written) + "\n");
         for (const std::string& option : options) replace(dir, "ck.txt", "option " + option + "\n", "");
         rehash(dir);
     };
@@ -167,6 +170,8 @@ const Refusal kRefusals[] = {
      "is of a run with --resample no; this run has --resample yes."},
     {"WrittenBeforeChoiceDraws", writtenBefore({"--choice-draws 5"}), "",
      "is of a run with --choice-draws 0; this run has --choice-draws 5."},
+    {"WrittenBeforePreselection", writtenBefore({"--preselect 1"}), "--preselect 2",
+     "is of a run with --preselect 1; this run has --preselect 2."},
     {"ShorterHallOfFame", [](TempDir& d) { d.write("learner_hof.txt", "# learner\n"); }, "",
      "of the hall-of-fame file \"learner_hof.txt\", which is shorter."},
     {"MissingLog", [](TempDir& d) { std::filesystem::remove(d.file("learner_log.csv")); }, "",

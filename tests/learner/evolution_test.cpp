@@ -2,8 +2,10 @@
 // the fitness a run gives its best rule: the very totals a fresh schedule of that rule gives.
 #include <gtest/gtest.h>
 
+
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -99,6 +101,23 @@ TEST(Selection, TournamentOfOneIsUniformAndOfThePopulationsSizeFavoursTheBest) {
     int worseHalf = 0;
     for (int i = 0; i < 10; ++i) worseHalf += strong[static_cast<std::size_t>(i)];
     EXPECT_EQ(worseHalf, 0);  // only when all 20 draws fall in it: about one in a million
+}
+
+// Preselection keeps the least scores in the order the children were made: the earlier of equals,
+// a not-a-number after every number.
+TEST(Selection, PreselectionKeepsTheLeastScoresInTheirOrder) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        std::vector<double> scores;
+        std::size_t keep;
+        std::vector<std::size_t> kept;
+    } cases[] = {
+        {{5, 1, 4, 2, 3}, 2, {1, 3}},
+        {{2, 1, 2, 2}, 2, {0, 1}},
+        {{nan, 3, nan, 7}, 3, {0, 1, 3}},
+        {{4, 1}, 5, {0, 1}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(gp::leastScored(c.scores, c.keep), c.kept);
 }
 
 // A run's best individual carries the totals that scheduling its rule afresh on the collection
