@@ -157,7 +157,8 @@ void Evolution::takeDrawnSets() {
 
 // The sets of one definition have its shapes, so the workers' workspaces stay bound to the one
 // collection whose contents change from generation to generation.
-void Evolution::hold(Collection sets, std::unique_ptr<Collection>& held, std::unique_ptr<ParallelEvaluator>& evaluator) {
+void Evolution::hold(Collection sets, std::unique_ptr<Collection>& held,
+                     std::unique_ptr<ParallelEvaluator>& evaluator) {
     if (held) {
         *held = std::move(sets);
         return;

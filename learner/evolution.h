@@ -100,9 +100,9 @@ public:
     void step();
     GenerationSummary summary() const;
     Outcome outcome() const {
+        const auto rated = [](const std::unique_ptr<ParallelEvaluator>& e) { return e ? e->candidatesRated() : 0; };
         return {chosen(), rulesMeasured_,
-                ratedBefore_ + evaluator_.candidatesRated() + (drawnEvaluator_ ? drawnEvaluator_->candidatesRated() : 0) +
-                    (preselector_ ? preselector_->candidatesRated() : 0)};
+                ratedBefore_ + evaluator_.candidatesRated() + rated(drawnEvaluator_) + rated(preselector_)};
     }
 
     // Everything the generations after this one depend on, as a checkpoint keeps it: the state
