@@ -52,7 +52,7 @@ std::vector<std::pair<std::string, std::string>> resultOptions(const Settings& s
             {"--validation", oneLine(s.validation)},
             {"--resample", s.resample.value() ? "yes" : "no"},
             {"--choice-draws", number(s.choiceDraws)},
-            {"--preselect", number(s.preselect)},
+            {"--preselect", number(s.preselect.value())},
             {"--definition", oneLine(s.definition)},
             {"--collection", oneLine(s.collection)},
             {"--hof", oneLine(s.hallOfFame)},

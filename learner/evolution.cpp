@@ -275,7 +275,7 @@ std::vector<Individual> Evolution::offspring() {
     }
     for (int e = 0; e < settings_.elitism; ++e) admit(Individual(population_[static_cast<std::size_t>(order[e])]));
     const std::size_t elite = next.size();
-    const std::size_t toMake = elite + (size - elite) * static_cast<std::size_t>(settings_.preselect);
+    const std::size_t toMake = elite + (size - elite) * static_cast<std::size_t>(*settings_.preselect);
     while (next.size() < toMake) {
         std::vector<Individual> made;
         for (int draw = 0; draw < kFreshDraws; ++draw) {

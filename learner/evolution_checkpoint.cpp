@@ -53,7 +53,7 @@ void Evolution::save(checkpoint::Writer& state, checkpoint::Writer& newRules) {
     state.number(rulesMeasured_);
     state.number(outcome().candidatesRated);
     saveRule(state, "best", best_);
-    if (settings_.preselect > 1) {
+    if (*settings_.preselect > 1) {
         // The next generation's children are preselected on the sets in hand.
         state.item("sets-in-hand");
         state.number(static_cast<std::uint64_t>(setsInHand_));
@@ -84,7 +84,7 @@ void Evolution::restore(checkpoint::Reader& state, checkpoint::Reader& rules) {
     ratedBefore_ = state.number();
     state.done();
     best_ = restoreRule(state, "best");
-    if (settings_.preselect > 1) {
+    if (*settings_.preselect > 1) {
         state.item("sets-in-hand");
         setsInHand_ = static_cast<int>(state.count(generation_));
         drawnSeed_ = static_cast<std::uint32_t>(state.count(std::numeric_limits<int>::max()));

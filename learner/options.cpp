@@ -11,7 +11,7 @@ void addEvolutionOptions(CLI::App& app, gp::Settings& s) {
     app.add_option("--population", s.population,
                    "individuals per generation (default: 1000 on one machine and in the job shop, else 500)");
     app.add_option("--generations", s.generations,
-                   "generations, the first one random (default: 60 on one machine, else 50)");
+                   "generations, the first one random (default: 50)");
     app.add_option("--tournament", s.tournament, "tournament size of the selection")->capture_default_str();
     app.add_option("--crossover", s.crossover, "share of children made by subtree crossover")->capture_default_str();
     app.add_option("--mutation", s.mutation, "share of children made by subtree mutation")->capture_default_str();
@@ -54,8 +54,8 @@ void addEvolutionOptions(CLI::App& app, gp::Settings& s) {
         ->capture_default_str();
     app.add_option("--preselect", s.preselect,
                    "children made for each place of the next generation; only those of least total on five of "
-                   "the sets their parents were measured on are measured (1: every child)")
-        ->capture_default_str();
+                   "the sets their parents were measured on are measured (1: every child; default: 3 on one "
+                   "machine, else 1)");
     app.add_option("--hof", s.hallOfFame, "hall-of-fame file, for pomocni")->capture_default_str();
     app.add_option("--log", s.log, "per-generation CSV log")->capture_default_str();
 }

@@ -92,7 +92,8 @@ std::string settingsProblem(const Settings& s) {
         return "--functions must list operators among + - * / neg max min pos exp, separated by commas (given: " +
                s.functions + ").";
     if (s.choiceDraws < 0 || s.choiceDraws > 100) return outside("--choice-draws", s.choiceDraws, 0, 100);
-    if (s.preselect < 1 || s.preselect > 10) return outside("--preselect", s.preselect, 1, 10);
+    const int preselect = s.preselect.value_or(1);  // left open: the environment's
+    if (preselect < 1 || preselect > 10) return outside("--preselect", preselect, 1, 10);
     if (s.threads < 1 || s.threads > 1024) return outside("--threads", s.threads, 1, 1024);
     if (const std::string problem = criterionProblem(s.criterion); !problem.empty()) return problem;
     if (!s.scheme.empty() && !rules::schemeNamed(s.scheme))
@@ -116,7 +117,8 @@ int defaultPopulation(Environment environment) {
     return environment == Environment::JobShop || environment == Environment::Single ? 1000 : 500;
 }
 
-int defaultGenerations(Environment environment) { return environment == Environment::Single ? 60 : 50; }
+int defaultGenerations(Environment) { return 50; }
+int defaultPreselect(Environment environment) { return environment == Environment::Single ? 3 : 1; }
 
 int defaultMaxDepth(Environment environment) {
     return environment == Environment::Single || environment == Environment::Uniform ? 10 : 6;
@@ -137,6 +139,7 @@ std::string resolveFor(Settings& s, const Collection& training) {
     if (s.selection.empty()) s.selection = defaultSelection(environment);
     if (!s.population) s.population = defaultPopulation(environment);
     if (!s.generations) s.generations = defaultGenerations(environment);
+    if (!s.preselect) s.preselect = defaultPreselect(environment);
     if (!s.maxDepth) s.maxDepth = defaultMaxDepth(environment);
     return settingsProblem(s);
 }

@@ -42,8 +42,9 @@ struct Settings {
     // collections drawn like the training one, once for the run; 0: on the training collection.
     int choiceDraws = 5;
     // Children made for each place of the next generation, of which those of least total on a few of
-    // the parents' sets are measured (preselection); 1: every child made is measured.
-    int preselect = 1;
+    // the parents' sets are measured (preselection); 1: every child made is measured. None: the
+    // environment's (defaultPreselect).
+    std::optional<int> preselect;
     std::string hallOfFame = "learner_hof.txt";
     std::string log = learning_log::kDefaultFile;
     std::string definition = "fitness.txt";
@@ -69,15 +70,16 @@ std::string settingsProblem(const Settings& settings);
 // examples: 1000 individuals in the job shop, where rules trained on small random shops then carry
 // over to large ones better, and on one machine, where with sets drawn afresh every run then beat
 // X-D R&M on collections of its own and of others; 500 on parallel machines, where more did not
-// help; 60 generations on one machine, where each set is dispatched twice (the combined scheme)
-// and a default run on two cores then takes about the time 110 generations of one dispatch took
-// (42 to 56 s on the slower of two machines measured, depending on the seed), with better rules,
-// 50 elsewhere; depth 10 on one and on uniform machines, where the seeded classical rules (R&M is
-// 9 levels deep) are then refined rather than copied, 6 elsewhere, where deeper trees fitted the
-// training sets and not the test sets; epsilon-lexicase selection on one machine and in the job
-// shop, tournaments on parallel machines.
+// help; 50 generations; on one machine, where each set is dispatched twice (the combined scheme),
+// three children made for each place and the best of them on five sets measured (preselection):
+// in the time 60 generations without it took on two cores, with rules better on more collections;
+// depth 10 on one and on uniform machines, where the seeded classical rules (R&M is 9 levels deep)
+// are then refined rather than copied, 6 elsewhere, where deeper trees fitted the training sets
+// and not the test sets; epsilon-lexicase selection on one machine and in the job shop,
+// tournaments on parallel machines.
 int defaultPopulation(Environment environment);
 int defaultGenerations(Environment environment);
+int defaultPreselect(Environment environment);
 int defaultMaxDepth(Environment environment);
 std::string defaultSelection(Environment environment);
 

@@ -40,7 +40,8 @@ TEST(LearningProgram, HallOfFameHasSixLinesPerGenerationEndingWithTheBestRuleSoF
     // so far (this seed does, in generation 3), which the hall of fame must keep all the same.
     const RunResult run = learn(dir,
                                 "--generations 5 --seed 2 --elitism 0 --reproduction 0 --selection tournament "
-                                "--tournament 2 --no-seed-classical --no-resample --scheme list --hof hof.txt --log log.csv");
+                                "--tournament 2 --no-seed-classical --no-resample --scheme list --preselect 1 "
+                                "--hof hof.txt --log log.csv");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
 
