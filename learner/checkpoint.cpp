@@ -185,20 +185,19 @@ void SavedRun::readHead() {
         value = reader_.rest();
     }
     for (const char* key : kMarks) marks_.push_back(readMark(reader_, key));
-    // A run checkpointed before an option existed ran as the option's value then says.
+    // A run checkpointed before an option existed ran as `value` says; the option's line goes
+    // after that of the option before it.
     const auto named = [this](const char* name) {
         return std::find_if(options_.begin(), options_.end(),
                             [name](const auto& option) { return option.first == name; });
     };
-    const auto validation = named("--validation");
-    if (named("--resample") == options_.end() && validation != options_.end())
-        options_.insert(validation + 1, {"--resample", "no"});
-    const auto resample = named("--resample");
-    if (named("--choice-draws") == options_.end() && resample != options_.end())
-        options_.insert(resample + 1, {"--choice-draws", "0"});
-    const auto choiceDraws = named("--choice-draws");
-    if (named("--preselect") == options_.end() && choiceDraws != options_.end())
-        options_.insert(choiceDraws + 1, {"--preselect", "1"});
+    const auto ranAs = [&](const char* name, const char* value, const char* after) {
+        const auto before = named(after);
+        if (named(name) == options_.end() && before != options_.end()) options_.insert(before + 1, {name, value});
+    };
+    ranAs("--resample", "no", "--validation");
+    ranAs("--choice-draws", "0", "--resample");
+    ranAs("--preselect", "1", "--choice-draws");
 }
 
 void SavedRun::agreeWith(Settings& settings) const {

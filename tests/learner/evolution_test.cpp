@@ -2,7 +2,6 @@
 // the fitness a run gives its best rule: the very totals a fresh schedule of that rule gives.
 #include <gtest/gtest.h>
 
-
 #include <cmath>
 #include <cstdio>
 #include <limits>
