@@ -11,14 +11,46 @@ namespace {
 
 enum class Pass { Left, Right };
 
-// Replays the machine sequences, keeping every operation's start; returns the makespan, or -1 when
-// some operation was left unplayed (the sequences block each other, or a release time is not a number).
+// Replays the machine sequences, keeping every operation's start and each machine's operations in
+// the order played; returns the makespan, or -1 when some operation was left unplayed (the
+// sequences block each other, or a release time is not a number).
 double replayedStarts(Workspace& work, int set, const double* sequences) {
-    std::vector<double>& start = work.justification.start;
+    ShopJustification& J = work.justification;
+    const int n = work.collection.jobsIn(set);
     const int m = work.collection.machinesIn(set);
+    std::fill(J.placedCount.begin(), J.placedCount.end(), 0);
     timeline::jobShopSequences(work, set, [&](int position) { return sequences[position]; },
-                               [&](const timeline::Occupation& o) { start[o.job * m + o.operation] = o.start; });
+                               [&](const timeline::Occupation& o) {
+                                   const int q = o.job * m + o.operation;
+                                   J.start[q] = o.start;
+                                   J.timeOrder[o.machine * n + J.placedCount[o.machine]++] = q;
+                               });
     return job_shop::everyOperationPlayed(work) ? job_shop::latestCompletion(work) : -1;
+}
+
+// Where a pass takes an operation: by its time in the pass's clock, then by its rank along its
+// job's route in the pass's direction (a job's earlier operations first), then by its index.
+struct PassOrder {
+    const double* clock;
+    int m;
+    bool left;
+    int rank(int q) const { return left ? q % m : m - 1 - q % m; }
+    bool operator()(int a, int b) const {
+        if (clock[a] != clock[b]) return clock[a] < clock[b];
+        return rank(a) != rank(b) ? rank(a) < rank(b) : a < b;
+    }
+};
+
+// Each machine's operations in the order the pass takes them. They come in the order of their times
+// in the other direction, which are the pass's times backwards; only equal times may need
+// reordering, so the insertion sort runs in one sweep.
+void orderMachinesForPass(ShopJustification& J, int n, int m, const PassOrder& before) {
+    for (int k = 0; k < m; ++k) {
+        int* first = J.timeOrder.data() + k * n;
+        std::reverse(first, first + n);
+        for (int i = 1; i < n; ++i)
+            for (int at = i; at > 0 && before(first[at], first[at - 1]); --at) std::swap(first[at], first[at - 1]);
+    }
 }
 
 // One pass in its own clock: the set's time for the left pass, the time back from `span` for the
@@ -26,6 +58,11 @@ double replayedStarts(Workspace& work, int set, const double* sequences) {
 // before the job's later ones on a tie), each at the earliest time after its predecessor on the
 // route, in the pass's direction, where its machine is idle long enough. An operation never lands
 // later than it was: whatever went before it on its machine went no later either.
+//
+// Where an operation lands depends only on its predecessor's new time and on the operations its
+// machine placed before it, so the machines take their operations in turn, each machine going on
+// until its next operation waits for its predecessor: the same placements as taking every
+// operation in the order of times, without sorting them all.
 void justifyPass(Workspace& work, Pass pass, double span) {
     ShopJustification& J = work.justification;
     const int n = work.rows.n;
@@ -34,34 +71,41 @@ void justifyPass(Workspace& work, Pass pass, double span) {
     const double* p = work.rows.durations;
     const bool left = pass == Pass::Left;
     double* clock = J.passStart.data();
-    for (int q = 0; q < operations; ++q) {
-        clock[q] = left ? J.start[q] : span - (J.start[q] + p[q]);
-        // On a tie an operation goes before its job's later ones, in the pass's direction.
-        J.order[q] = {clock[q], left ? q % m : m - 1 - q % m, q};
-    }
-    // The keys sort in place: a comparison reads no other array.
-    std::sort(J.order.begin(), J.order.begin() + operations, [](const PassPlace& a, const PassPlace& b) {
-        if (a.time != b.time) return a.time < b.time;
-        return a.rank != b.rank ? a.rank < b.rank : a.operation < b.operation;
-    });
+    for (int q = 0; q < operations; ++q) clock[q] = left ? J.start[q] : span - (J.start[q] + p[q]);
+    orderMachinesForPass(J, n, m, PassOrder{clock, m, left});
     std::fill(J.placedCount.begin(), J.placedCount.begin() + m, 0);
-    for (int i = 0; i < operations; ++i) {
-        const int q = J.order[i].operation;
-        const int o = q % m;
-        const int predecessor = left ? (o > 0 ? q - 1 : -1) : (o < m - 1 ? q + 1 : -1);
-        double t = predecessor >= 0 ? clock[predecessor] + p[predecessor] : (left ? work.rows.r[q / m] : 0.0);
-        const int machine = static_cast<int>(work.rows.machines[q]);
+    std::fill(J.done.begin(), J.done.begin() + operations, 0);
+    int* toResume = J.machinesToResume.data();
+    int waiting = 0;
+    for (int k = m - 1; k >= 0; --k) toResume[waiting++] = k;
+    while (waiting > 0) {
+        const int machine = toResume[--waiting];
+        const int* order = J.timeOrder.data() + machine * n;
         int* placed = J.placed.data() + machine * n;
         int& count = J.placedCount[machine];
-        int at = 0;
-        for (; at < count; ++at) {
-            if (t + p[q] <= clock[placed[at]]) break;
-            t = std::max(t, clock[placed[at]] + p[placed[at]]);
+        while (count < n) {
+            const int q = order[count];
+            const int o = q % m;
+            const int predecessor = left ? (o > 0 ? q - 1 : -1) : (o < m - 1 ? q + 1 : -1);
+            if (predecessor >= 0 && !J.done[predecessor]) break;
+            double t = predecessor >= 0 ? clock[predecessor] + p[predecessor] : (left ? work.rows.r[q / m] : 0.0);
+            int at = 0;
+            for (; at < count; ++at) {
+                if (t + p[q] <= clock[placed[at]]) break;
+                t = std::max(t, clock[placed[at]] + p[placed[at]]);
+            }
+            std::copy_backward(placed + at, placed + count, placed + count + 1);
+            placed[at] = q;
+            ++count;
+            clock[q] = t;
+            J.done[q] = 1;
+            // The job's next operation may be what its machine waits for.
+            const int successor = left ? (o < m - 1 ? q + 1 : -1) : (o > 0 ? q - 1 : -1);
+            if (successor < 0) continue;
+            const int next = static_cast<int>(work.rows.machines[successor]);
+            const int nextCount = J.placedCount[next];
+            if (nextCount < n && J.timeOrder[next * n + nextCount] == successor) toResume[waiting++] = next;
         }
-        std::copy_backward(placed + at, placed + count, placed + count + 1);
-        placed[at] = q;
-        ++count;
-        clock[q] = t;
     }
     for (int q = 0; q < operations; ++q) J.start[q] = left ? clock[q] : span - (clock[q] + p[q]);
 }
@@ -83,8 +127,10 @@ double job_shop::justified(Workspace& work, int set, double* sequences) {
     ShopJustification& J = work.justification;
     J.start.resize(operations);
     J.passStart.resize(operations);
-    J.order.resize(operations);
+    J.timeOrder.resize(operations);
     J.placed.resize(operations);
+    J.done.resize(operations);
+    J.machinesToResume.resize(operations + work.collection.machinesIn(set));
     J.sequences.resize(operations);
     J.placedCount.resize(work.collection.machinesIn(set));
     // Gaps measured without setups would not fit the setups a move brings; such sets stay as dispatched.
@@ -93,6 +139,8 @@ double job_shop::justified(Workspace& work, int set, double* sequences) {
     if (dispatched < 0) return latestCompletion(work);
     // One round: a second one seldom shortened the schedules of good rules, at the cost of the first.
     justifyPass(work, Pass::Right, dispatched);
+    // The left pass takes each machine's operations in the reverse of where the right pass placed them.
+    std::swap(J.timeOrder, J.placed);
     justifyPass(work, Pass::Left, dispatched);
     sequencesOfLeftPass(work);
     const double span = replayedStarts(work, set, J.sequences.data());

@@ -153,23 +153,18 @@ private:
     }
 };
 
-// Where a justification pass places an operation: by its time in the pass's clock, then by its
-// rank along its job's route in the pass's direction, then by its index (j x m + o).
-struct PassPlace {
-    double time;
-    int rank;
-    int operation;
-};
-
 // What justifying a job-shop schedule keeps: the operations' start times (operation o of job j at
-// j x m + o), the order a pass places them in, each machine's placed operations by start time (n
-// slots per machine) and the machine sequences they make; and each machine's work, for the bound.
+// j x m + o), each machine's operations in the order of their times before a pass and as the pass
+// placed them (n slots per machine each), the pass's progress and the machine sequences the
+// passes make; and each machine's work, for the bound.
 struct ShopJustification {
     std::vector<double> machineLoad;
     std::vector<double> start;
     std::vector<double> passStart;
-    std::vector<PassPlace> order;
+    std::vector<int> timeOrder;
     std::vector<int> placed;
     std::vector<int> placedCount;
+    std::vector<unsigned char> done;
+    std::vector<int> machinesToResume;
     std::vector<double> sequences;
 };
