@@ -3,6 +3,7 @@
 // drop into an idle gap its machine left. Neither pass delays the schedule, and the two together
 // often close gaps that neither direction of dispatching left open.
 #include <algorithm>
+#include <cmath>
 
 #include "fitness/job_shop.h"
 #include "fitness/timeline.h"
@@ -119,6 +120,29 @@ void sequencesOfLeftPass(Workspace& work) {
         for (int i = 0; i < n; ++i) J.sequences[k * n + i] = J.placed[k * n + i] / m;
 }
 
+// The left pass starts every operation as early as its job's operation before it and its machine's
+// operation before it allow, as a replay of its machine sequences does, unless a job's release
+// time is below 0 (or -0), before which the replay starts nothing, or an operation takes no time:
+// operations of no time placed at one moment may sequence the machines so that they wait for
+// one another, which only the replay finds.
+bool leftPassIsReplayed(const Workspace& work) {
+    const double* p = work.rows.durations;
+    return std::none_of(work.rows.r, work.rows.r + work.rows.n, [](double r) { return std::signbit(r); }) &&
+           std::all_of(p, p + work.rows.n * work.rows.m, [](double d) { return d > 0; });
+}
+
+// The makespan of the last left pass: its jobs' latest completion, as the replay would find it.
+double leftPassMakespan(const Workspace& work) {
+    const int m = work.rows.m;
+    const auto completion = [&](int job) {
+        const int last = job * m + m - 1;
+        return work.justification.start[last] + work.rows.durations[last];
+    };
+    double latest = completion(0);
+    for (int j = 1; j < work.rows.n; ++j) latest = std::max(latest, completion(j));
+    return latest;
+}
+
 }  // namespace
 
 double job_shop::justified(Workspace& work, int set, double* sequences) {
@@ -143,7 +167,7 @@ double job_shop::justified(Workspace& work, int set, double* sequences) {
     std::swap(J.timeOrder, J.placed);
     justifyPass(work, Pass::Left, dispatched);
     sequencesOfLeftPass(work);
-    const double span = replayedStarts(work, set, J.sequences.data());
+    const double span = leftPassIsReplayed(work) ? leftPassMakespan(work) : replayedStarts(work, set, J.sequences.data());
     if (!(span >= 0 && span < dispatched)) return dispatched;
     std::copy(J.sequences.begin(), J.sequences.end(), sequences);
     return span;
