@@ -54,6 +54,19 @@ void orderMachinesForPass(ShopJustification& J, int n, int m, const PassOrder& b
     }
 }
 
+// Puts q among the `count` operations its machine has placed (by time) at the earliest time from
+// t where the machine is idle long enough; returns that time.
+double placeInFirstGap(const double* clock, const double* p, int* placed, int count, int q, double t) {
+    int at = 0;
+    for (; at < count; ++at) {
+        if (t + p[q] <= clock[placed[at]]) break;
+        t = std::max(t, clock[placed[at]] + p[placed[at]]);
+    }
+    std::copy_backward(placed + at, placed + count, placed + count + 1);
+    placed[at] = q;
+    return t;
+}
+
 // One pass in its own clock: the set's time for the left pass, the time back from `span` for the
 // right one. Operations are placed in the order of their current times (an operation of a job
 // before the job's later ones on a tie), each at the earliest time after its predecessor on the
@@ -89,16 +102,8 @@ void justifyPass(Workspace& work, Pass pass, double span) {
             const int o = q % m;
             const int predecessor = left ? (o > 0 ? q - 1 : -1) : (o < m - 1 ? q + 1 : -1);
             if (predecessor >= 0 && !J.done[predecessor]) break;
-            double t = predecessor >= 0 ? clock[predecessor] + p[predecessor] : (left ? work.rows.r[q / m] : 0.0);
-            int at = 0;
-            for (; at < count; ++at) {
-                if (t + p[q] <= clock[placed[at]]) break;
-                t = std::max(t, clock[placed[at]] + p[placed[at]]);
-            }
-            std::copy_backward(placed + at, placed + count, placed + count + 1);
-            placed[at] = q;
-            ++count;
-            clock[q] = t;
+            const double t = predecessor >= 0 ? clock[predecessor] + p[predecessor] : (left ? work.rows.r[q / m] : 0.0);
+            clock[q] = placeInFirstGap(clock, p, placed, count++, q, t);
             J.done[q] = 1;
             // The job's next operation may be what its machine waits for.
             const int successor = left ? (o < m - 1 ? q + 1 : -1) : (o > 0 ? q - 1 : -1);
