@@ -54,6 +54,9 @@ void orderMachinesForPass(ShopJustification& J, int n, int m, const PassOrder& b
     }
 }
 
+// The operation `step` places along the route from q (operation o of its job), or -1 past its ends.
+int alongRoute(int q, int o, int m, int step) { return o + step >= 0 && o + step < m ? q + step : -1; }
+
 // Puts q among the `count` operations its machine has placed (by time) at the earliest time from
 // t where the machine is idle long enough; returns that time.
 double placeInFirstGap(const double* clock, const double* p, int* placed, int count, int q, double t) {
@@ -100,13 +103,13 @@ void justifyPass(Workspace& work, Pass pass, double span) {
         while (count < n) {
             const int q = order[count];
             const int o = q % m;
-            const int predecessor = left ? (o > 0 ? q - 1 : -1) : (o < m - 1 ? q + 1 : -1);
+            const int predecessor = alongRoute(q, o, m, left ? -1 : 1);
             if (predecessor >= 0 && !J.done[predecessor]) break;
             const double t = predecessor >= 0 ? clock[predecessor] + p[predecessor] : (left ? work.rows.r[q / m] : 0.0);
             clock[q] = placeInFirstGap(clock, p, placed, count++, q, t);
             J.done[q] = 1;
             // The job's next operation may be what its machine waits for.
-            const int successor = left ? (o < m - 1 ? q + 1 : -1) : (o > 0 ? q - 1 : -1);
+            const int successor = alongRoute(q, o, m, left ? 1 : -1);
             if (successor < 0) continue;
             const int next = static_cast<int>(work.rows.machines[successor]);
             const int nextCount = J.placedCount[next];

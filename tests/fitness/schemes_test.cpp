@@ -111,8 +111,8 @@ TEST(ActiveScheme, AMachineWaitsForAnOperationThatCompletesFirst) {
 
 namespace {
 
-// Twelve shops of 3 to 6 jobs on 2 to 4 machines, durations 1 to 9 from a fixed draw; `reversed`
-// lists every route backwards.
+// Twelve shops of 3 to 6 jobs on 2 to 4 machines, durations 1 to 9 from a fixed draw (with
+// `zeroDurations` 0 to 2, most of them 0); `reversed` lists every route backwards.
 CollectionBuilder drawnShops(bool reversed, bool zeroDurations = false) {
     Table codes;
     std::vector<double> machines;
