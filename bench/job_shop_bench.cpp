@@ -1,6 +1,6 @@
 // Times the job shop's schemes with one rule on the same in-memory shops: the non-delay and the
-// active dispatcher one way, the active scheme both ways, justified, and combined with the
-// non-delay dispatcher. The dispatchers are the learner's hot path in the job shop, where every
+// active dispatcher one way, the active scheme both ways, justified, combined with the
+// non-delay dispatcher, and iterated (with a rule that reads the previous schedule). The dispatchers are the learner's hot path in the job shop, where every
 // candidate rule schedules every training set. Prints the time per set and the Cmax total, which
 // must not move when the dispatchers are made faster.
 // Usage: job_shop_bench [sets] [jobs] [machines] [repetitions]
@@ -19,6 +19,8 @@ namespace {
 
 // A rule that weighs the wait, as the evolved ones do, so the active scheme has choices to make.
 constexpr const char* kRule = "twkr / (p + 5 * wait)";
+// The same, drawn towards where each operation started in the schedule before.
+constexpr const char* kIteratedRule = "twkr / (p + 5 * wait) - 0.05 * prev";
 
 }  // namespace
 
@@ -33,11 +35,12 @@ int main(int argc, char** argv) {
     }
     const Collection collection = bench::jobShopCollection(sets, jobs, machines);
     Workspace work(collection);
-    rules::CompiledRule rule(rules::parseInfix(kRule, Environment::JobShop), Environment::JobShop);
-    std::printf("%d job shops of %d jobs on %d machines, rule %s, fastest of %d runs\n", sets, jobs, machines, kRule,
-                repetitions);
-    for (const char* name : {"list", "active", "bidirectional", "justified", "combined"}) {
+    std::printf("%d job shops of %d jobs on %d machines, rule %s (iterated: %s), fastest of %d runs\n", sets, jobs,
+                machines, kRule, kIteratedRule, repetitions);
+    for (const char* name : {"list", "active", "bidirectional", "justified", "combined", "iterated"}) {
         const rules::Scheme scheme = *rules::schemeNamed(name);
+        const char* text = scheme == rules::Scheme::Iterated ? kIteratedRule : kRule;
+        rules::CompiledRule rule(rules::parseInfix(text, Environment::JobShop), Environment::JobShop);
         Matrix schedule, results;
         double fastest = 1e300;
         for (int i = 0; i < repetitions; ++i) {

@@ -135,6 +135,40 @@ double job_shop::makespanOf(Workspace& work, int set, const double* sequences) {
     return latestCompletion(work);
 }
 
+void job_shop::recordPrevious(Workspace& work, int set, const double* sequences) {
+    PreviousSchedule& previous = work.previous;
+    const int n = work.collection.jobsIn(set);
+    const int m = work.collection.machinesIn(set);
+    const auto operations = static_cast<std::size_t>(n) * static_cast<std::size_t>(m);
+    previous.start.assign(operations, 0.0);
+    previous.completion.assign(operations, 0.0);
+    previous.latestStart.assign(operations, 0.0);
+    previous.order.clear();
+    timeline::jobShopSequences(work, set, [&](int position) { return sequences[position]; },
+                               [&](const timeline::Occupation& o) {
+                                   const int at = o.job * m + o.machine;
+                                   previous.start[static_cast<std::size_t>(at)] = o.start;
+                                   previous.completion[static_cast<std::size_t>(at)] = o.completion;
+                                   previous.order.push_back(at);
+                               });
+    previous.makespan = latestCompletion(work);
+    // From the last placed back: each operation ends before its job's next one and its machine's
+    // next one start at their latest, and by the makespan.
+    std::vector<double>& jobLatest = previous.jobLatest;
+    std::vector<double>& machineLatest = previous.machineLatest;
+    jobLatest.assign(static_cast<std::size_t>(n), previous.makespan);
+    machineLatest.assign(static_cast<std::size_t>(m), previous.makespan);
+    for (auto it = previous.order.rbegin(); it != previous.order.rend(); ++it) {
+        const auto at = static_cast<std::size_t>(*it);
+        const auto j = static_cast<std::size_t>(*it / m);
+        const auto k = static_cast<std::size_t>(*it % m);
+        const double latestEnd = std::min(jobLatest[j], machineLatest[k]);
+        jobLatest[j] = machineLatest[k] = previous.latestStart[at] =
+            latestEnd - (previous.completion[at] - previous.start[at]);
+    }
+    previous.known = true;
+}
+
 bool job_shop::everyOperationPlayed(const Workspace& work) {
     const std::vector<int>& sequenced = work.floor.sequenced;
     return std::all_of(sequenced.begin(), sequenced.begin() + work.rows.m, [&](int s) { return s == work.rows.n; });

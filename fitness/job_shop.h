@@ -255,28 +255,66 @@ void activeJobShopSchedule(Workspace& work, Rule rule, Matrix& schedule,
     scheduleJobShop<job_shop::ActiveDispatcher>(work, rule, schedule, directions);
 }
 
-// Each set's shorter schedule of the active scheme's and the non-delay dispatcher's, both made both
-// ways and justified (the active one on a tie). Neither dispatcher's schedules are always the
-// shorter: the active scheme may wait for an operation worth waiting for, the non-delay dispatcher
-// never leaves a machine idle, and which packs a shop tighter depends on the set.
+namespace job_shop {
+
+// The set in hand's shorter schedule of the active scheme's and the non-delay dispatcher's, both
+// made both ways and justified (the active one on a tie), into `sequences`; returns its makespan.
+// Neither dispatcher's schedules are always the shorter: the active scheme may wait for an
+// operation worth waiting for, the non-delay dispatcher never leaves a machine idle, and which packs
+// a shop tighter depends on the set.
+template <class Rule>
+double combinedShopSet(Workspace& work, Rule& rule, int set, double* sequences) {
+    const int n = work.rows.n;
+    const int m = work.rows.m;
+    const double active = dispatchShopSet<ActiveDispatcher>(work, rule, set, sequences, Directions::BothJustified);
+    if (active <= makespanBound(work)) return active;
+    std::vector<double>& nonDelay = work.alternativeSequences;
+    nonDelay.assign(static_cast<std::size_t>(n) * static_cast<std::size_t>(m), 0.0);
+    work.takeShopSet(set, n, m);
+    const double other = dispatchShopSet<SetDispatcher>(work, rule, set, nonDelay.data(), Directions::BothJustified);
+    if (!(other < active)) return active;
+    // A release time below 0 can leave the non-delay dispatcher's schedule unfinished, and short.
+    makespanOf(work, set, nonDelay.data());
+    if (!everyOperationPlayed(work)) return active;
+    std::copy(nonDelay.begin(), nonDelay.end(), sequences);
+    return other;
+}
+
+// Replays the set's machine sequences and keeps, for the next iteration's rule, each operation's
+// start, completion and latest start.
+void recordPrevious(Workspace& work, int set, const double* sequences);
+
+}  // namespace job_shop
+
+// Each set's shorter schedule of the two dispatchers', both ways and justified.
 template <class Rule>
 void combinedJobShopSchedule(Workspace& work, Rule rule, Matrix& schedule) {
-    using job_shop::Directions;
+    job_shop::forEachShopSet(work, schedule,
+                             [&](int set, double* sequences) { job_shop::combinedShopSet(work, rule, set, sequences); });
+}
+
+// combinedJobShopSchedule, then up to `iterations` times again with the rule reading the shortest
+// schedule so far (its terminals of the previous schedule), while that shortens the makespan.
+template <class Rule>
+void iteratedJobShopSchedule(Workspace& work, Rule rule, Matrix& schedule, int iterations) {
     job_shop::forEachShopSet(work, schedule, [&](int set, double* sequences) {
         const int n = work.rows.n;
         const int m = work.rows.m;
-        const double active = job_shop::dispatchShopSet<job_shop::ActiveDispatcher>(work, rule, set, sequences,
-                                                                                      Directions::BothJustified);
-        if (active <= job_shop::makespanBound(work)) return;
-        std::vector<double>& nonDelay = work.alternativeSequences;
-        nonDelay.assign(static_cast<std::size_t>(n) * static_cast<std::size_t>(m), 0.0);
-        work.takeShopSet(set, n, m);
-        const double other = job_shop::dispatchShopSet<job_shop::SetDispatcher>(work, rule, set, nonDelay.data(),
-                                                                                 Directions::BothJustified);
-        if (!(other < active)) return;
-        // A release time below 0 can leave the non-delay dispatcher's schedule unfinished, and short.
-        job_shop::makespanOf(work, set, nonDelay.data());
-        if (job_shop::everyOperationPlayed(work)) std::copy(nonDelay.begin(), nonDelay.end(), sequences);
+        work.previous.known = false;
+        double best = job_shop::combinedShopSet(work, rule, set, sequences);
+        std::vector<double>& trial = work.iteratedSequences;
+        for (int i = 0; i < iterations; ++i) {
+            work.takeShopSet(set, n, m);
+            if (best <= job_shop::makespanBound(work)) break;
+            job_shop::recordPrevious(work, set, sequences);
+            work.takeShopSet(set, n, m);
+            trial.assign(static_cast<std::size_t>(n) * static_cast<std::size_t>(m), 0.0);
+            const double made = job_shop::combinedShopSet(work, rule, set, trial.data());
+            if (!(made < best)) break;
+            std::copy(trial.begin(), trial.end(), sequences);
+            best = made;
+        }
+        work.previous.known = false;
     });
 }
 

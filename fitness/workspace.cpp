@@ -76,6 +76,7 @@ void Workspace::takeShopSet(int set, int n, int m, Routes routes) {
     rows.machineMeans = c.machineMeanDuration.rowData(set);
     rows.workFrom = c.operationWorkFrom.rowData(set);
     if (routes == Routes::AsGiven) return;
+    rows.reversedRoutes = true;
     const auto operations = static_cast<std::size_t>(n) * static_cast<std::size_t>(m);
     reversedDurations.resize(operations);
     reversedMachines.resize(operations);

@@ -39,6 +39,18 @@ struct SetInHand {
     const double* machines = nullptr;      // its machine, in the same layout
     const double* machineMeans = nullptr;  // per machine
     const double* workFrom = nullptr;      // the job's work from the operation to its route's end, as durations
+    bool reversedRoutes = false;           // taken with every route reversed
+};
+
+// A schedule made of the set in hand before, which an iterated dispatch lets the rule read: per
+// operation (job j on machine k at j x m + k) its start, completion and latest start that keeps
+// the makespan, as the evaluator replays the set as given.
+struct PreviousSchedule {
+    bool known = false;
+    double makespan = 0;
+    std::vector<double> start, completion, latestStart;
+    std::vector<int> order;  // the operations in the order the replay placed them
+    std::vector<double> jobLatest, machineLatest;  // while the latest starts are found
 };
 
 // Each operation's work to the end of its route: the sums of a route's durations from the back.
@@ -85,6 +97,8 @@ public:
     std::vector<double> alternativeSequences;  // a second dispatcher's, while the first one's are kept
     Matrix nonDelaySchedule;  // one machine's second dispatch, while the first one's rows are kept
     ShopJustification justification;
+    PreviousSchedule previous;
+    std::vector<double> iteratedSequences;  // an iteration's schedule, while the best so far is kept
 
     // The most candidates a decision of this collection can have: the incumbent and every job.
     int candidateCapacity() const { return jobCapacity_ + 1; }

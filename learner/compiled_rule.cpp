@@ -119,6 +119,7 @@ private:
     // A terminal's slot: a constant where the environment fixes its value, else a column its
     // reading fills at every decision.
     std::uint32_t terminalSlot(Terminal terminal) {
+        if (ofPreviousSchedule(terminal)) rule_.readsPreviousSchedule_ = true;
         if (environment_ == Environment::JobShop)
             return slotOf(terminal, shopReading(terminal, environment_), rule_.shopLoads_);
         return slotOf(terminal, listReading(terminal, environment_), rule_.listLoads_);

@@ -135,6 +135,8 @@ public:
 
     // Operations in the program.
     std::size_t operations() const;
+    // Whether it reads the set's previous schedule (terminals.h, ofPreviousSchedule).
+    bool readsPreviousSchedule() const { return readsPreviousSchedule_; }
     // The candidates this rule has rated, for throughput figures.
     std::uint64_t candidatesRated() const { return rated_; }
 
@@ -157,6 +159,7 @@ private:
     std::uint32_t slotCount_ = 0;  // terminals, constants and results, in the order first met
     Instruction delivery_{};       // the last step over the candidates: it writes the rule's value
     int capacity_ = 0;
+    bool readsPreviousSchedule_ = false;
     std::uint64_t rated_ = 0;
     std::uint64_t setStamp_ = 0;  // the set in hand whose per-set and per-job slots are filled (SetInHand::stamp)
     std::vector<double> columns_;  // slot i holds entries [i * capacity_, (i + 1) * capacity_)

@@ -48,6 +48,8 @@ enum class Terminal : std::uint8_t {
     NextDuration,     // npt: the duration of j's operation after this one
     NextMachineFree,  // nmfree: when the machine of that operation finishes its last one
     NextQueueWork,    // winq: the work queued for the machine of that operation
+    PreviousStart,    // prev: when the operation started in the previous schedule, less t
+    PreviousFloat,    // float: how much later it could have started there without a longer makespan
 };
 
 struct Node {

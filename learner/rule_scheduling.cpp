@@ -20,7 +20,12 @@ constexpr SchemeName kSchemes[] = {{"list", Scheme::List},
                                    {"active", Scheme::Active},
                                    {"bidirectional", Scheme::Bidirectional},
                                    {"justified", Scheme::Justified},
-                                   {"combined", Scheme::Combined}};
+                                   {"combined", Scheme::Combined},
+                                   {"iterated", Scheme::Iterated}};
+
+// How many times the iterated scheme dispatches a set again at most: the first gains most, and
+// each costs a whole combined dispatch of the set.
+constexpr int kIterations = 3;
 
 job_shop::Directions directionsOf(Scheme scheme) {
     switch (scheme) {
@@ -90,6 +95,10 @@ void scheduleWithRule(Workspace& work, CompiledRule& rule, Scheme scheme, Matrix
         case Environment::JobShop:
             if (scheme == Scheme::List)
                 jobShopSchedule(work, RuleRef(rule), schedule);
+            else if (scheme == Scheme::Iterated)
+                // A rule that does not read the previous schedule would only make it again.
+                iteratedJobShopSchedule(work, RuleRef(rule), schedule,
+                                        rule.readsPreviousSchedule() ? kIterations : 0);
             else if (scheme == Scheme::Combined)
                 combinedJobShopSchedule(work, RuleRef(rule), schedule);
             else

@@ -22,8 +22,10 @@ namespace rules {
 // justified first (every operation moved as late, then as early as it can go; kept when that
 // shortens the makespan). Combined (job shop): the shorter schedule of justified and of the
 // non-delay dispatcher's made the same way; on one machine the less tardy sequence of list
-// scheduling and of a non-delay dispatch, where no job released later competes.
-enum class Scheme { List, Pair, Active, Bidirectional, Justified, Combined };
+// scheduling and of a non-delay dispatch, where no job released later competes. Iterated (job
+// shop): combined, then again with the rule reading the shortest schedule so far, while that
+// shortens the makespan.
+enum class Scheme { List, Pair, Active, Bidirectional, Justified, Combined, Iterated };
 
 // The scheme a run takes when none is asked for: pairs on parallel machines and combined in the
 // job shop (both dispatchers both ways, justified) and on one machine, which gave better rules when

@@ -97,7 +97,7 @@ std::string settingsProblem(const Settings& s) {
     if (s.threads < 1 || s.threads > 1024) return outside("--threads", s.threads, 1, 1024);
     if (const std::string problem = criterionProblem(s.criterion); !problem.empty()) return problem;
     if (!s.scheme.empty() && !rules::schemeNamed(s.scheme))
-        return "--scheme must be list, pair, active, bidirectional, justified or combined (given: " + s.scheme + ").";
+        return "--scheme must be list, pair, active, bidirectional, justified, combined or iterated (given: " + s.scheme + ").";
     if (!s.selection.empty() && s.selection != "tournament" && s.selection != "lexicase")
         return "--selection must be tournament or lexicase (given: " + s.selection + ").";
     if (s.hallOfFame.empty() || s.log.empty() || sameFile(s.hallOfFame, s.log))

@@ -31,7 +31,7 @@ struct Settings {
     std::uint64_t seed = 0;
     int threads = 1;
     std::string criterion;  // empty: Twt, or Cmax in the job shop
-    // list, pair, active, bidirectional, justified or combined; empty: the environment's (rules::defaultScheme)
+    // list, pair, active, bidirectional, justified, combined or iterated; empty: the environment's (rules::defaultScheme)
     std::string scheme;
     std::string selection;  // tournament or lexicase; empty: the environment's (defaultSelection)
     bool seedClassical = true;  // the environment's classical heuristics, as rules, join the first generation

@@ -48,6 +48,18 @@ bool noConstraints(const Collection& c) { return !c.hasConstraints; }
 bool noWeights(const Collection& c) { return !c.hasWeights; }
 bool noReleaseTimes(const Collection& c) { return !c.hasReleaseTimes; }
 
+// out[i] = value(previous schedule, the place of the candidate's operation there), 0 before the
+// first schedule of the set.
+template <class Value>
+void gatherPrevious(const Shop& at, const int* jobs, int count, double* out, Value value) {
+    const PreviousSchedule& previous = at.work.previous;
+    if (!previous.known) return fill(0.0, count, out);
+    const SetInHand& set = at.work.rows;
+    gatherOperations(at, jobs, count, out, [&](int j, int o) {
+        return value(previous, static_cast<std::size_t>(j * set.m + static_cast<int>(set.machines[j * set.m + o])));
+    });
+}
+
 // A list-scheduling decision: job j considered for machine k at time t, q the machine's last job.
 const TerminalReading<List> kListTerminals[] = {
     {Terminal::Processing, "p", only(Single) | only(Uniform), Varies::PerJob,
@@ -236,6 +248,21 @@ const TerminalReading<Shop> kShopTerminals[] = {
          gatherAtNextMachine(at, jobs, count, out, at.work.floor.queuedWork().data());
      },
      0, nullptr},
+    // The reversed shop's previous schedule is the previous one read backwards from its makespan.
+    {Terminal::PreviousStart, "prev", only(JobShop), Varies::PerCandidate,
+     [](const Shop& at, const int* jobs, int count, double* out) {
+         const bool reversed = at.work.rows.reversedRoutes;
+         gatherPrevious(at, jobs, count, out, [&](const PreviousSchedule& p, std::size_t o) {
+             return (reversed ? p.makespan - p.completion[o] : p.start[o]) - at.time;
+         });
+     },
+     0, nullptr},
+    {Terminal::PreviousFloat, "float", only(JobShop), Varies::PerCandidate,
+     [](const Shop& at, const int* jobs, int count, double* out) {
+         gatherPrevious(at, jobs, count, out,
+                        [](const PreviousSchedule& p, std::size_t o) { return p.latestStart[o] - p.start[o]; });
+     },
+     0, nullptr},
 };
 
 template <class Decision>
@@ -283,6 +310,10 @@ std::string_view nameOf(Terminal terminal, Environment environment) {
     for (const TerminalName& t : terminalsOf(environment))
         if (t.terminal == terminal) return t.name;
     return "?";
+}
+
+bool ofPreviousSchedule(Terminal terminal) {
+    return terminal == Terminal::PreviousStart || terminal == Terminal::PreviousFloat;
 }
 
 bool fixedIn(const Collection& c, Terminal terminal) {

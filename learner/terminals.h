@@ -66,4 +66,8 @@ std::string_view nameOf(Terminal terminal, Environment environment);
 // speed, a setup without setup times, ...): a rule would only hold a constant under another name.
 bool fixedIn(const Collection& collection, Terminal terminal);
 
+// Whether the terminal reads the set's previous schedule, which only the iterated scheme makes:
+// elsewhere it is 0 at every decision.
+bool ofPreviousSchedule(Terminal terminal);
+
 }  // namespace rules

@@ -32,10 +32,11 @@ void grow(Tree& tree, const PrimitiveSet& primitives, RandomStream& random, int 
 
 }  // namespace
 
-PrimitiveSet::PrimitiveSet(const Collection& collection, std::vector<Primitive> functions)
+PrimitiveSet::PrimitiveSet(const Collection& collection, std::vector<Primitive> functions, bool withPreviousSchedule)
     : functions_(std::move(functions)) {
     for (const rules::TerminalName& t : rules::terminalsOf(collection.environment))
-        if (!rules::fixedIn(collection, t.terminal)) terminals_.push_back(t.terminal);
+        if (!rules::fixedIn(collection, t.terminal) && (withPreviousSchedule || !rules::ofPreviousSchedule(t.terminal)))
+            terminals_.push_back(t.terminal);
 }
 
 Node PrimitiveSet::leaf(RandomStream& random) const {

@@ -17,7 +17,9 @@ namespace gp {
 // under another name.
 class PrimitiveSet {
 public:
-    PrimitiveSet(const Collection& collection, std::vector<rules::Primitive> functions);
+    // The terminals of the previous schedule only where the scheme makes one (withPreviousSchedule).
+    PrimitiveSet(const Collection& collection, std::vector<rules::Primitive> functions,
+                 bool withPreviousSchedule = false);
 
     // A terminal or a fresh random constant, each of the environment's terminals and the constant
     // equally likely.

@@ -252,6 +252,43 @@ TEST(BothDirections, CombinedKeepsTheShorterDispatcherOfEachSet) {
     }
 }
 
+// What the iterated scheme hands the rule of the schedule before: every operation's latest start
+// keeps its job's route, its machine's sequence and the makespan, and some operation (one on a
+// longest path) has no room to move.
+TEST(Iterated, LatestStartsKeepTheRoutesTheSequencesAndTheMakespan) {
+    const Collection shops = drawnShops(false).build();
+    Workspace work(shops);
+    Matrix schedule;
+    combinedJobShopSchedule(work, shortestFirst, schedule);
+    for (int set = 0; set < shops.sets(); ++set) {
+        job_shop::recordPrevious(work, set, schedule.rowData(set));
+        const PreviousSchedule& previous = work.previous;
+        const int n = work.rows.n, m = work.rows.m;
+        const auto operation = [&](int j, int k) { return static_cast<std::size_t>(j * m + k); };
+        const auto latestEnd = [&](std::size_t o) {
+            return previous.latestStart[o] + previous.completion[o] - previous.start[o];
+        };
+        double end = 0, leastFloat = 1e300;
+        for (int j = 0; j < n; ++j)
+            for (int o = 0; o < m; ++o) {
+                const std::size_t at = operation(j, static_cast<int>(work.rows.machines[j * m + o]));
+                EXPECT_GE(previous.latestStart[at], previous.start[at]);
+                leastFloat = std::min(leastFloat, previous.latestStart[at] - previous.start[at]);
+                end = std::max(end, latestEnd(at));
+                if (o + 1 < m) {
+                    const int next = static_cast<int>(work.rows.machines[j * m + o + 1]);
+                    EXPECT_LE(latestEnd(at), previous.latestStart[operation(j, next)]);
+                }
+            }
+        for (int k = 0; k < m; ++k)
+            for (int p = 0; p + 1 < n; ++p)
+                EXPECT_LE(latestEnd(operation(static_cast<int>(schedule.at(set, k * n + p)), k)),
+                          previous.latestStart[operation(static_cast<int>(schedule.at(set, k * n + p + 1)), k)]);
+        EXPECT_EQ(end, previous.makespan) << "set " << set;
+        EXPECT_EQ(leastFloat, 0.0) << "set " << set;
+    }
+}
+
 // One machine, combined: set by set the list scheduling's sequence or the non-delay dispatch's
 // (made here from the first decision on), whichever has less weighted tardiness, the list one on
 // a tie; both kinds are kept somewhere, for a rule that weighs the wait and one that does not.

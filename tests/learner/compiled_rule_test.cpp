@@ -30,7 +30,8 @@ constexpr Environment kSingle = Environment::Single;
 constexpr Environment kUniform = Environment::Uniform;
 
 // What each terminal is worth for one candidate, read from the tables independently of the compiler.
-using Values = std::array<double, 26>;
+// One entry per terminal, the last of the enumeration last.
+using Values = std::array<double, static_cast<std::size_t>(Terminal::PreviousFloat) + 1>;
 
 double terminalValue(Terminal terminal, const Values& x) { return x[static_cast<std::size_t>(terminal)]; }
 
@@ -47,7 +48,7 @@ double evaluate(const Tree& tree, int& at, const Values& x) {
         case Primitive::Pos:
             return std::max(evaluate(tree, at, x), 0.0);
         case Primitive::Exp:
-            return std::exp(evaluate(tree, at, x));
+            return exponential(evaluate(tree, at, x));  // the suite's own, as rules compute it
         default:
             break;
     }
@@ -201,7 +202,8 @@ private:
 
 // Set 1 of a job shop holds three jobs of three operations each; the machine can start at 5, after
 // job 3 (none yet), and the jobs wait at different places of their routes, where the machines'
-// state has them; the machines finish their last operations at 7, 3 and 12.
+// state has them; the machines finish their last operations at 7, 3 and 12. A previous schedule
+// of the set (made up) started job j on machine k at 2j + 3k and could have started it k later.
 class JobShop {
 public:
     JobShop() : collection_(instance()), work_(collection_) {
@@ -211,6 +213,13 @@ public:
         for (int j = 0; j < 3; ++j)
             while (floor.nextOperation[j] < next_[j]) floor.perform(j, floor.nextMachine(j), 0, 1, 0);
         floor.machineFree = {7, 3, 12};
+        PreviousSchedule& previous = work_.previous;
+        previous.known = true;
+        for (int j = 0; j < 3; ++j)
+            for (int k = 0; k < 3; ++k) {
+                previous.start.push_back(2 * j + 3 * k);
+                previous.latestStart.push_back(2 * j + 4 * k);
+            }
     }
 
     ShopDecision decision() const { return {work_, 5.0, 3, next_, ready_}; }
@@ -233,6 +242,9 @@ public:
         set(x, Terminal::Ready, ready_[j]);
         set(x, Terminal::Wait, std::max(ready_[j] - 5, 0.0));
         set(x, Terminal::Slack, d - twkr - 5);
+        const int machine = static_cast<int>(c.operationMachines.get(1, j * 3 + o));
+        set(x, Terminal::PreviousStart, 2 * j + 3 * machine - 5);
+        set(x, Terminal::PreviousFloat, machine);
         if (o + 1 < 3) {
             const int next = static_cast<int>(c.operationMachines.get(1, j * 3 + o + 1));
             set(x, Terminal::NextDuration, c.operationDurations.get(1, j * 3 + o + 1));

@@ -209,7 +209,7 @@ TEST(LearningProgram, BadOptionsAndDefinitionsEndTheRunWithOneMessageAndWriteNot
         {"--max-depth 5 --mutation-depth 6", "learner: --mutation-depth must be from 1 to 5 (given: 6).\n"},
         {"--scheme pair",
          "learner: --scheme pair is not a scheme of the single-machine environment (its schemes: list, combined).\n"},
-        {"--scheme best", "learner: --scheme must be list, pair, active, bidirectional, justified or combined (given: best).\n"},
+        {"--scheme best", "learner: --scheme must be list, pair, active, bidirectional, justified, combined or iterated (given: best).\n"},
         {"--selection roulette", "learner: --selection must be tournament or lexicase (given: roulette).\n"},
         {"--seeds missing.obm", "Seed file \"missing.obm\": cannot be read.\n"},
         {"--threads 0", "learner: --threads must be from 1 to 1024 (given: 0).\n"},

@@ -87,7 +87,7 @@ TEST(RuleLanguage, TerminalsBelongToTheirEnvironment) {
          {"p", "d", "w", "r", "t", "wait", "s", "v", "L", "K", "pmean", "smean", "SP", "succ", "slack"})
         EXPECT_EQ(canonical(name), name);
     for (const char* name : {"p", "twkr", "rem", "pm", "ops", "d", "w", "t", "r", "wait", "slack", "npt", "nmfree",
-                             "winq"})
+                             "winq", "prev", "float"})
         EXPECT_EQ(canonical(name, kJobShop), name);
     for (const Environment parallel : {Environment::Uniform, Environment::Unrelated})
         for (const char* name : {"mfree", "C", "pmin", "pavg"}) EXPECT_EQ(canonical(name, parallel), name);
@@ -95,7 +95,8 @@ TEST(RuleLanguage, TerminalsBelongToTheirEnvironment) {
               "position 1: unknown name \"twkr\"; expected a terminal of the single-machine environment (p, d, w, r, "
               "t, wait, s, v, L, K, pmean, smean, SP, succ, slack) or a function (max, min, pos, exp)");
     EXPECT_NE(errorOf("s", kJobShop)
-                  .find("job-shop environment (p, twkr, rem, pm, ops, d, w, t, r, wait, slack, npt, nmfree, winq)"),
+                  .find("job-shop environment (p, twkr, rem, pm, ops, d, w, t, r, wait, slack, npt, nmfree, winq, prev, "
+                        "float)"),
               std::string::npos);
     EXPECT_NE(errorOf("C").find("unknown name \"C\""), std::string::npos);  // pairs are no single-machine terminal
 }

@@ -147,8 +147,9 @@ TEST(RuleProgram, ClassicalRulesAsExpressionsInTheJobShop) {
 }
 
 // The job shop's default scheme for the makespan is combined, whose schedules fitness measures as
-// written; each scheme from the active one way on keeps a shorter schedule of some set; for another
-// criterion the default is the active scheme one way.
+// written; each scheme from the active one way on keeps a shorter schedule of some set, the iterated
+// one with a rule that reads the previous schedule; for another criterion the default is the active
+// scheme one way.
 TEST(RuleProgram, TheJobShopSchedulesBothWaysForTheMakespan) {
     TempDir dir;
     generate(dir,
@@ -156,8 +157,8 @@ TEST(RuleProgram, TheJobShopSchedulesBothWaysForTheMakespan) {
              "weight_T w.txt\nmachines 3 5 8 4 6 8\ndistribution 1 1 1\nR. 0.2 0.4 0.6 0.8 1 1\n"
              "T. 0.2 0.4 0.6 0.8 1 1\njobs 10 15 5 12 15 15\n",
              18);
-    const auto cmax = [&](const std::string& options) {
-        const RunResult run = runProgram(LEARNER_BIN, "--rule 'twkr / (p + wait)' " + options, dir.path());
+    const auto cmax = [&](const std::string& options, const std::string& rule = "twkr / (p + wait)") {
+        const RunResult run = runProgram(LEARNER_BIN, "--rule '" + rule + "' " + options, dir.path());
         EXPECT_EQ(run.status, 0) << run.err;
         return printedValue(run.out, "Cmax:");
     };
@@ -171,6 +172,11 @@ TEST(RuleProgram, TheJobShopSchedulesBothWaysForTheMakespan) {
     EXPECT_LT(std::stod(combined), justified);
     const RunResult evaluated = runProgram(FITNESS_BIN, "summary.txt", dir.path());
     EXPECT_EQ(printedValue(evaluated.out, "GP:"), combined);
+    const std::string drawnBack = "twkr / (p + wait) - 0.05 * prev";
+    const double drawnBackCombined = std::stod(cmax("", drawnBack));
+    const std::string iterated = cmax("--scheme iterated", drawnBack);
+    EXPECT_LT(std::stod(iterated), drawnBackCombined);
+    EXPECT_EQ(printedValue(runProgram(FITNESS_BIN, "summary.txt", dir.path()).out, "GP:"), iterated);
 }
 
 // Unrelated machines have no classical list rule to compare with: the learner's totals must be

@@ -285,6 +285,7 @@ TEST(PrimitiveSet, TerminalsFixedByTheCollectionAreNeverDrawn) {
     struct Case {
         Flags flags;
         std::set<std::string> terminals;
+        bool previousSchedule = false;
     };
     const std::vector<Case> cases = {
         {{Single, false, false, false}, {"p", "d", "w", "t", "K", "pmean", "SP", "slack"}},
@@ -297,10 +298,14 @@ TEST(PrimitiveSet, TerminalsFixedByTheCollectionAreNeverDrawn) {
         // In the job shop r is when the job's previous operation ends, so it varies without release times.
         {{JobShop, false, false, false},
          {"p", "twkr", "rem", "pm", "ops", "d", "w", "t", "r", "wait", "slack", "npt", "nmfree", "winq"}},
+        // Only the iterated scheme makes a previous schedule for its terminals to read.
+        {{JobShop, false, false, false},
+         {"p", "twkr", "rem", "pm", "ops", "d", "w", "t", "r", "wait", "slack", "npt", "nmfree", "winq", "prev", "float"},
+         true},
     };
     for (const Case& c : cases) {
         const Environment environment = c.flags.environment;
-        const gp::PrimitiveSet primitives(collectionWith(c.flags), {Primitive::Add});
+        const gp::PrimitiveSet primitives(collectionWith(c.flags), {Primitive::Add}, c.previousSchedule);
         EXPECT_EQ(drawnTerminals(primitives, environment, 3000), c.terminals) << namesOf(environment).adjective;
     }
 }
