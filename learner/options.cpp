@@ -95,10 +95,10 @@ Parser::Parser()
                     "pair; their default), active (job shop: active schedules), bidirectional (job shop: active "
                     "schedules of the set as given and of its routes reversed, the shorter kept), justified (job shop: "
                     "bidirectional with both schedules justified) or combined (job shop: the shorter of justified and the "
-                    "same made by the non-delay dispatcher; its default for Cmax. One machine: per set the less tardy of "
-                    "list and of a non-delay dispatch; its default for Twt) or iterated (job shop: combined, then up to "
-                    "3 times again with the rule reading the shortest schedule so far through prev and float, while "
-                    "that shortens it); also for --rule and --test");
+                    "same made by the non-delay dispatcher. One machine: per set the less tardy of list and of a non-delay "
+                    "dispatch; its default for Twt) or iterated (job shop: combined, then up to 3 times again with the "
+                    "rule reading the shortest schedule so far through prev and float, while that shortens it; its "
+                    "default for Cmax); also for --rule and --test");
     addEvolutionOptions(app_, settings);
     addCheckpointOptions(app_, settings);
     for (const char* option : {"--checkpoint", "--checkpoint-every", "--resume"})

@@ -45,7 +45,7 @@ Scheme defaultScheme(Environment environment, std::string_view criterion) {
         case Environment::Single:
             return criterion.empty() || criterion == "Twt" ? Scheme::Combined : Scheme::List;
         case Environment::JobShop:
-            return criterion.empty() || criterion == "Cmax" ? Scheme::Combined : Scheme::Active;
+            return criterion.empty() || criterion == "Cmax" ? Scheme::Iterated : Scheme::Active;
         default:
             return Scheme::Pair;
     }

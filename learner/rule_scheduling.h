@@ -27,11 +27,12 @@ namespace rules {
 // shortens the makespan.
 enum class Scheme { List, Pair, Active, Bidirectional, Justified, Combined, Iterated };
 
-// The scheme a run takes when none is asked for: pairs on parallel machines and combined in the
-// job shop (both dispatchers both ways, justified) and on one machine, which gave better rules when
-// measured. The job shop's keeps the shorter makespan and one machine's the less weighted
-// tardiness, so for another criterion (empty: the environment's headline) the job shop takes the
-// active scheme one way and one machine list scheduling.
+// The scheme a run takes when none is asked for: pairs on parallel machines, iterated in the job
+// shop (both dispatchers both ways, justified, and again with the schedule before known) and
+// combined on one machine, which gave better rules when measured. The job shop's keeps the shorter
+// makespan and one machine's the less weighted tardiness, so for another criterion (empty: the
+// environment's headline) the job shop takes the active scheme one way and one machine list
+// scheduling.
 Scheme defaultScheme(Environment environment, std::string_view criterion = "");
 // The scheme of that name ("list", "pair", "active", ...), if there is one.
 std::optional<Scheme> schemeNamed(std::string_view name);
