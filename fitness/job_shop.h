@@ -303,11 +303,10 @@ void iteratedJobShopSchedule(Workspace& work, Rule rule, Matrix& schedule, int i
         work.previous.known = false;
         double best = job_shop::combinedShopSet(work, rule, set, sequences);
         std::vector<double>& trial = work.iteratedSequences;
-        for (int i = 0; i < iterations; ++i) {
-            work.takeShopSet(set, n, m);
-            if (best <= job_shop::makespanBound(work)) break;
-            job_shop::recordPrevious(work, set, sequences);
-            work.takeShopSet(set, n, m);
+        work.takeShopSet(set, n, m);
+        const double bound = job_shop::makespanBound(work);
+        for (int i = 0; i < iterations && best > bound; ++i) {
+            job_shop::recordPrevious(work, set, sequences);  // leaves the set in hand as given
             trial.assign(static_cast<std::size_t>(n) * static_cast<std::size_t>(m), 0.0);
             const double made = job_shop::combinedShopSet(work, rule, set, trial.data());
             if (!(made < best)) break;

@@ -93,7 +93,7 @@ Evolution::Evolution(const Collection& collection, const Settings& settings, std
     : settings_(settings),
       criterion_(criterionOf(settings, collection.environment)),
       column_(criterionColumn(criterion_, collection.environment)),
-      primitives_(collection, operatorsIn(settings.functions), settings.scheme == "iterated"),
+      primitives_(collection, operatorsIn(settings.functions), *rules::schemeNamed(settings.scheme) == rules::Scheme::Iterated),
       random_(settings.seed),
       evaluator_(collection, settings.threads, *rules::schemeNamed(settings.scheme)),
       seeds_(std::move(seeds)) {
