@@ -93,9 +93,9 @@ Evolution::Evolution(const Collection& collection, const Settings& settings, std
     : settings_(settings),
       criterion_(criterionOf(settings, collection.environment)),
       column_(criterionColumn(criterion_, collection.environment)),
-      primitives_(collection, operatorsIn(settings.functions), *rules::schemeNamed(settings.scheme) == rules::Scheme::Iterated),
+      primitives_(collection, operatorsIn(settings.functions), schemeOf(settings) == rules::Scheme::Iterated),
       random_(settings.seed),
-      evaluator_(collection, settings.threads, *rules::schemeNamed(settings.scheme)),
+      evaluator_(collection, settings.threads, schemeOf(settings)),
       seeds_(std::move(seeds)) {
     if (settings.selection == "lexicase") lexicase_.emplace();
     if (validation) {
@@ -164,7 +164,7 @@ void Evolution::hold(Collection sets, std::unique_ptr<Collection>& held,
         return;
     }
     held = std::make_unique<Collection>(std::move(sets));
-    evaluator = std::make_unique<ParallelEvaluator>(*held, settings_.threads, *rules::schemeNamed(settings_.scheme));
+    evaluator = std::make_unique<ParallelEvaluator>(*held, settings_.threads, schemeOf(settings_));
 }
 
 const Individual& Evolution::chosen() const { return validation_ ? validation_->chosen() : best_; }

@@ -51,7 +51,7 @@ std::vector<std::string_view> classicalRules(Environment environment, rules::Sch
 std::vector<rules::Tree> seedTrees(const Settings& settings, Environment environment) {
     std::vector<rules::Tree> seeds;
     if (settings.seedClassical)
-        for (const std::string_view rule : classicalRules(environment, *rules::schemeNamed(settings.scheme)))
+        for (const std::string_view rule : classicalRules(environment, schemeOf(settings)))
             seeds.push_back(rules::parseInfix(rule, environment));
     if (settings.seedsFile.empty()) return seeds;
     try {

@@ -30,6 +30,8 @@ bool sameFile(const std::string& a, const std::string& b) {
 
 }  // namespace
 
+rules::Scheme schemeOf(const Settings& settings) { return *rules::schemeNamed(settings.scheme); }
+
 std::vector<rules::Primitive> operatorsIn(const std::string& list, std::string* unknown) {
     std::vector<rules::Primitive> found;
     std::size_t start = 0;

@@ -12,6 +12,10 @@
 #include "fitness/collection.h"
 #include "learner/rule_language.h"
 
+namespace rules {
+enum class Scheme;
+}
+
 namespace gp {
 
 struct Settings {
@@ -90,6 +94,9 @@ std::string defaultSelection(Environment environment);
 // there (a scheme that does not fit it, depths beyond its maximum, sets asked to be drawn that
 // cannot be), or "" if nothing.
 std::string resolveFor(Settings& settings, const Collection& training);
+
+// The scheme of settings that resolveFor has filled in (it names one for every run).
+rules::Scheme schemeOf(const Settings& settings);
 
 // The operators named in a comma-separated list; an unknown name is left out (and, when asked for,
 // the first one is named in `unknown`).

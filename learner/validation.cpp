@@ -7,7 +7,7 @@
 namespace gp {
 
 Validation::Validation(const Collection& collection, const Settings& settings, int column, ParallelEvaluator* training)
-    : evaluator_(collection, settings.threads, *rules::schemeNamed(settings.scheme)), column_(column), training_(training) {}
+    : evaluator_(collection, settings.threads, schemeOf(settings)), column_(column), training_(training) {}
 
 // The population's best individuals, in order, one of each rule.
 std::vector<const Individual*> Validation::bestDistinct(const std::vector<Individual>& population) const {
